@@ -1,0 +1,31 @@
+#include "VDLCommandLine.h"
+#include "VDLMainWindow.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    const VDLCommandLine commandLine(VDLCommandLine::argumentsFrom(argc, argv));
+    switch (commandLine.action()) {
+    case VDLCommandLine::Action::ShowHelp:
+    case VDLCommandLine::Action::ShowVersion:
+        std::fputs(commandLine.output().toLocal8Bit().constData(), stdout);
+        return 0;
+    case VDLCommandLine::Action::Fail:
+        std::fputs(commandLine.output().toLocal8Bit().constData(), stderr);
+        return 2;
+    case VDLCommandLine::Action::Run:
+        break;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vindle"));
+    QApplication::setApplicationVersion(QStringLiteral(VINDLE_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("vindle"));
+
+    VDLMainWindow window(commandLine.urls());
+    window.show();
+    return application.exec();
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+// Stores the value under the key only when both are present (a non-null key, a valid value);
+// otherwise leaves the dictionary as it is.
+void vokAdd(QVariantMap &dictionary, const QString &key, const QVariant &value);

@@ -1,0 +1,1 @@
+#include "VOKObservableValues.h"

@@ -1,0 +1,37 @@
+#include "VDLCommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+VDLCommandLine parse(QStringList arguments)
+{
+    arguments.prepend(QStringLiteral("vindle"));
+    return VDLCommandLine(arguments);
+}
+
+} // namespace
+
+TEST(VDLCommandLine, HelpAndVersion)
+{
+    const VDLCommandLine help = parse({QStringLiteral("--help")});
+    EXPECT_EQ(help.action(), VDLCommandLine::Action::ShowHelp);
+    EXPECT_TRUE(help.output().startsWith(QStringLiteral("Usage: vindle [options] [URL...]")));
+    EXPECT_EQ(parse({QStringLiteral("-h")}).action(), VDLCommandLine::Action::ShowHelp);
+
+    const VDLCommandLine version = parse({QStringLiteral("--version")});
+    EXPECT_EQ(version.action(), VDLCommandLine::Action::ShowVersion);
+    EXPECT_EQ(version.output(), QStringLiteral("Vindle %1\n").arg(QStringLiteral(VINDLE_VERSION)));
+}
+
+TEST(VDLCommandLine, UrlsAndMistakes)
+{
+    const VDLCommandLine run = parse({QStringLiteral("mqtt://a"), QStringLiteral("mqtts://b:8884/x")});
+    EXPECT_EQ(run.action(), VDLCommandLine::Action::Run);
+    EXPECT_EQ(run.urls(), QStringList({QStringLiteral("mqtt://a"), QStringLiteral("mqtts://b:8884/x")}));
+    EXPECT_TRUE(parse({}).urls().isEmpty());
+
+    const VDLCommandLine wrong = parse({QStringLiteral("--frobnicate")});
+    EXPECT_EQ(wrong.action(), VDLCommandLine::Action::Fail);
+    EXPECT_TRUE(wrong.output().contains(QStringLiteral("frobnicate")));
+}

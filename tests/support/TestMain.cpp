@@ -1,0 +1,27 @@
+// The main of every test suite: an offscreen QApplication (so widget and event-loop code runs
+// without a display) whose configuration and data folders are fresh temporary ones, so no test
+// reads or writes the user's real files.
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QTemporaryDir home;
+    if (!home.isValid())
+        return EXIT_FAILURE;
+    for (const char *variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        qputenv(variable, home.filePath(QString::fromLatin1(variable)).toLocal8Bit());
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VindleTests"));
+    ::testing::InitGoogleMock(&argc, argv);
+    return RUN_ALL_TESTS();
+}
