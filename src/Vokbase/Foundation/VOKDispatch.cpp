@@ -25,7 +25,7 @@ bool vokIsMainThread()
 
 void vokOnMain(std::function<void()> work)
 {
-    vokOnMain(QCoreApplication::instance(), std::move(work));
+    vokOnMain(nullptr, std::move(work));
 }
 
 void vokOnMain(const QObject *context, std::function<void()> work)
@@ -36,7 +36,8 @@ void vokOnMain(const QObject *context, std::function<void()> work)
         work();
         return;
     }
-    QMetaObject::invokeMethod(const_cast<QObject *>(context), std::move(work), Qt::QueuedConnection);
+    QObject *target = context ? const_cast<QObject *>(context) : QCoreApplication::instance();
+    QMetaObject::invokeMethod(target, std::move(work), Qt::QueuedConnection);
 }
 
 void vokOnMainSync(std::function<void()> work)

@@ -15,7 +15,8 @@ void vokOnMain(std::function<void()> work);
 
 // Like vokOnMain, but the work is bound to a context object that lives on the main thread:
 // queued work is dropped when the context is destroyed before it runs. Callers whose objects
-// may go away while work is in flight (a broker client closed by its window) use this.
+// may go away while work is in flight (a broker client closed by its window) use this. A null
+// context stands for the application.
 void vokOnMain(const QObject *context, std::function<void()> work);
 
 // On the main thread runs the work at once; on any other thread queues it to the main thread and
