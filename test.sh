@@ -6,4 +6,5 @@ source scripts/common.sh
 
 vindle_install_missing
 vindle_build
-ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"
+# The tests run beside a private, unlocked Secret Service.
+scripts/with-secret-service.sh ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"
