@@ -6,12 +6,6 @@
 
 #include <algorithm>
 
-namespace {
-
-const QString Ellipsis = QStringLiteral("\u2026");
-
-} // namespace
-
 VOKAttributedStringPainter::VOKAttributedStringPainter(const QFont &font, const QPalette &palette)
     : m_font(font), m_palette(palette)
 {
