@@ -1,0 +1,125 @@
+#include "VOKJSON.h"
+
+#include "VOKData.h"
+#include "VOKKeyPath.h"
+#include "VOKLog.h"
+#include "VOKPlistRepresentation.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrl>
+
+namespace {
+
+bool isDictionary(const QVariant &value)
+{
+    return value.metaType() == QMetaType::fromType<QVariantMap>()
+        || value.metaType() == QMetaType::fromType<QVariantHash>();
+}
+
+bool isArray(const QVariant &value)
+{
+    return value.metaType() == QMetaType::fromType<QVariantList>()
+        || value.metaType() == QMetaType::fromType<QStringList>();
+}
+
+// Parses a document; on failure the description of what went wrong.
+QVariant parse(const QByteArray &bytes, QString *failure)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError) {
+        *failure = QStringLiteral("%1 at offset %2").arg(error.errorString()).arg(error.offset);
+        return QVariant();
+    }
+    if (document.isObject())
+        return document.object().toVariantMap();
+    if (document.isArray())
+        return document.array().toVariantList();
+    *failure = QStringLiteral("the document is not an object or an array");
+    return QVariant();
+}
+
+} // namespace
+
+QByteArray vokJSON(const QVariant &value)
+{
+    if (isDictionary(value))
+        return QJsonDocument(QJsonObject::fromVariantMap(value.toMap())).toJson(QJsonDocument::Compact);
+    if (isArray(value))
+        return QJsonDocument(QJsonArray::fromVariantList(value.toList())).toJson(QJsonDocument::Compact);
+    VOK_ERROR(QStringLiteral("Error creating JSON: %1\nObject: %2")
+                  .arg(QStringLiteral("only a dictionary or an array can be written as JSON"),
+                       VOKKeyPath::describe(value)));
+    return QByteArray();
+}
+
+QVariant vokJSONValue(const QString &text)
+{
+    QString failure;
+    const QVariant value = parse(text.toUtf8(), &failure);
+    if (!value.isValid())
+        VOK_ERROR(QStringLiteral("Error creating object from JSON: %1\nJSON String: %2").arg(failure, text));
+    return value;
+}
+
+QVariant vokJSONValue(const QByteArray &bytes)
+{
+    QString failure;
+    const QVariant value = parse(bytes, &failure);
+    if (!value.isValid()) {
+        VOK_ERROR(QStringLiteral("Error creating object from JSON: %1\nJSON String: %2")
+                      .arg(failure, vokUTF8String(bytes)));
+    }
+    return value;
+}
+
+QString vokForUrl(const QByteArray &bytes)
+{
+    const QString text = vokUTF8String(bytes);
+    if (text.isNull())
+        return QString();
+    // The characters a URL host allows besides letters, digits and "-._~".
+    return QString::fromLatin1(QUrl::toPercentEncoding(text, QByteArrayLiteral("!$&'()*+,;=:[]")));
+}
+
+QVariant vokLoadPropertyListFromJSONFile(const QString &path)
+{
+    if (path.isEmpty())
+        VOK_ASSERTION(QStringLiteral("Can't read JSON without a path!"));
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        VOK_ERROR(QStringLiteral("File not found at '%1'").arg(path));
+        return QVariant();
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QVariant();
+    const QString text = vokUTF8String(file.readAll());
+    if (text.isNull())
+        return QVariant();
+    return vokJSONValue(text);
+}
+
+QVariant vokLoadPropertyListFromJSONResourceNamed(const QString &name, bool optional)
+{
+    const QString path = QStringLiteral(":/%1.json").arg(name);
+    if (name.isEmpty() || !QFileInfo::exists(path)) {
+        if (!optional)
+            VOK_WARNING(QStringLiteral("Can't find JSON resource named '%1'!").arg(name));
+        return QVariant();
+    }
+    return vokLoadPropertyListFromJSONFile(path);
+}
+
+QVariant vokLoadJSONResourceNamed(const QString &name, QObject *parent)
+{
+    return vokObjectRepresentation(vokLoadPropertyListFromJSONResourceNamed(name), parent);
+}
+
+QVariant vokLoadJSONFromFile(const QString &path, QObject *parent)
+{
+    return vokObjectRepresentation(vokLoadPropertyListFromJSONFile(path), parent);
+}

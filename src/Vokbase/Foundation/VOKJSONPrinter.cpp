@@ -1,0 +1,191 @@
+#include "VOKJSONPrinter.h"
+
+#include "VOKLog.h"
+#include "VOKMarkupEscape.h"
+
+#include <QLocale>
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+const QString IndentUnit = QStringLiteral("    ");
+
+bool isDictionary(const QVariant &value)
+{
+    return value.metaType() == QMetaType::fromType<QVariantMap>()
+        || value.metaType() == QMetaType::fromType<QVariantHash>();
+}
+
+bool isArray(const QVariant &value)
+{
+    return value.metaType() == QMetaType::fromType<QVariantList>()
+        || value.metaType() == QMetaType::fromType<QStringList>();
+}
+
+bool isNull(const QVariant &value)
+{
+    return value.metaType() == QMetaType::fromType<std::nullptr_t>();
+}
+
+bool isNumber(const QVariant &value)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString numberText(const QVariant &value)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double number = value.toDouble();
+        // JSON has no text for infinities and NaN.
+        if (!std::isfinite(number))
+            return QStringLiteral("null");
+        return QString::number(number, 'g', QLocale::FloatingPointShortest);
+    }
+    case QMetaType::ULongLong:
+        return QString::number(value.toULongLong());
+    default:
+        return QString::number(value.toLongLong());
+    }
+}
+
+} // namespace
+
+QString VOKJSONPrinter::print(const QVariant &value, unsigned indent) const
+{
+    QString out;
+    write(out, value, indent);
+    return out;
+}
+
+QString VOKJSONPrinter::indentString(unsigned level)
+{
+    return IndentUnit.repeated(level);
+}
+
+QString VOKJSONPrinter::quoted(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    out += QLatin1Char('"');
+    for (const QChar character : text) {
+        switch (character.unicode()) {
+        case '"': out += QLatin1String("\\\""); break;
+        case '\\': out += QLatin1String("\\\\"); break;
+        case '\n': out += QLatin1String("\\n"); break;
+        case '\r': out += QLatin1String("\\r"); break;
+        case '\t': out += QLatin1String("\\t"); break;
+        case '\b': out += QLatin1String("\\b"); break;
+        case '\f': out += QLatin1String("\\f"); break;
+        default:
+            if (character.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(character.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += character;
+        }
+    }
+    out += QLatin1Char('"');
+    return out;
+}
+
+void VOKJSONPrinter::write(QString &out, const QVariant &value, unsigned level) const
+{
+    const bool container = isDictionary(value) || isArray(value);
+    if (container && level > MaxDepth) {
+        VOK_ASSERTION(QStringLiteral("JSON nested deeper than %1 levels is not printed").arg(MaxDepth));
+        writeColoured(out, "Gray", QStringLiteral("null"));
+    } else if (isDictionary(value)) {
+        writeDictionary(out, value.toMap(), level);
+    } else if (isArray(value)) {
+        writeArray(out, value.toList(), level);
+    } else {
+        writeScalar(out, value, level);
+    }
+}
+
+void VOKJSONPrinter::writeDictionary(QString &out, const QVariantMap &dictionary, unsigned level) const
+{
+    // QVariantMap keeps its keys sorted by character code, the order the layout asks for.
+    const QString innerIndent = indentString(level + 1);
+    out += indentString(level);
+    out += QLatin1String("{\n");
+    bool first = true;
+    for (auto entry = dictionary.constBegin(); entry != dictionary.constEnd(); ++entry) {
+        if (!first)
+            out += QLatin1String(",\n");
+        first = false;
+        out += innerIndent;
+        writeColoured(out, "Brown", quoted(entry.key()));
+        out += QLatin1String(": ");
+        write(out, entry.value(), level + 1);
+    }
+    out += QLatin1Char('\n');
+    out += indentString(level);
+    out += QLatin1Char('}');
+}
+
+void VOKJSONPrinter::writeArray(QString &out, const QVariantList &array, unsigned level) const
+{
+    const QString innerIndent = indentString(level + 1);
+    out += indentString(level);
+    out += QLatin1String("[\n");
+    for (qsizetype index = 0; index < array.size(); ++index) {
+        if (index > 0)
+            out += QLatin1String(",\n");
+        out += innerIndent;
+        write(out, array.at(index), level + 1);
+    }
+    if (!array.isEmpty())
+        out += QLatin1Char('\n');
+    out += indentString(level);
+    out += QLatin1Char(']');
+}
+
+void VOKJSONPrinter::writeScalar(QString &out, const QVariant &value, unsigned level) const
+{
+    if (value.metaType() == QMetaType::fromType<QString>())
+        writeColoured(out, "Green", quoted(value.toString()));
+    else if (isNumber(value))
+        writeColoured(out, "Blue", numberText(value));
+    else if (isNull(value))
+        writeColoured(out, "Gray", QStringLiteral("null"));
+    else
+        out += QStringLiteral("{\n%1}\n").arg(indentString(level));
+}
+
+void VOKJSONPrinter::writeColoured(QString &out, const char *colour, const QString &text) const
+{
+    if (!m_highlight) {
+        out += text;
+        return;
+    }
+    out += QLatin1String("[c:") + QLatin1String(colour) + QLatin1Char(']');
+    out += vokEscapedForMarkup(text);
+    out += QLatin1String("[c:]");
+}
+
+QString vokPrettyPrintWithIndent(const QVariant &value, unsigned indent, bool highlight)
+{
+    return VOKJSONPrinter(highlight).print(value, indent);
+}
+
+QString vokPrettyPrint(const QVariant &value)
+{
+    return vokPrettyPrintWithIndent(value, 0, false);
+}
