@@ -43,7 +43,7 @@ struct VOKMosquittoPublication
 // Ownership: the client owns its handle. Destroying the client gives the handle up as
 // disconnectFromBroker() does. A subclass that overrides hooks must call disconnectFromBroker() in
 // its own destructor, so that no hook reaches it while it is half destroyed.
-class VOKMosquittoClient : public QObject, private VOKMosquittoCallbackTarget
+class VOKMosquittoClient : public QObject, protected VOKMosquittoCallbackTarget
 {
     Q_OBJECT
     Q_PROPERTY(QString host READ host CONSTANT)
@@ -136,12 +136,13 @@ protected:
     virtual void clientTLSSetupFailed(const QString &text);
     virtual void clientTLSNotSupported();
 
-private:
+    // The library's callbacks, turned into the hooks above. Network thread.
     void mosquittoConnected(int result) override;
     void mosquittoReceivedMessage(const mosquitto_message &message) override;
     void mosquittoDisconnected(int result, int errorNumber) override;
     void mosquittoLogged(int level, const char *text) override;
 
+private:
     bool startHandle();
     bool checkResult(int result, const char *operation) const;
     void logHookProblem(const char *hook, const QString &text) const;
