@@ -72,73 +72,73 @@ VOKMosquittoClient::~VOKMosquittoClient()
 
 QString VOKMosquittoClient::host() const
 {
-    const QMutexLocker locker(&m_propertiesMutex);
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
     return m_host;
 }
 
 int VOKMosquittoClient::port() const
 {
-    const QMutexLocker locker(&m_propertiesMutex);
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
     return m_port;
 }
 
 QString VOKMosquittoClient::username() const
 {
-    const QMutexLocker locker(&m_propertiesMutex);
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
     return m_username;
 }
 
 QString VOKMosquittoClient::password() const
 {
-    const QMutexLocker locker(&m_propertiesMutex);
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
     return m_password;
 }
 
 bool VOKMosquittoClient::useTLS() const
 {
-    const QMutexLocker locker(&m_propertiesMutex);
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
     return m_useTLS;
 }
 
 qint64 VOKMosquittoClient::tlsVerifyMode() const
 {
-    const QMutexLocker locker(&m_propertiesMutex);
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
     return m_tlsVerifyMode;
 }
 
 QString VOKMosquittoClient::caCertificatePath() const
 {
-    const QMutexLocker locker(&m_propertiesMutex);
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
     return m_caCertificatePath;
 }
 
 QString VOKMosquittoClient::clientCertificatePath() const
 {
-    const QMutexLocker locker(&m_propertiesMutex);
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
     return m_clientCertificatePath;
 }
 
 QString VOKMosquittoClient::clientKeyPath() const
 {
-    const QMutexLocker locker(&m_propertiesMutex);
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
     return m_clientKeyPath;
 }
 
 mosquitto *VOKMosquittoClient::mosq() const
 {
-    const QMutexLocker locker(&m_propertiesMutex);
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
     return m_handle ? m_handle->get() : nullptr;
 }
 
 QList<std::shared_ptr<VOKMosquittoTopic>> VOKMosquittoClient::topics() const
 {
-    const QMutexLocker locker(&m_lock);
+    const std::lock_guard<std::recursive_mutex> locker(m_lock);
     return m_topics;
 }
 
 QList<VOKMosquittoPublication> VOKMosquittoClient::publishQueue() const
 {
-    const QMutexLocker locker(&m_lock);
+    const std::lock_guard<std::recursive_mutex> locker(m_lock);
     return m_publishQueue;
 }
 
@@ -165,17 +165,17 @@ bool VOKMosquittoClient::connectToBroker()
         VOK_WARNING(QStringLiteral("Beep: Error initializing mosquitto!"));
         return false;
     }
-    handle->installCallbacks();
-    mosquitto *const mosq = handle->get();
+    VOKMosquittoHandle &created = *handle;
     {
-        const QMutexLocker locker(&m_propertiesMutex);
+        const std::lock_guard<std::mutex> locker(m_propertiesMutex);
         m_handle = std::move(handle);
     }
-    m_connectedSinceStart = false;
-    if (!checkResult(mosquitto_reconnect_delay_set(mosq, reconnectDelaySeconds,
+    m_connectedSinceConnect = false;
+    if (!checkResult(mosquitto_reconnect_delay_set(created.get(), reconnectDelaySeconds,
                                                    reconnectDelayMaximumSeconds, false),
                      "mosquitto_reconnect_delay_set"))
         return false;
+    created.installCallbacks();
     if (useTLS()) {
         VOK_ERROR(QStringLiteral("TLS requested but not supported in this build"));
         clientTLSNotSupported();
@@ -217,7 +217,7 @@ void VOKMosquittoClient::disconnectFromBroker()
 {
     std::unique_ptr<VOKMosquittoHandle> handle;
     {
-        const QMutexLocker locker(&m_propertiesMutex);
+        const std::lock_guard<std::mutex> locker(m_propertiesMutex);
         handle = std::move(m_handle);
     }
     // Destroying the handle detaches this client and tears the connection down in the background.
@@ -225,7 +225,7 @@ void VOKMosquittoClient::disconnectFromBroker()
 
 void VOKMosquittoClient::setUsername(const QString &username, const QString &password)
 {
-    const QMutexLocker locker(&m_propertiesMutex);
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
     m_username = username;
     m_password = password;
 }
@@ -239,7 +239,7 @@ void VOKMosquittoClient::reconnectWithUsername(const QString &username, const QS
 
 void VOKMosquittoClient::enableTLS()
 {
-    const QMutexLocker locker(&m_propertiesMutex);
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
     m_useTLS = true;
     if (m_port == defaultPort)
         m_port = defaultTLSPort;
@@ -258,7 +258,7 @@ void VOKMosquittoClient::registerTopic(const std::shared_ptr<VOKMosquittoTopic> 
 {
     if (!topic)
         return;
-    const QMutexLocker locker(&m_lock);
+    const std::lock_guard<std::recursive_mutex> locker(m_lock);
     topic->setMqttClient(this);
     m_topics = m_topics + QList<std::shared_ptr<VOKMosquittoTopic>>{topic};
     if (isConnected())
@@ -270,7 +270,7 @@ void VOKMosquittoClient::unregisterTopic(const std::shared_ptr<const VOKMosquitt
     if (!topic)
         return;
     {
-        const QMutexLocker locker(&m_lock);
+        const std::lock_guard<std::recursive_mutex> locker(m_lock);
         QList<std::shared_ptr<VOKMosquittoTopic>> remaining = m_topics;
         remaining.removeIf([&topic](const auto &registered) { return registered.get() == topic.get(); });
         m_topics = remaining;
@@ -304,7 +304,7 @@ void VOKMosquittoClient::publishTopic(const QString &topic, const QByteArray &da
     {
         // Deciding under the lock that the connect hook takes to empty the queue means a
         // publication is either sent now or queued before that hook takes the queue.
-        const QMutexLocker locker(&m_lock);
+        const std::lock_guard<std::recursive_mutex> locker(m_lock);
         mosq = isConnected() ? this->mosq() : nullptr;
         if (!mosq) {
             m_publishQueue = m_publishQueue + QList<VOKMosquittoPublication>{{topic, data, retain}};
@@ -415,12 +415,12 @@ void VOKMosquittoClient::clientDidConnect()
 {
     m_isConnected = true;
     m_triedTLSFallback = false;
-    m_connectedSinceStart = true;
+    m_connectedSinceConnect = true;
     for (const std::shared_ptr<VOKMosquittoTopic> &topic : topics())
         subscribe(*topic);
     QList<VOKMosquittoPublication> queued;
     {
-        const QMutexLocker locker(&m_lock);
+        const std::lock_guard<std::recursive_mutex> locker(m_lock);
         queued.swap(m_publishQueue);
     }
     for (const VOKMosquittoPublication &publication : std::as_const(queued))
@@ -449,7 +449,7 @@ void VOKMosquittoClient::clientDisconnectedUnexpectedly(int reasonCode)
     logReasonCode("clientDisconnectedUnexpectedly:", reasonCode);
     // A connection that worked once is plain by design: the library's own reconnection carries
     // on. Only a first connection that the broker drops may be a TLS port, worth one TLS retry.
-    if (reasonCode != MOSQ_ERR_CONN_LOST || !tlsFallbackEnabled() || m_connectedSinceStart || useTLS())
+    if (reasonCode != MOSQ_ERR_CONN_LOST || !tlsFallbackEnabled() || m_connectedSinceConnect || useTLS())
         return;
     if (m_triedTLSFallback.exchange(true))
         return;

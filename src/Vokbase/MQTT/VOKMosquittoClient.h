@@ -6,13 +6,12 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QMutex>
 #include <QObject>
-#include <QRecursiveMutex>
 #include <QString>
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 struct mosquitto;
 class VOKMosquittoHandle;
@@ -148,7 +147,7 @@ private:
     void logHookProblem(const char *hook, const QString &text) const;
     void logReasonCode(const char *hook, int reasonCode) const;
 
-    mutable QMutex m_propertiesMutex;
+    mutable std::mutex m_propertiesMutex;
     QString m_host;
     int m_port;
     QString m_username;
@@ -161,11 +160,11 @@ private:
     std::unique_ptr<VOKMosquittoHandle> m_handle;
 
     // Guards the filters and the publish queue.
-    mutable QRecursiveMutex m_lock;
+    mutable std::recursive_mutex m_lock;
     QList<std::shared_ptr<VOKMosquittoTopic>> m_topics;
     QList<VOKMosquittoPublication> m_publishQueue;
 
     std::atomic<bool> m_isConnected{false};
     std::atomic<bool> m_triedTLSFallback{false};
-    std::atomic<bool> m_connectedSinceStart{false};
+    std::atomic<bool> m_connectedSinceConnect{false};
 };

@@ -22,25 +22,25 @@ QString VOKMosquittoTopic::topic() const
 
 VOKMosquittoTopic::Callback VOKMosquittoTopic::callback() const
 {
-    const QMutexLocker locker(&m_mutex);
+    const std::lock_guard<std::mutex> locker(m_mutex);
     return m_callback;
 }
 
 bool VOKMosquittoTopic::hasCallback() const
 {
-    const QMutexLocker locker(&m_mutex);
+    const std::lock_guard<std::mutex> locker(m_mutex);
     return bool(m_callback);
 }
 
 VOKMosquittoClient *VOKMosquittoTopic::mqttClient() const
 {
-    const QMutexLocker locker(&m_mutex);
+    const std::lock_guard<std::mutex> locker(m_mutex);
     return m_client.data();
 }
 
 void VOKMosquittoTopic::setMqttClient(VOKMosquittoClient *client)
 {
-    const QMutexLocker locker(&m_mutex);
+    const std::lock_guard<std::mutex> locker(m_mutex);
     m_client = client;
 }
 
@@ -50,16 +50,22 @@ void VOKMosquittoTopic::handleMessage(const VOKMosquittoMessagePtr &message) con
     const Callback callback = this->callback();
     if (!callback)
         return;
-    const VOKMosquittoTopicMatch match(shared_from_this(), message);
+    std::shared_ptr<const VOKMosquittoTopic> self = weak_from_this().lock();
+    if (!self) {
+        VOK_ASSERTION(QStringLiteral("%1 was not made with std::make_shared; message ignored").arg(description()));
+        return;
+    }
+    const VOKMosquittoTopicMatch match(std::move(self), message);
     if (match.match())
         callback(match);
 }
 
 void VOKMosquittoTopic::unregister()
 {
-    if (VOKMosquittoClient *client = mqttClient())
-        client->unregisterTopic(shared_from_this());
-    const QMutexLocker locker(&m_mutex);
+    VOKMosquittoClient *const client = mqttClient();
+    if (const std::shared_ptr<const VOKMosquittoTopic> self = weak_from_this().lock(); client && self)
+        client->unregisterTopic(self);
+    const std::lock_guard<std::mutex> locker(m_mutex);
     m_callback = nullptr;
 }
 

@@ -3,13 +3,13 @@
 #include "VOKMosquittoMessage.h"
 
 #include <QByteArray>
-#include <QMutex>
 #include <QPointer>
 #include <QString>
 #include <QVariant>
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class VOKMosquittoClient;
 class VOKMosquittoTopicMatch;
@@ -65,7 +65,7 @@ private:
     Callback callback() const;
 
     const QString m_topicPrefix;
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     Callback m_callback;
     QPointer<VOKMosquittoClient> m_client;
 };
