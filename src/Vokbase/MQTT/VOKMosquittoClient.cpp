@@ -1,0 +1,491 @@
+#include "VOKMosquittoClient.h"
+
+#include "VOKDispatch.h"
+#include "VOKLog.h"
+#include "VOKMosquittoHandle.h"
+#include "VOKMosquittoTopic.h"
+#include "VOKObjectDescription.h"
+
+#include <mosquitto.h>
+
+#include <cerrno>
+#include <climits>
+#include <system_error>
+
+namespace {
+
+constexpr int reconnectDelaySeconds = 2;
+constexpr int reconnectDelayMaximumSeconds = 30;
+constexpr int keepaliveSeconds = 60;
+
+QString errorText(int errorNumber)
+{
+    return QString::fromStdString(std::system_category().message(errorNumber));
+}
+
+// The text for the library: null (which the library refuses as invalid) when the text holds a NUL
+// character, since the library would silently cut it there.
+QByteArray cText(const QString &text)
+{
+    if (text.contains(QChar(0)))
+        return QByteArray();
+    return text.toUtf8();
+}
+
+const char *orNull(const QByteArray &text)
+{
+    return text.isNull() ? nullptr : text.constData();
+}
+
+// The host name as ASCII for the library, or null when it is not plain ASCII.
+QByteArray asciiHost(const QString &host)
+{
+    for (const QChar character : host) {
+        if (character.unicode() == 0 || character.unicode() > 0x7f)
+            return QByteArray();
+    }
+    return host.toLatin1();
+}
+
+int publish(mosquitto *mosq, const QString &topic, const QByteArray &data, int qos, bool retain)
+{
+    if (data.size() > INT_MAX)
+        return MOSQ_ERR_PAYLOAD_SIZE;
+    const QByteArray topicText = cText(topic);
+    return mosquitto_publish(mosq, nullptr, orNull(topicText), int(data.size()),
+                             data.isEmpty() ? nullptr : data.constData(), qos, retain);
+}
+
+} // namespace
+
+VOKMosquittoClient::VOKMosquittoClient(const QString &host, int port, QObject *parent)
+    : QObject(parent)
+    , m_host(host)
+    , m_port(port)
+{
+}
+
+VOKMosquittoClient::~VOKMosquittoClient()
+{
+    disconnectFromBroker();
+}
+
+QString VOKMosquittoClient::host() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_host;
+}
+
+int VOKMosquittoClient::port() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_port;
+}
+
+QString VOKMosquittoClient::username() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_username;
+}
+
+QString VOKMosquittoClient::password() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_password;
+}
+
+bool VOKMosquittoClient::useTLS() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_useTLS;
+}
+
+qint64 VOKMosquittoClient::tlsVerifyMode() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_tlsVerifyMode;
+}
+
+QString VOKMosquittoClient::caCertificatePath() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_caCertificatePath;
+}
+
+QString VOKMosquittoClient::clientCertificatePath() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_clientCertificatePath;
+}
+
+QString VOKMosquittoClient::clientKeyPath() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_clientKeyPath;
+}
+
+mosquitto *VOKMosquittoClient::mosq() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_handle ? m_handle->get() : nullptr;
+}
+
+QList<std::shared_ptr<VOKMosquittoTopic>> VOKMosquittoClient::topics() const
+{
+    const std::lock_guard<std::recursive_mutex> locker(m_lock);
+    return m_topics;
+}
+
+QList<VOKMosquittoPublication> VOKMosquittoClient::publishQueue() const
+{
+    const std::lock_guard<std::recursive_mutex> locker(m_lock);
+    return m_publishQueue;
+}
+
+QString VOKMosquittoClient::description() const
+{
+    return QStringLiteral("%1  %2:%3")
+        .arg(vokObjectDescription(metaObject()->className(), this), host())
+        .arg(port());
+}
+
+// MARK: - Connection
+
+bool VOKMosquittoClient::connectToBroker()
+{
+    if (mosq()) {
+        VOK_WARNING(QStringLiteral("Beep: -connect called multiple times for %1").arg(description()));
+        return false;
+    }
+    loadTLSSettings();
+    loadCredentialsFromKeychain();
+
+    std::unique_ptr<VOKMosquittoHandle> handle = VOKMosquittoHandle::create(this);
+    if (!handle) {
+        VOK_WARNING(QStringLiteral("Beep: Error initializing mosquitto!"));
+        return false;
+    }
+    VOKMosquittoHandle &created = *handle;
+    {
+        const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+        m_handle = std::move(handle);
+    }
+    m_connectedSinceConnect = false;
+    if (!checkResult(mosquitto_reconnect_delay_set(created.get(), reconnectDelaySeconds,
+                                                   reconnectDelayMaximumSeconds, false),
+                     "mosquitto_reconnect_delay_set"))
+        return false;
+    created.installCallbacks();
+    if (useTLS()) {
+        VOK_ERROR(QStringLiteral("TLS requested but not supported in this build"));
+        clientTLSNotSupported();
+        return false;
+    }
+    return startHandle();
+}
+
+bool VOKMosquittoClient::startHandle()
+{
+    mosquitto *const mosq = this->mosq();
+    // The loop must run before the connection is requested: a refused first attempt is retried
+    // only by a running loop.
+    if (!checkResult(mosquitto_loop_start(mosq), "mosquitto_loop_start"))
+        return false;
+    const QString username = this->username();
+    if (!username.isEmpty()) {
+        const QString password = this->password();
+        const QByteArray user = username.toUtf8();
+        const QByteArray secret = password.isNull() ? QByteArray() : password.toUtf8();
+        if (!checkResult(mosquitto_username_pw_set(mosq, user.constData(), orNull(secret)),
+                         "mosquitto_username_pw_set"))
+            return false;
+    }
+    const QString host = this->host();
+    const int port = this->port();
+    const QByteArray hostText = asciiHost(host);
+    const int result = mosquitto_connect_async(mosq, orNull(hostText), port, keepaliveSeconds);
+    if (result != MOSQ_ERR_SUCCESS) {
+        VOK_ERROR(QStringLiteral("mosquitto_connect_async failed with rc=%1 for %2:%3")
+                      .arg(result)
+                      .arg(host)
+                      .arg(port));
+    }
+    return true;
+}
+
+void VOKMosquittoClient::disconnectFromBroker()
+{
+    std::unique_ptr<VOKMosquittoHandle> handle;
+    {
+        const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+        handle = std::move(m_handle);
+    }
+    // Destroying the handle detaches this client and tears the connection down in the background.
+}
+
+void VOKMosquittoClient::setUsername(const QString &username, const QString &password)
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    m_username = username;
+    m_password = password;
+}
+
+void VOKMosquittoClient::reconnectWithUsername(const QString &username, const QString &password)
+{
+    setUsername(username, password);
+    disconnectFromBroker();
+    connectToBroker();
+}
+
+void VOKMosquittoClient::enableTLS()
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    m_useTLS = true;
+    if (m_port == defaultPort)
+        m_port = defaultTLSPort;
+}
+
+void VOKMosquittoClient::reconnectWithTLS()
+{
+    enableTLS();
+    disconnectFromBroker();
+    connectToBroker();
+}
+
+// MARK: - Subscriptions
+
+void VOKMosquittoClient::registerTopic(const std::shared_ptr<VOKMosquittoTopic> &topic)
+{
+    if (!topic)
+        return;
+    const std::lock_guard<std::recursive_mutex> locker(m_lock);
+    topic->setMqttClient(this);
+    m_topics = m_topics + QList<std::shared_ptr<VOKMosquittoTopic>>{topic};
+    if (isConnected())
+        subscribe(*topic);
+}
+
+void VOKMosquittoClient::unregisterTopic(const std::shared_ptr<const VOKMosquittoTopic> &topic)
+{
+    if (!topic)
+        return;
+    {
+        const std::lock_guard<std::recursive_mutex> locker(m_lock);
+        QList<std::shared_ptr<VOKMosquittoTopic>> remaining = m_topics;
+        remaining.removeIf([&topic](const auto &registered) { return registered.get() == topic.get(); });
+        m_topics = remaining;
+    }
+    unsubscribe(*topic);
+}
+
+bool VOKMosquittoClient::subscribe(const VOKMosquittoTopic &topic)
+{
+    mosquitto *const mosq = this->mosq();
+    if (!mosq || !topic.hasCallback())
+        return false;
+    const QByteArray filter = cText(topic.topic());
+    return checkResult(mosquitto_subscribe(mosq, nullptr, orNull(filter), 0), "mosquitto_subscribe");
+}
+
+void VOKMosquittoClient::unsubscribe(const VOKMosquittoTopic &topic)
+{
+    mosquitto *const mosq = this->mosq();
+    if (!mosq)
+        return;
+    const QByteArray filter = cText(topic.topic());
+    mosquitto_unsubscribe(mosq, nullptr, orNull(filter));
+}
+
+// MARK: - Publishing
+
+void VOKMosquittoClient::publishTopic(const QString &topic, const QByteArray &data, bool retain)
+{
+    mosquitto *mosq = nullptr;
+    {
+        // Deciding under the lock that the connect hook takes to empty the queue means a
+        // publication is either sent now or queued before that hook takes the queue.
+        const std::lock_guard<std::recursive_mutex> locker(m_lock);
+        mosq = isConnected() ? this->mosq() : nullptr;
+        if (!mosq) {
+            m_publishQueue = m_publishQueue + QList<VOKMosquittoPublication>{{topic, data, retain}};
+            return;
+        }
+    }
+    checkResult(publish(mosq, topic, data, 0, retain), "mosquitto_publish");
+}
+
+bool VOKMosquittoClient::publishTopic(const QString &topic, const QByteArray &data, int qos,
+                                      bool retain, VOKError *error)
+{
+    mosquitto *const mosq = isConnected() ? this->mosq() : nullptr;
+    const int code = mosq ? publish(mosq, topic, data, qos, retain) : notConnectedCode;
+    return errorFromCode(code, error);
+}
+
+bool VOKMosquittoClient::errorFromCode(int code, VOKError *error)
+{
+    if (code == MOSQ_ERR_SUCCESS)
+        return true;
+    QString description = QStringLiteral("Unexpected Error");
+    QString suggestion = QStringLiteral("Error code: %1").arg(code);
+    if (code == notConnectedCode || code == MOSQ_ERR_INVAL) {
+        description = code == notConnectedCode ? QStringLiteral("No Connection")
+                                               : QStringLiteral("Invalid input parameters");
+        suggestion = QString();
+    }
+    VOK_ERROR(QStringLiteral("Mosquitto error %1: %2").arg(code).arg(description));
+    VOKError::fill(error, VOKError(QStringLiteral("VOKMosquitto"), code, description, suggestion));
+    return false;
+}
+
+bool VOKMosquittoClient::checkResult(int result, const char *operation) const
+{
+    if (result == MOSQ_ERR_SUCCESS)
+        return true;
+    const QString name = QString::fromLatin1(operation);
+    if (result == MOSQ_ERR_INVAL) {
+        VOK_ERROR(QStringLiteral("%1: MOSQ_ERR_INVAL").arg(name));
+    } else if (result == MOSQ_ERR_ERRNO) {
+        const int errorNumber = errno;
+        VOK_ERROR(QStringLiteral("%1: MOSQ_ERR_ERRNO: %2 %3").arg(name).arg(errorNumber).arg(errorText(errorNumber)));
+    } else {
+        VOK_ERROR(QStringLiteral("%1: Unknown error #%2").arg(name).arg(result));
+    }
+    return false;
+}
+
+// MARK: - Library callbacks (network thread)
+
+VOKMosquittoMessagePtr VOKMosquittoClient::createMessage(const mosquitto_message &message) const
+{
+    return std::make_shared<const VOKMosquittoMessage>(message);
+}
+
+void VOKMosquittoClient::mosquittoConnected(int result)
+{
+    if (result == 0)
+        clientDidConnect();
+    else
+        clientConnectionFailed(result);
+}
+
+void VOKMosquittoClient::mosquittoReceivedMessage(const mosquitto_message &message)
+{
+    clientReceivedMessage(createMessage(message));
+}
+
+void VOKMosquittoClient::mosquittoDisconnected(int result, int errorNumber)
+{
+    if (result == 0) {
+        clientDidDisconnect();
+        return;
+    }
+    if (result == MOSQ_ERR_ERRNO) {
+        VOK_ERROR(QStringLiteral("Unexpected disconnect, result: %1 (MOSQ_ERR_ERRNO), errno: %2 (%3)")
+                      .arg(result)
+                      .arg(errorNumber)
+                      .arg(errorText(errorNumber)));
+    } else {
+        VOK_ERROR(QStringLiteral("Unexpected disconnect, result: %1").arg(result));
+    }
+    clientDisconnectedUnexpectedly(result);
+}
+
+void VOKMosquittoClient::mosquittoLogged(int level, const char *text)
+{
+    const QString line = QString::fromUtf8(text);
+    if (level == MOSQ_LOG_WARNING) {
+        VOK_WARNING(QStringLiteral("Mosquitto warning: %1").arg(line));
+        return;
+    }
+    if (level != MOSQ_LOG_ERR)
+        return;
+    VOK_ERROR(QStringLiteral("Mosquitto error: %1").arg(line));
+    const QString lower = line.toLower();
+    if (lower.contains(QLatin1String("handshake failure")) || lower.contains(QLatin1String("certificate required")))
+        clientmTLSRequired(line);
+    else if (lower.contains(QLatin1String("ssl")) || lower.contains(QLatin1String("tls"))
+             || lower.contains(QLatin1String("certificate")))
+        clientTLSError(line);
+}
+
+// MARK: - Hooks
+
+void VOKMosquittoClient::clientDidConnect()
+{
+    m_isConnected = true;
+    m_triedTLSFallback = false;
+    m_connectedSinceConnect = true;
+    for (const std::shared_ptr<VOKMosquittoTopic> &topic : topics())
+        subscribe(*topic);
+    QList<VOKMosquittoPublication> queued;
+    {
+        const std::lock_guard<std::recursive_mutex> locker(m_lock);
+        queued.swap(m_publishQueue);
+    }
+    for (const VOKMosquittoPublication &publication : std::as_const(queued))
+        publishTopic(publication.topic, publication.data, publication.retain);
+}
+
+void VOKMosquittoClient::clientConnectionFailed(int reasonCode)
+{
+    logReasonCode("clientConnectionFailed:", reasonCode);
+}
+
+void VOKMosquittoClient::clientReceivedMessage(const VOKMosquittoMessagePtr &message)
+{
+    for (const std::shared_ptr<VOKMosquittoTopic> &topic : topics())
+        topic->handleMessage(message);
+}
+
+void VOKMosquittoClient::clientDidDisconnect()
+{
+    m_isConnected = false;
+}
+
+void VOKMosquittoClient::clientDisconnectedUnexpectedly(int reasonCode)
+{
+    m_isConnected = false;
+    logReasonCode("clientDisconnectedUnexpectedly:", reasonCode);
+    // A connection that worked once is plain by design: the library's own reconnection carries
+    // on. Only a first connection that the broker drops may be a TLS port, worth one TLS retry.
+    if (reasonCode != MOSQ_ERR_CONN_LOST || !tlsFallbackEnabled() || m_connectedSinceConnect || useTLS())
+        return;
+    if (m_triedTLSFallback.exchange(true))
+        return;
+    vokOnMain(this, [this] { reconnectWithTLS(); });
+}
+
+void VOKMosquittoClient::clientTLSError(const QString &text)
+{
+    logHookProblem("clientTLSError:", text);
+}
+
+void VOKMosquittoClient::clientmTLSRequired(const QString &text)
+{
+    logHookProblem("clientmTLSRequired:", text);
+}
+
+void VOKMosquittoClient::clientTLSSetupFailed(const QString &text)
+{
+    logHookProblem("clientTLSSetupFailed:", text);
+}
+
+void VOKMosquittoClient::clientTLSNotSupported()
+{
+    VOK_ERROR(QStringLiteral("%1  TLS not supported in this build  (%2)")
+                  .arg(QStringLiteral("clientTLSNotSupported"), description()));
+}
+
+void VOKMosquittoClient::logReasonCode(const char *hook, int reasonCode) const
+{
+    VOK_ERROR(QStringLiteral("%1  reasonCode: %2  (%3)")
+                  .arg(QString::fromLatin1(hook))
+                  .arg(reasonCode)
+                  .arg(description()));
+}
+
+void VOKMosquittoClient::logHookProblem(const char *hook, const QString &text) const
+{
+    VOK_ERROR(QStringLiteral("%1  error: %2  (%3)").arg(QString::fromLatin1(hook), text, description()));
+}

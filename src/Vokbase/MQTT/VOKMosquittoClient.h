@@ -1,0 +1,170 @@
+#pragma once
+
+#include "VOKError.h"
+#include "VOKMosquittoCallbackTarget.h"
+#include "VOKMosquittoMessage.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+struct mosquitto;
+class VOKMosquittoHandle;
+class VOKMosquittoTopic;
+
+// A publication waiting for a connection. A null payload stands for "no payload".
+struct VOKMosquittoPublication
+{
+    QString topic;
+    QByteArray data;
+    bool retain = false;
+};
+
+// One connection to one MQTT broker (host and port) over one libmosquitto handle.
+//
+// connectToBroker() starts the library's network thread and connects asynchronously; the library
+// then reconnects by itself every 2 seconds (then 4, 6, ... at most 30) after a refusal or a lost
+// connection, until disconnectFromBroker(). The callbacks become the protected hooks below.
+// Registered topic filters are subscribed again on every connect, and publications made while not
+// connected are queued and sent on the next connect.
+//
+// Threads: the client lives on the main thread, which calls every public operation. The hooks run
+// on the library's network thread (a log hook may also run on the thread of a library call made
+// by the client); they must stay cheap, must not wait for the main thread, and move anything that
+// touches the model to the main thread with vokOnMain(this, ...), so that work still queued when
+// the client goes away is dropped. The property getters may be called from any thread.
+//
+// Ownership: the client owns its handle. Destroying the client gives the handle up as
+// disconnectFromBroker() does. A subclass that overrides hooks must call disconnectFromBroker() in
+// its own destructor, so that no hook reaches it while it is half destroyed.
+class VOKMosquittoClient : public QObject, protected VOKMosquittoCallbackTarget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString host READ host CONSTANT)
+    Q_PROPERTY(int port READ port)
+    Q_PROPERTY(bool useTLS READ useTLS)
+    Q_PROPERTY(bool isConnected READ isConnected)
+    Q_PROPERTY(QString description READ description)
+
+public:
+    static constexpr int defaultPort = 1883;
+    static constexpr int defaultTLSPort = 8883;
+    // The code of publishTopic's error when there is no connection.
+    static constexpr int notConnectedCode = -4242;
+
+    explicit VOKMosquittoClient(const QString &host, int port = defaultPort, QObject *parent = nullptr);
+    ~VOKMosquittoClient() override;
+
+    QString host() const;
+    int port() const;
+    QString username() const;
+    QString password() const;
+    bool useTLS() const;
+    qint64 tlsVerifyMode() const;
+    QString caCertificatePath() const;
+    QString clientCertificatePath() const;
+    QString clientKeyPath() const;
+    bool isConnected() const { return m_isConnected; }
+    bool triedTLSFallback() const { return m_triedTLSFallback; }
+    // The current library handle, or null while the client is not started.
+    mosquitto *mosq() const;
+    QList<std::shared_ptr<VOKMosquittoTopic>> topics() const;
+    QList<VOKMosquittoPublication> publishQueue() const;
+
+    // Starts a connection on a fresh handle. Answers false, and changes nothing, when a handle
+    // already exists; answers false too when a set-up step fails or TLS is asked for, leaving
+    // the handle stalled until disconnectFromBroker().
+    bool connectToBroker();
+    // Gives the current handle up at once; the network work happens in the background. Keeps
+    // isConnected as it was.
+    void disconnectFromBroker();
+    void setUsername(const QString &username, const QString &password);
+    void reconnectWithUsername(const QString &username, const QString &password);
+    // Asks for TLS; the default port 1883 becomes 8883.
+    void enableTLS();
+    void reconnectWithTLS();
+
+    // Filters: subscribed at once when connected, and on every connect.
+    void registerTopic(const std::shared_ptr<VOKMosquittoTopic> &topic);
+    // Removes every registration of that filter object and unsubscribes it.
+    void unregisterTopic(const std::shared_ptr<const VOKMosquittoTopic> &topic);
+    // Subscribes at QoS 0; false without a handle, for a filter without a callback, or on failure.
+    bool subscribe(const VOKMosquittoTopic &topic);
+    void unsubscribe(const VOKMosquittoTopic &topic);
+
+    // Publishes at QoS 0 when connected, else queues for the next connect. A null payload
+    // publishes a zero-length message.
+    void publishTopic(const QString &topic, const QByteArray &data, bool retain);
+    // Publishes now at the QoS or fails ("No Connection" when not connected); never queues.
+    bool publishTopic(const QString &topic, const QByteArray &data, int qos, bool retain,
+                      VOKError *error = nullptr);
+    // True for 0; otherwise logs, fills the error (domain "VOKMosquitto") and answers false.
+    static bool errorFromCode(int code, VOKError *error = nullptr);
+
+    // "<Class: address>  host:port"
+    QString description() const;
+
+protected:
+    // The message record for a received message; subclasses answer their own record type.
+    // Network thread.
+    virtual VOKMosquittoMessagePtr createMessage(const mosquitto_message &message) const;
+
+    // Stored settings for this server; they replace the ones in memory when present. Called by
+    // connectToBroker() on the owner's thread, TLS settings first.
+    virtual void loadTLSSettings() {}
+    virtual void loadCredentialsFromKeychain() {}
+
+    // Whether a connection lost before it ever succeeded is retried once with TLS. Only a client
+    // that can connect with TLS may say yes: otherwise the retry would stop a working handle.
+    virtual bool tlsFallbackEnabled() const { return false; }
+
+    // Hooks: network thread, except clientTLSNotSupported (owner's thread). Overrides call the
+    // base version first.
+    virtual void clientDidConnect();
+    virtual void clientConnectionFailed(int reasonCode);
+    virtual void clientReceivedMessage(const VOKMosquittoMessagePtr &message);
+    virtual void clientDidDisconnect();
+    virtual void clientDisconnectedUnexpectedly(int reasonCode);
+    virtual void clientTLSError(const QString &text);
+    virtual void clientmTLSRequired(const QString &text);
+    virtual void clientTLSSetupFailed(const QString &text);
+    virtual void clientTLSNotSupported();
+
+    // The library's callbacks, turned into the hooks above. Network thread.
+    void mosquittoConnected(int result) override;
+    void mosquittoReceivedMessage(const mosquitto_message &message) override;
+    void mosquittoDisconnected(int result, int errorNumber) override;
+    void mosquittoLogged(int level, const char *text) override;
+
+private:
+    bool startHandle();
+    bool checkResult(int result, const char *operation) const;
+    void logHookProblem(const char *hook, const QString &text) const;
+    void logReasonCode(const char *hook, int reasonCode) const;
+
+    mutable std::mutex m_propertiesMutex;
+    QString m_host;
+    int m_port;
+    QString m_username;
+    QString m_password;
+    bool m_useTLS = false;
+    qint64 m_tlsVerifyMode = 0;
+    QString m_caCertificatePath;
+    QString m_clientCertificatePath;
+    QString m_clientKeyPath;
+    std::unique_ptr<VOKMosquittoHandle> m_handle;
+
+    // Guards the filters and the publish queue.
+    mutable std::recursive_mutex m_lock;
+    QList<std::shared_ptr<VOKMosquittoTopic>> m_topics;
+    QList<VOKMosquittoPublication> m_publishQueue;
+
+    std::atomic<bool> m_isConnected{false};
+    std::atomic<bool> m_triedTLSFallback{false};
+    std::atomic<bool> m_connectedSinceConnect{false};
+};

@@ -1,0 +1,111 @@
+#include "VOKMosquittoHandle.h"
+
+#include "VOKMosquittoCallbackGate.h"
+#include "VOKMosquittoCallbackTarget.h"
+
+#include <QThreadPool>
+
+#include <mosquitto.h>
+
+#include <cerrno>
+#include <mutex>
+
+namespace {
+
+// Teardowns wait for the network (a disconnect, the end of the network thread); they get threads
+// of their own so a slow one never holds up other background work. Destroyed at exit, which
+// waits for the teardowns still running.
+QThreadPool &teardownPool()
+{
+    static QThreadPool pool;
+    static std::once_flag configured;
+    std::call_once(configured, [] { pool.setMaxThreadCount(8); });
+    return pool;
+}
+
+VOKMosquittoCallbackGate &gateOf(void *userData)
+{
+    return *static_cast<VOKMosquittoCallbackGate *>(userData);
+}
+
+void onConnect(mosquitto *, void *userData, int result)
+{
+    if (!userData)
+        return;
+    const VOKMosquittoCallbackGate::Pass pass(gateOf(userData));
+    if (pass.target())
+        pass.target()->mosquittoConnected(result);
+}
+
+void onMessage(mosquitto *, void *userData, const mosquitto_message *message)
+{
+    if (!userData || !message)
+        return;
+    const VOKMosquittoCallbackGate::Pass pass(gateOf(userData));
+    if (pass.target())
+        pass.target()->mosquittoReceivedMessage(*message);
+}
+
+void onDisconnect(mosquitto *, void *userData, int result)
+{
+    const int errorNumber = errno;
+    if (!userData)
+        return;
+    const VOKMosquittoCallbackGate::Pass pass(gateOf(userData));
+    if (pass.target())
+        pass.target()->mosquittoDisconnected(result, errorNumber);
+}
+
+void onLog(mosquitto *, void *userData, int level, const char *text)
+{
+    // The library logs every packet at debug level: leave those before taking any lock.
+    if (!userData || (level != MOSQ_LOG_WARNING && level != MOSQ_LOG_ERR))
+        return;
+    const VOKMosquittoCallbackGate::Pass pass(gateOf(userData));
+    if (pass.target())
+        pass.target()->mosquittoLogged(level, text ? text : "");
+}
+
+} // namespace
+
+std::unique_ptr<VOKMosquittoHandle> VOKMosquittoHandle::create(VOKMosquittoCallbackTarget *target)
+{
+    static std::once_flag libraryInitialised;
+    std::call_once(libraryInitialised, [] { mosquitto_lib_init(); });
+
+    auto gate = std::make_shared<VOKMosquittoCallbackGate>(target);
+    mosquitto *mosq = mosquitto_new(nullptr, true, gate.get());
+    if (!mosq)
+        return nullptr;
+    return std::unique_ptr<VOKMosquittoHandle>(new VOKMosquittoHandle(mosq, std::move(gate)));
+}
+
+VOKMosquittoHandle::VOKMosquittoHandle(mosquitto *mosq, std::shared_ptr<VOKMosquittoCallbackGate> gate)
+    : m_mosq(mosq)
+    , m_gate(std::move(gate))
+{
+}
+
+VOKMosquittoHandle::~VOKMosquittoHandle()
+{
+    m_gate->close();
+    // The gate stays alive until the library handle that points at it is gone.
+    teardownPool().start([mosq = m_mosq, gate = m_gate] {
+        mosquitto_disconnect(mosq);
+        mosquitto_loop_stop(mosq, false);
+        mosquitto_destroy(mosq);
+    });
+}
+
+void VOKMosquittoHandle::installCallbacks()
+{
+    mosquitto_connect_callback_set(m_mosq, onConnect);
+    mosquitto_message_callback_set(m_mosq, onMessage);
+    mosquitto_disconnect_callback_set(m_mosq, onDisconnect);
+    mosquitto_log_callback_set(m_mosq, onLog);
+}
+
+bool VOKMosquittoHandle::waitForTeardowns(int msecs)
+{
+    return teardownPool().waitForDone(msecs);
+}

@@ -1,0 +1,119 @@
+#include "VOKMosquittoMessage.h"
+
+#include "VOKClock.h"
+#include "VOKData.h"
+#include "VOKKeyPath.h"
+#include "VOKLog.h"
+#include "VOKObjectDescription.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <mosquitto.h>
+
+#include <charconv>
+#include <cmath>
+#include <mutex>
+
+namespace {
+
+QVariant parseJSON(const QByteArray &bytes, const QString &textForLog)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError) {
+        VOK_ERROR(QStringLiteral("Error creating object from JSON: %1\nJSON String: %2")
+                      .arg(error.errorString(), vokDescriptionText(textForLog)));
+        return QVariant();
+    }
+    return document.toVariant();
+}
+
+bool isNumberStart(char character)
+{
+    return (character >= '0' && character <= '9') || character == '.' || character == '-'
+        || character == '+';
+}
+
+} // namespace
+
+VOKMosquittoMessage::VOKMosquittoMessage(const mosquitto_message &message)
+    : m_created(VOKClock::current().currentDateTime())
+    , m_topic(vokUTF8String(QByteArray(message.topic ? message.topic : "")))
+{
+    if (message.payloadlen > 0 && message.payload)
+        m_data = QByteArray(static_cast<const char *>(message.payload), message.payloadlen);
+    m_mid = message.mid;
+    m_qos = message.qos;
+    m_isRetained = message.retain;
+}
+
+VOKMosquittoMessage::~VOKMosquittoMessage() = default;
+
+QString VOKMosquittoMessage::payload() const
+{
+    if (m_data.isNull())
+        return QString();
+    return vokUTF8String(m_data);
+}
+
+double VOKMosquittoMessage::payloadAsDouble() const
+{
+    const QByteArray text = payload().trimmed().toUtf8();
+    if (text.isEmpty() || !isNumberStart(text.front()))
+        return 0;
+    // from_chars takes no leading plus sign; the lenient reading does.
+    const char *begin = text.constData() + (text.front() == '+' ? 1 : 0);
+    double value = 0;
+    const auto result = std::from_chars(begin, text.constData() + text.size(), value);
+    if (result.ec != std::errc() || !std::isfinite(value))
+        return 0;
+    return value;
+}
+
+QVariant VOKMosquittoMessage::json() const
+{
+    if (m_data.isNull())
+        return QVariant();
+    return parseJSON(m_data, payload());
+}
+
+QVariant VOKMosquittoMessage::jsonF() const
+{
+    if (m_data.isNull())
+        return QVariant();
+    // The reader takes only objects and arrays; wrapping the payload in an array admits a single
+    // top-level value, and exactly one element guards against "1, 2" slipping through.
+    const QVariant wrapped = parseJSON('[' + m_data + ']', payload());
+    const QVariantList values = wrapped.toList();
+    if (!wrapped.isValid())
+        return QVariant();
+    if (values.size() != 1) {
+        VOK_ERROR(QStringLiteral("Error creating object from JSON: %1\nJSON String: %2")
+                      .arg(QStringLiteral("more than one top-level value"),
+                           vokDescriptionText(payload())));
+        return QVariant();
+    }
+    return values.front();
+}
+
+QString VOKMosquittoMessage::isRetainedDisplay() const
+{
+    return m_isRetained ? QStringLiteral("[s:r.square]") : QString();
+}
+
+QString VOKMosquittoMessage::description() const
+{
+    return QStringLiteral("%1  %2 qos %3%4: %5")
+        .arg(vokObjectDescription(gadgetMetaObject()->className(), this),
+             vokDescriptionText(m_topic))
+        .arg(m_qos)
+        .arg(m_isRetained ? QStringLiteral(" retained") : QString(),
+             vokDescriptionText(payload()));
+}
+
+void vokRegisterMosquittoMessageType()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { vokRegisterSharedGadget<VOKMosquittoMessage>(); });
+}

@@ -1,0 +1,170 @@
+#include "LogCapture.h"
+#include "RecordingClient.h"
+
+#include <QTest>
+#include <QThread>
+
+#include <mosquitto.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs the work on a thread of its own, as the library's network thread would.
+void runOffMainThread(const std::function<void()> &work)
+{
+    std::unique_ptr<QThread> thread(QThread::create(work));
+    thread->start();
+    thread->wait();
+}
+
+} // namespace
+
+TEST(VOKMosquittoClient, ErrorsFromResultCodes)
+{
+    LogCapture log;
+    VOKError error;
+    EXPECT_TRUE(VOKMosquittoClient::errorFromCode(0, &error));
+    EXPECT_TRUE(error.isNull());
+
+    EXPECT_FALSE(VOKMosquittoClient::errorFromCode(-4242, &error));
+    EXPECT_EQ(error, VOKError(QStringLiteral("VOKMosquitto"), -4242, QStringLiteral("No Connection")));
+    EXPECT_FALSE(VOKMosquittoClient::errorFromCode(3, &error));
+    EXPECT_EQ(error.localizedDescription(), QStringLiteral("Invalid input parameters"));
+    EXPECT_TRUE(error.localizedRecoverySuggestion().isNull());
+    EXPECT_FALSE(VOKMosquittoClient::errorFromCode(4, &error));
+    EXPECT_EQ(error.localizedDescription(), QStringLiteral("Unexpected Error"));
+    EXPECT_EQ(error.localizedRecoverySuggestion(), QStringLiteral("Error code: 4"));
+    EXPECT_FALSE(VOKMosquittoClient::errorFromCode(4));
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: Mosquitto error 4: Unexpected Error")).size(), 2);
+}
+
+TEST(VOKMosquittoClient, OfflinePublishingQueuesOnlyWithoutQoS)
+{
+    LogCapture log;
+    VOKMosquittoClient client(QStringLiteral("127.0.0.1"));
+    VOKError error;
+    EXPECT_FALSE(client.publishTopic(QStringLiteral("a"), QByteArray("x"), 1, false, &error));
+    EXPECT_EQ(error.code(), VOKMosquittoClient::notConnectedCode);
+    EXPECT_TRUE(client.publishQueue().isEmpty());
+    client.publishTopic(QStringLiteral("a"), QByteArray(), true);
+    ASSERT_EQ(client.publishQueue().size(), 1);
+    EXPECT_TRUE(client.publishQueue()[0].data.isNull());
+}
+
+TEST(VOKMosquittoClient, EnableTLSMovesOnlyTheDefaultPort)
+{
+    VOKMosquittoClient standard(QStringLiteral("h"));
+    standard.enableTLS();
+    EXPECT_TRUE(standard.useTLS());
+    EXPECT_EQ(standard.port(), 8883);
+    VOKMosquittoClient other(QStringLiteral("h"), 1884);
+    other.enableTLS();
+    EXPECT_EQ(other.port(), 1884);
+    EXPECT_TRUE(other.description().endsWith(QStringLiteral(">  h:1884")));
+}
+
+TEST(VOKMosquittoClient, TLSRequestStallsUntilDisconnect)
+{
+    LogCapture log;
+    RecordingClient client(QStringLiteral("127.0.0.1"));
+    client.enableTLS();
+    EXPECT_FALSE(client.connectToBroker());
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: TLS requested but not supported in this build")).size(), 1);
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: clientTLSNotSupported  TLS not supported in this build  (<VOKMosquittoClient: 0x")).size(), 1);
+    EXPECT_EQ(client.tlsNotSupported, 1);
+    EXPECT_NE(client.mosq(), nullptr);
+
+    EXPECT_FALSE(client.connectToBroker());
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": WARNING: Beep: -connect called multiple times for <VOKMosquittoClient")).size(), 1);
+    EXPECT_EQ(log.beeps(), 1);
+    client.disconnectFromBroker();
+    EXPECT_EQ(client.mosq(), nullptr);
+}
+
+TEST(VOKMosquittoClient, HostThatIsNotASCIIIsRefusedByTheLibrary)
+{
+    LogCapture log;
+    VOKMosquittoClient client(QStringLiteral("h\u00f6st"));
+    EXPECT_TRUE(client.connectToBroker());
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: mosquitto_connect_async failed with rc=3 for h\u00f6st:1883")).size(), 1);
+    VOKMosquittoClient withNul(QStringLiteral("127.0.0.1") + QChar(0) + QStringLiteral("evil"));
+    EXPECT_TRUE(withNul.connectToBroker());
+    EXPECT_EQ(log.linesContaining(QStringLiteral("mosquitto_connect_async failed with rc=3")).size(), 2);
+}
+
+TEST(VOKMosquittoClient, LibraryLogLinesAreClassified)
+{
+    LogCapture log;
+    RecordingClient client(QStringLiteral("h"));
+    client.simulateLog(MOSQ_LOG_ERR, "OpenSSL Error[0]: error:0A000086:SSL routines::certificate verify failed");
+    EXPECT_EQ(client.tlsErrors, 1);
+    client.simulateLog(MOSQ_LOG_ERR, "ssl/tls alert certificate required");
+    EXPECT_EQ(client.mTLSRequests, 1);
+    EXPECT_EQ(client.tlsErrors, 1);
+    client.simulateLog(MOSQ_LOG_ERR, "Bad Certificate");
+    client.simulateLog(MOSQ_LOG_ERR, "TLS handshake timed out");
+    EXPECT_EQ(client.tlsErrors, 3);
+    client.simulateLog(MOSQ_LOG_ERR, "SSL3 alert: Handshake Failure");
+    EXPECT_EQ(client.mTLSRequests, 2);
+    client.simulateLog(MOSQ_LOG_ERR, "Connection refused");
+    client.simulateLog(MOSQ_LOG_WARNING, "TLS is odd");
+    client.simulateLog(MOSQ_LOG_NOTICE, "SSL notice");
+    EXPECT_EQ(client.tlsErrors, 3);
+    EXPECT_EQ(client.mTLSRequests, 2);
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: Mosquitto error: ")).size(), 6);
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": WARNING: Mosquitto warning: TLS is odd")).size(), 1);
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: clientmTLSRequired:  error: SSL3 alert: Handshake Failure  (<")).size(), 1);
+}
+
+TEST(VOKMosquittoClient, LostPlainConnectionKeepsItsPortWithoutTLSFallback)
+{
+    LogCapture log;
+    RecordingClient client(QStringLiteral("127.0.0.1"));
+    client.fallbackEnabled = false; // the state of this build: no TLS connections
+    runOffMainThread([&client] { client.simulateLostConnection(MOSQ_ERR_CONN_LOST); });
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(client.triedTLSFallback());
+    EXPECT_FALSE(client.useTLS());
+    EXPECT_EQ(client.port(), 1883);
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: clientDisconnectedUnexpectedly:  reasonCode: 7  (<VOKMosquittoClient")).size(), 1);
+}
+
+TEST(VOKMosquittoClient, TLSFallbackOnlyOnceAndOnlyBeforeAFirstSuccess)
+{
+    LogCapture log;
+    RecordingClient neverConnected(QStringLiteral("127.0.0.1"));
+    neverConnected.fallbackEnabled = true;
+    runOffMainThread([&neverConnected] {
+        neverConnected.simulateLostConnection(MOSQ_ERR_CONN_LOST);
+        neverConnected.simulateLostConnection(MOSQ_ERR_CONN_LOST);
+    });
+    EXPECT_TRUE(neverConnected.triedTLSFallback());
+    EXPECT_FALSE(neverConnected.useTLS()); // queued to the main thread, not run yet
+    ASSERT_TRUE(QTest::qWaitFor([&] { return neverConnected.tlsNotSupported == 1; }, 5000));
+    EXPECT_EQ(neverConnected.port(), 8883);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(neverConnected.tlsNotSupported, 1);
+
+    RecordingClient connectedOnce(QStringLiteral("127.0.0.1"));
+    connectedOnce.fallbackEnabled = true;
+    connectedOnce.simulateConnected();
+    runOffMainThread([&connectedOnce] { connectedOnce.simulateLostConnection(MOSQ_ERR_CONN_LOST); });
+    RecordingClient otherCode(QStringLiteral("127.0.0.1"));
+    otherCode.fallbackEnabled = true;
+    runOffMainThread([&otherCode] { otherCode.simulateLostConnection(MOSQ_ERR_ERRNO); });
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(connectedOnce.triedTLSFallback());
+    EXPECT_FALSE(otherCode.triedTLSFallback());
+    EXPECT_EQ(connectedOnce.tlsNotSupported + otherCode.tlsNotSupported, 0);
+}
+
+TEST(VOKMosquittoClient, FallbackQueuedByAClientThatIsGoneIsDropped)
+{
+    auto client = std::make_unique<RecordingClient>(QStringLiteral("127.0.0.1"));
+    client->fallbackEnabled = true;
+    runOffMainThread([&client] { client->simulateLostConnection(MOSQ_ERR_CONN_LOST); });
+    client.reset();
+    QCoreApplication::processEvents(); // would call reconnectWithTLS on the destroyed client
+    SUCCEED();
+}

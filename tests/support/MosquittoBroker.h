@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+// A real mosquitto broker for tests, listening on a free port of 127.0.0.1 only.
+//
+// Anonymous, or requiring one user name and password. It can be stopped and started again on
+// the same port to provoke a lost connection, and frozen (SIGSTOP) to stand for a broker that no
+// longer answers. The destructor stops it. Main thread only.
+class MosquittoBroker
+{
+public:
+    MosquittoBroker();
+    MosquittoBroker(const QString &username, const QString &password);
+    ~MosquittoBroker();
+
+    MosquittoBroker(const MosquittoBroker &) = delete;
+    MosquittoBroker &operator=(const MosquittoBroker &) = delete;
+
+    // Starts the broker and waits until it accepts connections. The first start picks the port;
+    // later starts reuse it. On failure errorString() says why.
+    bool start();
+    // SIGTERM, then waits for the process to end.
+    void stop();
+    void freeze();
+    void thaw();
+
+    int port() const { return m_port; }
+    QString errorString() const { return m_error; }
+
+private:
+    bool writeConfiguration();
+    bool startOnce();
+    bool waitUntilListening();
+    void signalBroker(int signal);
+
+    QTemporaryDir m_folder;
+    QProcess m_process;
+    QString m_username;
+    QString m_password;
+    QString m_error;
+    int m_port = 0;
+};
