@@ -151,6 +151,11 @@ QString VOKMosquittoClient::description() const
 
 // MARK: - Connection
 
+QString VOKMosquittoClient::keychainService() const
+{
+    return QStringLiteral("VOKMosquitto:%1:%2").arg(host()).arg(port());
+}
+
 bool VOKMosquittoClient::connectToBroker()
 {
     if (mosq()) {

@@ -109,6 +109,10 @@ public:
     // "<Class: address>  host:port"
     QString description() const;
 
+    // Where this server's credentials live in the credential store: "VOKMosquitto:host:port".
+    // Subclasses that keep their own credentials answer their own service. Any thread.
+    virtual QString keychainService() const;
+
 protected:
     // The message record for a received message; subclasses answer their own record type.
     // Network thread.

@@ -40,7 +40,7 @@ TEST(VOKDispatch, QueuesFromAnotherThreadInOrder)
     worker->wait();
     EXPECT_TRUE(returnedBeforeRunning);
     EXPECT_TRUE(order.empty());
-    QTRY_COMPARE(order.size(), size_t(1000));
+    ASSERT_TRUE(QTest::qWaitFor([&order] { return order.size() == 1000; }));
     EXPECT_TRUE(ranOnMain);
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
 }
@@ -54,7 +54,7 @@ TEST(VOKDispatch, SyncWaitsForTheWorkFromAnotherThread)
         sawResult = value == 42;
     }));
     worker->start();
-    QTRY_VERIFY(worker->isFinished());
+    ASSERT_TRUE(QTest::qWaitFor([&worker] { return worker->isFinished(); }));
     EXPECT_TRUE(sawResult);
 }
 

@@ -139,7 +139,7 @@ TEST_F(KVOBlockTest, DeliveryContextQueuesTheCallback)
                                       recorder.callback());
     observed.setName(QStringLiteral("queued"));
     EXPECT_TRUE(recorder.changes.isEmpty());
-    QTRY_COMPARE(recorder.changes.size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return recorder.changes.size() == 1; }));
 }
 
 TEST_F(KVOBlockTest, SelectorVariantCallsTheObserversMethod)

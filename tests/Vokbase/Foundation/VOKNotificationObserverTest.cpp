@@ -82,7 +82,7 @@ TEST_F(NotificationTest, DeliveryContextBringsPostsFromAnotherThreadToItsThread)
     std::unique_ptr<QThread> poster(QThread::create([this] { center.post(QStringLiteral("n")); }));
     poster->start();
     poster->wait();
-    QTRY_VERIFY(onMain);
+    ASSERT_TRUE(QTest::qWaitFor([&onMain] { return onMain; }));
 }
 
 TEST_F(NotificationTest, SelectorVariantAndDefaultCentre)
