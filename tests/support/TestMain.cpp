@@ -1,6 +1,10 @@
 // The main of every test suite: an offscreen QApplication (so widget and event-loop code runs
 // without a display) whose configuration and data folders are fresh temporary ones, so no test
-// reads or writes the user's real files.
+// reads or writes the user's real files, and whose credential store is in memory (the test of
+// the real Secret Service installs that one itself).
+
+#include "VOKKeychainHelper.h"
+#include "VOKMemoryKeychainBackend.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -22,6 +26,7 @@ int main(int argc, char **argv)
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VindleTests"));
+    VOKKeychainHelper::setBackend(std::make_shared<VOKMemoryKeychainBackend>());
     ::testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -5,6 +5,9 @@
 #include "VOKMosquittoHandle.h"
 #include "VOKMosquittoTopic.h"
 #include "VOKObjectDescription.h"
+#include "VOKServerStore.h"
+
+#include <QFile>
 
 #include <mosquitto.h>
 
@@ -94,34 +97,35 @@ QString VOKMosquittoClient::password() const
     return m_password;
 }
 
-bool VOKMosquittoClient::useTLS() const
+VOKTLSSettings VOKMosquittoClient::tlsSettings() const
 {
     const std::lock_guard<std::mutex> locker(m_propertiesMutex);
-    return m_useTLS;
+    return m_tls;
+}
+
+bool VOKMosquittoClient::useTLS() const
+{
+    return tlsSettings().useTLS;
 }
 
 qint64 VOKMosquittoClient::tlsVerifyMode() const
 {
-    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
-    return m_tlsVerifyMode;
+    return tlsSettings().tlsVerifyMode;
 }
 
 QString VOKMosquittoClient::caCertificatePath() const
 {
-    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
-    return m_caCertificatePath;
+    return tlsSettings().caCertificatePath;
 }
 
 QString VOKMosquittoClient::clientCertificatePath() const
 {
-    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
-    return m_clientCertificatePath;
+    return tlsSettings().clientCertificatePath;
 }
 
 QString VOKMosquittoClient::clientKeyPath() const
 {
-    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
-    return m_clientKeyPath;
+    return tlsSettings().clientKeyPath;
 }
 
 mosquitto *VOKMosquittoClient::mosq() const
@@ -245,7 +249,7 @@ void VOKMosquittoClient::reconnectWithUsername(const QString &username, const QS
 void VOKMosquittoClient::enableTLS()
 {
     const std::lock_guard<std::mutex> locker(m_propertiesMutex);
-    m_useTLS = true;
+    m_tls.useTLS = true;
     if (m_port == defaultPort)
         m_port = defaultTLSPort;
 }
@@ -253,6 +257,138 @@ void VOKMosquittoClient::enableTLS()
 void VOKMosquittoClient::reconnectWithTLS()
 {
     enableTLS();
+    disconnectFromBroker();
+    connectToBroker();
+}
+
+// MARK: - Stored settings
+
+VOKServerStore VOKMosquittoClient::store() const
+{
+    return VOKServerStore(host(), port(), keychainService());
+}
+
+void VOKMosquittoClient::updateTLSSettings(const std::function<void(VOKTLSSettings &)> &change)
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    change(m_tls);
+}
+
+QString VOKMosquittoClient::tlsSettingsKey() const
+{
+    return store().tlsSettingsKey();
+}
+
+void VOKMosquittoClient::loadCredentialsFromKeychain()
+{
+    if (const auto credentials = store().loadCredentials())
+        setUsername(credentials->first, credentials->second);
+}
+
+void VOKMosquittoClient::saveCredentialsToKeychain(const QString &username, const QString &password)
+{
+    if (username.isEmpty()) {
+        deleteCredentialsFromKeychain();
+        return;
+    }
+    store().saveCredentials(username, password);
+    setUsername(username, password);
+}
+
+void VOKMosquittoClient::deleteCredentialsFromKeychain()
+{
+    store().deleteCredentials();
+    setUsername(QString(), QString());
+}
+
+void VOKMosquittoClient::loadTLSSettings()
+{
+    if (const auto stored = store().loadTLSSettings())
+        updateTLSSettings([&stored](VOKTLSSettings &settings) { settings = *stored; });
+}
+
+void VOKMosquittoClient::saveTLSSettings() const
+{
+    store().saveTLSSettings(tlsSettings());
+}
+
+void VOKMosquittoClient::deleteTLSSettings() const
+{
+    store().deleteTLSSettings();
+}
+
+QString VOKMosquittoClient::certificatesDirectory() const
+{
+    return store().certificatesDirectory();
+}
+
+QString VOKMosquittoClient::copyCertificateToSupport(const QString &sourcePath, const QString &baseName) const
+{
+    return store().copyCertificateToSupport(sourcePath, baseName);
+}
+
+void VOKMosquittoClient::setTLSVerifyMode(qint64 mode, const QString &caCertificatePath)
+{
+    const QString path = caCertificatePath.isEmpty() ? caCertificatePath
+                                                     : copyCertificateToSupport(caCertificatePath, QStringLiteral("ca"));
+    updateTLSSettings([&](VOKTLSSettings &settings) {
+        settings.tlsVerifyMode = mode;
+        settings.caCertificatePath = path;
+    });
+}
+
+void VOKMosquittoClient::setClientCertificatePath(const QString &certificatePath, const QString &keyPath)
+{
+    const auto copied = [this](const QString &path, const QString &baseName) {
+        return path.isEmpty() ? path : copyCertificateToSupport(path, baseName);
+    };
+    const QString certificate = copied(certificatePath, QStringLiteral("client_cert"));
+    const QString key = copied(keyPath, QStringLiteral("client_key"));
+    updateTLSSettings([&](VOKTLSSettings &settings) {
+        settings.clientCertificatePath = certificate;
+        settings.clientKeyPath = key;
+    });
+}
+
+void VOKMosquittoClient::clearClientCertificate()
+{
+    for (const QString &path : {clientCertificatePath(), clientKeyPath()}) {
+        if (!path.isEmpty())
+            QFile::remove(path);
+    }
+    updateTLSSettings([](VOKTLSSettings &settings) {
+        settings.clientCertificatePath = QString();
+        settings.clientKeyPath = QString();
+    });
+    saveTLSSettings();
+}
+
+void VOKMosquittoClient::deleteCertificateFiles() const
+{
+    store().deleteCertificateFiles();
+}
+
+void VOKMosquittoClient::deleteAllStoredData()
+{
+    deleteCredentialsFromKeychain();
+    deleteTLSSettings();
+    deleteCertificateFiles();
+}
+
+void VOKMosquittoClient::reconnectWithTLSVerifyMode(qint64 mode, const QString &caCertificatePath)
+{
+    enableTLS();
+    setTLSVerifyMode(mode, caCertificatePath);
+    saveTLSSettings();
+    disconnectFromBroker();
+    connectToBroker();
+}
+
+void VOKMosquittoClient::reconnectWithClientCertificate(const QString &certificatePath, const QString &keyPath)
+{
+    enableTLS();
+    setClientCertificatePath(certificatePath, keyPath);
+    saveTLSSettings();
     disconnectFromBroker();
     connectToBroker();
 }

@@ -3,6 +3,7 @@
 #include "VOKError.h"
 #include "VOKMosquittoCallbackTarget.h"
 #include "VOKMosquittoMessage.h"
+#include "VOKTLSSettings.h"
 
 #include <QByteArray>
 #include <QList>
@@ -10,12 +11,14 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
 struct mosquitto;
 class VOKMosquittoHandle;
 class VOKMosquittoTopic;
+class VOKServerStore;
 
 // A publication waiting for a connection. A null payload stands for "no payload".
 struct VOKMosquittoPublication
@@ -64,6 +67,7 @@ public:
     int port() const;
     QString username() const;
     QString password() const;
+    VOKTLSSettings tlsSettings() const;
     bool useTLS() const;
     qint64 tlsVerifyMode() const;
     QString caCertificatePath() const;
@@ -113,15 +117,38 @@ public:
     // Subclasses that keep their own credentials answer their own service. Any thread.
     virtual QString keychainService() const;
 
+    // What is stored for this server, named by the current host and port (see VOKServerStore).
+    // None of these connects or disconnects, except the two reconnect operations. GUI thread.
+    QString tlsSettingsKey() const;
+    // The stored user name and password replace the ones in memory; nothing stored: unchanged.
+    void loadCredentialsFromKeychain();
+    // Stores and uses the pair; an empty user name deletes the stored pair instead.
+    void saveCredentialsToKeychain(const QString &username, const QString &password);
+    // Deletes the stored pair and forgets the one in memory.
+    void deleteCredentialsFromKeychain();
+    // The stored TLS settings replace the ones in memory; nothing stored: unchanged.
+    void loadTLSSettings();
+    void saveTLSSettings() const;
+    void deleteTLSSettings() const;
+    QString certificatesDirectory() const;
+    // A private copy (mode 0600) of the file under the base name, or null when it failed.
+    QString copyCertificateToSupport(const QString &sourcePath, const QString &baseName) const;
+    // A non-empty path is replaced by its private copy (null when the copy failed).
+    void setTLSVerifyMode(qint64 mode, const QString &caCertificatePath);
+    void setClientCertificatePath(const QString &certificatePath, const QString &keyPath);
+    // Deletes the client certificate and key copies, forgets them and saves the TLS settings.
+    void clearClientCertificate();
+    void deleteCertificateFiles() const;
+    // Credentials, TLS settings and certificate copies, in this order.
+    void deleteAllStoredData();
+    // enableTLS, the setter, saveTLSSettings, then a fresh connection.
+    void reconnectWithTLSVerifyMode(qint64 mode, const QString &caCertificatePath);
+    void reconnectWithClientCertificate(const QString &certificatePath, const QString &keyPath);
+
 protected:
     // The message record for a received message; subclasses answer their own record type.
     // Network thread.
     virtual VOKMosquittoMessagePtr createMessage(const mosquitto_message &message) const;
-
-    // Stored settings for this server; they replace the ones in memory when present. Called by
-    // connectToBroker() on the owner's thread, TLS settings first.
-    virtual void loadTLSSettings() {}
-    virtual void loadCredentialsFromKeychain() {}
 
     // Whether a connection lost before it ever succeeded is retried once with TLS. Only a client
     // that can connect with TLS may say yes: otherwise the retry would stop a working handle.
@@ -146,6 +173,8 @@ protected:
     void mosquittoLogged(int level, const char *text) override;
 
 private:
+    VOKServerStore store() const;
+    void updateTLSSettings(const std::function<void(VOKTLSSettings &)> &change);
     bool startHandle();
     bool checkResult(int result, const char *operation) const;
     void logHookProblem(const char *hook, const QString &text) const;
@@ -156,11 +185,7 @@ private:
     int m_port;
     QString m_username;
     QString m_password;
-    bool m_useTLS = false;
-    qint64 m_tlsVerifyMode = 0;
-    QString m_caCertificatePath;
-    QString m_clientCertificatePath;
-    QString m_clientKeyPath;
+    VOKTLSSettings m_tls;
     std::unique_ptr<VOKMosquittoHandle> m_handle;
 
     // Guards the filters and the publish queue.

@@ -30,7 +30,7 @@ void expectOneItemPerServiceRules()
 
 struct KeychainTest : ::testing::Test
 {
-    ~KeychainTest() override { VOKKeychainHelper::setBackend(nullptr); }
+    ~KeychainTest() override { VOKKeychainHelper::setBackend(std::make_shared<VOKMemoryKeychainBackend>()); }
 };
 
 } // namespace

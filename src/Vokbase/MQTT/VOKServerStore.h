@@ -1,0 +1,50 @@
+#pragma once
+
+#include "VOKTLSSettings.h"
+
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+// What is stored for one server (host and port): the credentials in the credential store under
+// a service name, the TLS settings in the preferences under "VOKMosquittoTLS:host:port", and
+// private copies of certificate and key files in a folder of their own.
+//
+// A small value built from the client's current host, port and service name; it keeps no
+// state. Thread: the preferences part runs on the GUI thread; the rest on any thread.
+class VOKServerStore
+{
+public:
+    VOKServerStore(const QString &host, int port, const QString &keychainService);
+
+    QString tlsSettingsKey() const;
+    std::optional<VOKTLSSettings> loadTLSSettings() const;
+    void saveTLSSettings(const VOKTLSSettings &settings) const;
+    void deleteTLSSettings() const;
+
+    // (user name, password) when the service holds an item.
+    std::optional<std::pair<QString, QString>> loadCredentials() const;
+    void saveCredentials(const QString &username, const QString &password) const;
+    void deleteCredentials() const;
+
+    // The folder for this server's copies, created (mode 0700) when missing:
+    // <data folder>/Vindle/Certificates/<host>_<port>. The host is encoded so that the folder
+    // stays one path component whatever the host holds ("/", "..").
+    QString certificatesDirectory() const;
+    // Copies the file into the folder as "<baseName>.<extension of source>", readable by the
+    // owner only from the moment it exists. Answers the copy's path, the source itself when it
+    // already is that copy, or a null string (logged) when the copy failed; an empty source
+    // answers null silently.
+    QString copyCertificateToSupport(const QString &sourcePath, const QString &baseName) const;
+    // Removes the server's folder and everything in it.
+    void deleteCertificateFiles() const;
+
+    // <data folder>/Vindle/Certificates, holding one folder per server.
+    static QString certificatesRoot();
+
+private:
+    QString m_host;
+    int m_port;
+    QString m_keychainService;
+};

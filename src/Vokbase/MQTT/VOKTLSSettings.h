@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+// How a client connects with TLS, as stored per server in the preferences.
+//
+// Paths are null when none was chosen and empty when an empty choice was stored: the stored
+// dictionary writes null as the empty string, so both read back as empty.
+struct VOKTLSSettings
+{
+    bool useTLS = false;
+    qint64 tlsVerifyMode = 0;
+    QString caCertificatePath;
+    QString clientCertificatePath;
+    QString clientKeyPath;
+
+    // Exactly the five keys "useTLS", "tlsVerifyMode", "caCertificatePath",
+    // "clientCertificatePath" and "clientKeyPath".
+    QVariantMap toDictionary() const;
+    // Missing keys read as false, 0 and null.
+    static VOKTLSSettings fromDictionary(const QVariantMap &dictionary);
+
+    friend bool operator==(const VOKTLSSettings &, const VOKTLSSettings &) = default;
+};
