@@ -3,6 +3,7 @@
 #include "VOKData.h"
 #include "VOKKeyPath.h"
 #include "VOKLog.h"
+#include "VOKVariant.h"
 #include "VOKPlistRepresentation.h"
 
 #include <QFile>
@@ -13,18 +14,6 @@
 #include <QUrl>
 
 namespace {
-
-bool isDictionary(const QVariant &value)
-{
-    return value.metaType() == QMetaType::fromType<QVariantMap>()
-        || value.metaType() == QMetaType::fromType<QVariantHash>();
-}
-
-bool isArray(const QVariant &value)
-{
-    return value.metaType() == QMetaType::fromType<QVariantList>()
-        || value.metaType() == QMetaType::fromType<QStringList>();
-}
 
 // Parses a document; on failure the description of what went wrong.
 QVariant parse(const QByteArray &bytes, QString *failure)
@@ -47,9 +36,9 @@ QVariant parse(const QByteArray &bytes, QString *failure)
 
 QByteArray vokJSON(const QVariant &value)
 {
-    if (isDictionary(value))
+    if (vokIsDictionary(value))
         return QJsonDocument(QJsonObject::fromVariantMap(value.toMap())).toJson(QJsonDocument::Compact);
-    if (isArray(value))
+    if (vokIsArray(value))
         return QJsonDocument(QJsonArray::fromVariantList(value.toList())).toJson(QJsonDocument::Compact);
     VOK_ERROR(QStringLiteral("Error creating JSON: %1\nObject: %2")
                   .arg(QStringLiteral("only a dictionary or an array can be written as JSON"),

@@ -1,6 +1,7 @@
 #include "VOKJSONPrinter.h"
 
 #include "VOKLog.h"
+#include "VOKVariant.h"
 #include "VOKMarkupEscape.h"
 
 #include <QLocale>
@@ -11,18 +12,6 @@
 namespace {
 
 const QString IndentUnit = QStringLiteral("    ");
-
-bool isDictionary(const QVariant &value)
-{
-    return value.metaType() == QMetaType::fromType<QVariantMap>()
-        || value.metaType() == QMetaType::fromType<QVariantHash>();
-}
-
-bool isArray(const QVariant &value)
-{
-    return value.metaType() == QMetaType::fromType<QVariantList>()
-        || value.metaType() == QMetaType::fromType<QStringList>();
-}
 
 bool isNull(const QVariant &value)
 {
@@ -106,13 +95,13 @@ QString VOKJSONPrinter::quoted(const QString &text)
 
 void VOKJSONPrinter::write(QString &out, const QVariant &value, unsigned level) const
 {
-    const bool container = isDictionary(value) || isArray(value);
+    const bool container = vokIsDictionary(value) || vokIsArray(value);
     if (container && level > MaxDepth) {
         VOK_ASSERTION(QStringLiteral("JSON nested deeper than %1 levels is not printed").arg(MaxDepth));
         writeColoured(out, "Gray", QStringLiteral("null"));
-    } else if (isDictionary(value)) {
+    } else if (vokIsDictionary(value)) {
         writeDictionary(out, value.toMap(), level);
-    } else if (isArray(value)) {
+    } else if (vokIsArray(value)) {
         writeArray(out, value.toList(), level);
     } else {
         writeScalar(out, value, level);

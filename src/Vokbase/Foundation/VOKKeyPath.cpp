@@ -2,6 +2,7 @@
 
 #include "VOKLog.h"
 #include "VOKObservableValues.h"
+#include "VOKVariant.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -42,16 +43,12 @@ QVariant unwrapped(QVariant value)
 
 bool isDictionary(const QVariant &value)
 {
-    const QMetaType type = value.metaType();
-    return type == QMetaType::fromType<QVariantMap>() || type == QMetaType::fromType<QVariantHash>()
-        || type == QMetaType::fromType<QJsonObject>();
+    return vokIsDictionary(value) || value.metaType() == QMetaType::fromType<QJsonObject>();
 }
 
 bool isList(const QVariant &value)
 {
-    const QMetaType type = value.metaType();
-    return type == QMetaType::fromType<QVariantList>() || type == QMetaType::fromType<QStringList>()
-        || type == QMetaType::fromType<QJsonArray>();
+    return vokIsArray(value) || value.metaType() == QMetaType::fromType<QJsonArray>();
 }
 
 QVariantList asList(const QVariant &value)
