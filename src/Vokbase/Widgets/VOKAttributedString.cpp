@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QTextCursor>
+#include <QTextBlockFormat>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -123,11 +124,29 @@ void VOKAttributedString::mergeAround(qsizetype first, qsizetype last)
     }
 }
 
+namespace {
+
+// The first run's tab stop becomes the document's paragraph tab stop.
+void applyTabStop(QTextCursor &cursor, const QList<VOKAttributedString::Run> &runs)
+{
+    for (const VOKAttributedString::Run &run : runs) {
+        if (!run.attributes.rightTabStop)
+            continue;
+        QTextBlockFormat format = cursor.blockFormat();
+        format.setTabPositions({QTextOption::Tab(*run.attributes.rightTabStop, QTextOption::RightTab)});
+        cursor.setBlockFormat(format);
+        return;
+    }
+}
+
+} // namespace
+
 std::unique_ptr<QTextDocument> VOKAttributedString::toTextDocument(const QFont &font, const QColor &textColor) const
 {
     auto document = std::make_unique<QTextDocument>();
     document->setDefaultFont(font);
     QTextCursor cursor(document.get());
+    applyTabStop(cursor, m_runs);
     const qreal devicePixelRatio = qApp ? qApp->devicePixelRatio() : 1.0;
     for (const Run &run : m_runs) {
         const QTextCharFormat format = charFormat(run.attributes, font, textColor);

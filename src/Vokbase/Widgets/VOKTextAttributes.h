@@ -24,6 +24,9 @@ struct VOKTextAttributes
     std::optional<QFont> font;
     // Single-line text that ends with an ellipsis when it does not fit.
     bool truncatesTail = false;
+    // A right-aligned tab stop at this distance from the line's start (menu lines with a value
+    // flush right); applies to the paragraph the characters stand in.
+    std::optional<qreal> rightTabStop;
     // Set only on attachment characters (U+FFFC).
     std::optional<VOKTextAttachment> attachment;
 

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "VOKAttributedString.h"
+#include "VOKTextAttributes.h"
+
+#include <QMetaType>
+#include <QString>
+#include <QUrl>
+#include <QVariantMap>
+
+#include <variant>
+
+// Publish parameters: topic path, payload value, QoS and retain flag. What the publish window
+// edits, what a received message becomes when published again or copied as a URL, and what a
+// server's publish history stores. A plain value; copies share the value's text.
+//
+// Thread: values may be made and read on any thread; attributedStringWithTabWidth and
+// truncateString measure text and need the GUI application.
+class VDLPM
+{
+    Q_GADGET
+    Q_PROPERTY(bool doRetain MEMBER doRetain)
+    Q_PROPERTY(int qos MEMBER qos)
+    Q_PROPERTY(QString path MEMBER path)
+    Q_PROPERTY(QString valueAsString READ valueAsString)
+
+public:
+    // No value, plain text, or styled text (only its characters are published). A plain text
+    // never equals a styled text.
+    using Value = std::variant<std::monostate, QString, VOKAttributedString>;
+
+    bool doRetain = false;
+    int qos = 0;
+    QString path; // null when none
+    Value value;
+
+    // The characters of the value; a null string when there is none.
+    QString valueAsString() const;
+
+    // A history entry: "path", "qos", "retain", "value" (missing text stored as "").
+    QVariantMap asDictionary() const;
+    // Missing keys give none, 0 and false.
+    static VDLPM fromDictionary(const QVariantMap &dictionary);
+
+    // mqtt://host:port/path?value=…&qos=…&retain=1, each item only when it applies, every part
+    // percent-encoded for its position.
+    QUrl urlWithHost(const QString &host, int port) const;
+
+    // One line for the history menu: path, " — ", the value on one line in a smaller font, then
+    // the retain and QoS symbols flush right at the tab position (in points).
+    VOKAttributedString attributedStringWithTabWidth(qreal tabWidth) const;
+
+    // The text cut with a trailing "…" so that it fits the width in the attributes' font.
+    static QString truncateString(const QString &text, qreal width, const VOKTextAttributes &attributes);
+
+    friend bool operator==(const VDLPM &, const VDLPM &) = default;
+};
+
+size_t qHash(const VDLPM &pm, size_t seed = 0);
+
+Q_DECLARE_METATYPE(VDLPM)

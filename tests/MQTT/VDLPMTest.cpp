@@ -1,0 +1,108 @@
+#include "VDLPM.h"
+#include "VOKMarkupParser.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QUrlQuery>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+VDLPM pm(const QString &path, const QString &value, int qos = 0, bool retain = false)
+{
+    VDLPM result;
+    result.path = path;
+    result.value = value;
+    result.qos = qos;
+    result.doRetain = retain;
+    return result;
+}
+
+// What cutting one character at a time would give; the real one must agree.
+QString truncatedOneByOne(QString text, qreal width, const VOKTextAttributes &attributes)
+{
+    const QFontMetricsF metrics(*attributes.font);
+    if (metrics.horizontalAdvance(text) <= width)
+        return text;
+    const qreal available = width - metrics.horizontalAdvance(QStringLiteral("\u2026"));
+    while (!text.isEmpty() && metrics.horizontalAdvance(text) > available)
+        text.chop(1);
+    return text + QStringLiteral("\u2026");
+}
+
+} // namespace
+
+TEST(VDLPM, EqualityAndHashCompareAllFourFieldsAndTheValuesKind)
+{
+    EXPECT_EQ(pm(QStringLiteral("a"), QStringLiteral("1")), pm(QStringLiteral("a"), QStringLiteral("1")));
+    EXPECT_EQ(qHash(pm(QStringLiteral("a"), QStringLiteral("1"))), qHash(pm(QStringLiteral("a"), QStringLiteral("1"))));
+    EXPECT_NE(pm(QStringLiteral("a"), QStringLiteral("1"), 0), pm(QStringLiteral("a"), QStringLiteral("1"), 1));
+    EXPECT_NE(pm(QStringLiteral("a"), QStringLiteral("1")), pm(QStringLiteral("a"), QStringLiteral("1"), 0, true));
+    VDLPM styled = pm(QStringLiteral("a"), QString());
+    styled.value = vokAttributedStringNoCLip(QStringLiteral("1"));
+    EXPECT_NE(styled, pm(QStringLiteral("a"), QStringLiteral("1")));
+    EXPECT_EQ(styled.valueAsString(), QStringLiteral("1"));
+    EXPECT_TRUE(VDLPM().valueAsString().isNull());
+}
+
+TEST(VDLPM, HistoryEntriesRoundTripAndMissingKeysReadAsNone)
+{
+    const VDLPM original = pm(QStringLiteral("a/b"), QStringLiteral("x\ny"), 2, true);
+    EXPECT_EQ(VDLPM::fromDictionary(original.asDictionary()), original);
+    const QVariantMap empty = VDLPM().asDictionary();
+    EXPECT_EQ(empty.value(QStringLiteral("path")).toString(), QString());
+    EXPECT_EQ(empty.value(QStringLiteral("value")).typeId(), QMetaType::QString);
+
+    const VDLPM partial = VDLPM::fromDictionary({{QStringLiteral("qos"), 1}});
+    EXPECT_TRUE(partial.path.isNull());
+    EXPECT_TRUE(partial.valueAsString().isNull());
+    EXPECT_EQ(partial.qos, 1);
+    EXPECT_FALSE(partial.doRetain);
+}
+
+TEST(VDLPM, PublishUrls)
+{
+    EXPECT_EQ(pm(QStringLiteral("a/b"), QStringLiteral("21.5"), 1, true).urlWithHost(QStringLiteral("H"), 1883).toString(),
+              QStringLiteral("mqtt://h:1883/a/b?value=21.5&qos=1&retain=1"));
+    VDLPM bare;
+    bare.path = QStringLiteral("a");
+    EXPECT_EQ(bare.urlWithHost(QStringLiteral("h"), 1883).toString(QUrl::FullyEncoded), QStringLiteral("mqtt://h:1883/a"));
+    EXPECT_EQ(VDLPM().urlWithHost(QStringLiteral("h"), 1).toString(), QStringLiteral("mqtt://h:1/"));
+
+    // Whatever the parts hold, they read back exactly.
+    const VDLPM awkward = pm(QStringLiteral("a b/#/+/?x%"), QStringLiteral("a&b=c+d #e%f?\u00e9"), 2);
+    const QUrl url = awkward.urlWithHost(QStringLiteral("broker"), 1884);
+    EXPECT_TRUE(url.isValid());
+    const QUrl reparsed(url.toString(QUrl::FullyEncoded), QUrl::StrictMode);
+    EXPECT_EQ(reparsed.path(QUrl::FullyDecoded), QStringLiteral("/a b/#/+/?x%"));
+    EXPECT_EQ(QUrlQuery(reparsed).queryItemValue(QStringLiteral("value"), QUrl::FullyDecoded),
+              QStringLiteral("a&b=c+d #e%f?\u00e9"));
+    EXPECT_EQ(QUrlQuery(reparsed).queryItemValue(QStringLiteral("qos")), QStringLiteral("2"));
+}
+
+TEST(VDLPM, TruncationAgreesWithCuttingOneCharacterAtATime)
+{
+    VOKTextAttributes attributes;
+    attributes.font = QGuiApplication::font();
+    const QString text = QStringLiteral("livingroom/sensors/temperature/ground floor/window \U0001F600 end");
+    const qreal full = QFontMetricsF(*attributes.font).horizontalAdvance(text);
+    for (qreal width = 0; width <= full + 10; width += 7)
+        EXPECT_EQ(VDLPM::truncateString(text, width, attributes), truncatedOneByOne(text, width, attributes)) << width;
+    EXPECT_EQ(VDLPM::truncateString(QString(), -5, attributes), QStringLiteral("\u2026"));
+    EXPECT_EQ(VDLPM::truncateString(text, full, attributes), text);
+}
+
+TEST(VDLPM, HistoryMenuLineIsOneLineWithSymbolsFlushRight)
+{
+    const VOKAttributedString line =
+        pm(QStringLiteral("a/b"), QStringLiteral("x\r\ny\u2028z"), 2, true).attributedStringWithTabWidth(800);
+    EXPECT_TRUE(line.string().startsWith(QStringLiteral("a/b \u2014 x  y z\t")));
+    EXPECT_EQ(line.string().count(VOKAttributedString::AttachmentCharacter), 2); // retained, QoS 2
+    EXPECT_EQ(line.attributesAt(0).rightTabStop, 800);
+
+    const QString longPath(400, QLatin1Char('p'));
+    const VOKAttributedString cut = pm(longPath, QStringLiteral("value"), 0).attributedStringWithTabWidth(200);
+    EXPECT_TRUE(cut.string().contains(QStringLiteral("\u2026 \u2014 \u2026\t")));
+    EXPECT_EQ(cut.string().count(VOKAttributedString::AttachmentCharacter), 1);
+}
