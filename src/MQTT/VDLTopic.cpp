@@ -312,17 +312,21 @@ QList<VDLTopic *> VDLTopic::sortedChildren(const QList<VOKSortDescriptor> &order
 {
     if (order.isEmpty())
         return m_subTopics;
-    // Each key is read once per child, not once per comparison.
+    // Each key is read once per child, not once per comparison; the values are then compared
+    // by key-less copies of the descriptors.
     std::vector<QVariantList> keys(m_subTopics.size());
     for (qsizetype index = 0; index < m_subTopics.size(); ++index) {
         for (const VOKSortDescriptor &descriptor : order)
             keys[index].append(vokSafeValueForKeyPath(m_subTopics[index], descriptor.key(), false));
     }
+    QList<VOKSortDescriptor> comparisons;
+    for (const VOKSortDescriptor &descriptor : order)
+        comparisons.append(VOKSortDescriptor(QString(), descriptor.ascending(), descriptor.selector()));
     std::vector<qsizetype> indexes(m_subTopics.size());
     std::iota(indexes.begin(), indexes.end(), 0);
     std::stable_sort(indexes.begin(), indexes.end(), [&](qsizetype left, qsizetype right) {
-        for (qsizetype key = 0; key < order.size(); ++key) {
-            const int result = order[key].compare(keys[left][key], keys[right][key]);
+        for (qsizetype key = 0; key < comparisons.size(); ++key) {
+            const int result = comparisons[key].compare(keys[left][key], keys[right][key]);
             if (result != 0)
                 return result < 0;
         }
