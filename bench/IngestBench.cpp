@@ -39,7 +39,7 @@ extern char **environ;
 namespace {
 
 constexpr int settleMilliseconds = 500;
-constexpr int runTimeoutMilliseconds = 600000;
+constexpr int runTimeoutMilliseconds = 120000;
 
 struct Child
 {
@@ -57,8 +57,7 @@ Child spawn(const QStringList &arguments, bool silenceOutput)
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (silenceOutput)
-    {
+    if (silenceOutput) {
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     }
