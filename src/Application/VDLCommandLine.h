@@ -8,7 +8,15 @@
 class VDLCommandLine
 {
 public:
-    enum class Action { Run, ShowHelp, ShowVersion, Fail };
+    enum class Action { Run, Dump, ShowHelp, ShowVersion, Fail };
+
+    // What --dump asks for.
+    struct DumpOptions
+    {
+        QString url;
+        int quietMilliseconds = 1000;
+        int timeoutSeconds = 10;
+    };
 
     // `arguments` includes the program name first, as in argv.
     explicit VDLCommandLine(const QStringList &arguments);
@@ -20,9 +28,14 @@ public:
     QStringList urls() const { return m_urls; }
     // What to print for ShowHelp, ShowVersion and Fail.
     QString output() const { return m_output; }
+    DumpOptions dumpOptions() const { return m_dumpOptions; }
 
 private:
+    void readDumpOptions(const QStringList &positional, const QString &quiet, const QString &timeout);
+    void fail(const QString &message);
+
     Action m_action = Action::Run;
     QStringList m_urls;
     QString m_output;
+    DumpOptions m_dumpOptions;
 };

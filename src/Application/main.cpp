@@ -1,7 +1,9 @@
 #include "VDLCommandLine.h"
 #include "VDLMainWindow.h"
+#include "VDLTreeDump.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 #include <cstdio>
 
@@ -16,6 +18,14 @@ int main(int argc, char **argv)
     case VDLCommandLine::Action::Fail:
         std::fputs(commandLine.output().toLocal8Bit().constData(), stderr);
         return 2;
+    case VDLCommandLine::Action::Dump: {
+        QCoreApplication application(argc, argv);
+        QTextStream output(stdout);
+        QTextStream errors(stderr);
+        VDLTreeDump dump(commandLine.dumpOptions(), output, errors);
+        dump.start();
+        return application.exec();
+    }
     case VDLCommandLine::Action::Run:
         break;
     }

@@ -172,11 +172,14 @@ protected:
     void mosquittoDisconnected(int result, int errorNumber) override;
     void mosquittoLogged(int level, const char *text) override;
 
+    // The result check of every tested library call: true for success, else logs the failure
+    // (naming the operation) and answers false. Any thread.
+    bool checkResult(int result, const char *operation) const;
+
 private:
     VOKServerStore store() const;
     void updateTLSSettings(const std::function<void(VOKTLSSettings &)> &change);
     bool startHandle();
-    bool checkResult(int result, const char *operation) const;
     void logHookProblem(const char *hook, const QString &text) const;
     void logReasonCode(const char *hook, int reasonCode) const;
 

@@ -38,8 +38,13 @@ bool isNumberStart(char character)
 } // namespace
 
 VOKMosquittoMessage::VOKMosquittoMessage(const mosquitto_message &message)
+    : VOKMosquittoMessage(message, vokUTF8String(QByteArray(message.topic ? message.topic : "")))
+{
+}
+
+VOKMosquittoMessage::VOKMosquittoMessage(const mosquitto_message &message, const QString &topic)
     : m_created(VOKClock::current().currentDateTime())
-    , m_topic(vokUTF8String(QByteArray(message.topic ? message.topic : "")))
+    , m_topic(topic)
 {
     if (message.payloadlen > 0 && message.payload)
         m_data = QByteArray(static_cast<const char *>(message.payload), message.payloadlen);

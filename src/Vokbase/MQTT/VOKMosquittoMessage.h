@@ -37,6 +37,9 @@ public:
     // Copies everything it needs out of the library's message; the message may be freed after.
     // `created` comes from VOKClock.
     explicit VOKMosquittoMessage(const mosquitto_message &message);
+    // The same with the topic already decoded (null when its bytes are not UTF-8), so a subclass
+    // can share one topic string between all messages of a topic.
+    VOKMosquittoMessage(const mosquitto_message &message, const QString &topic);
     virtual ~VOKMosquittoMessage();
 
     VOKMosquittoMessage(const VOKMosquittoMessage &) = delete;

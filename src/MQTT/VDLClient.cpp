@@ -1,0 +1,304 @@
+#include "VDLClient.h"
+
+#include "VDLTopic.h"
+#include "VDLTopicPath.h"
+#include "VOKDispatch.h"
+#include "VOKString.h"
+#include "VOKTreeFilter.h"
+
+#include <mosquitto.h>
+
+namespace {
+
+QString statusForRefusal(int reasonCode)
+{
+    switch (reasonCode) {
+    case 3:
+        return QStringLiteral("Broker unavailable, retrying…");
+    case 4:
+    case 5:
+        return QStringLiteral("Authentication failed");
+    default:
+        return QStringLiteral("Connection failed, retrying…");
+    }
+}
+
+} // namespace
+
+VDLClient::VDLClient(const QString &host, int port, QObject *parent)
+    : VOKMosquittoClient(host, port, parent)
+    , m_treeFilter(new VOKTreeFilter(this))
+{
+    vdlRegisterMessageType();
+    m_treeFilter->setChildrenKeyPath(QStringLiteral("subTopics"));
+    m_treeFilter->setFilteredChildrenKeyPath(QStringLiteral("filteredSubTopics"));
+}
+
+VDLClient::~VDLClient()
+{
+    disconnectFromBroker();
+}
+
+VDLClientDelegate *VDLClient::delegate() const
+{
+    return m_delegateIsObject && !m_delegateObject ? nullptr : m_delegate;
+}
+
+void VDLClient::setDelegate(VDLClientDelegate *delegate)
+{
+    m_delegate = delegate;
+    m_delegateObject = dynamic_cast<QObject *>(delegate);
+    m_delegateIsObject = !m_delegateObject.isNull();
+}
+
+QString VDLClient::path() const
+{
+    const std::lock_guard<std::mutex> locker(m_pathMutex);
+    return m_path;
+}
+
+QList<VDLTopic *> VDLClient::rootTopics() const
+{
+    return m_rootTopic ? QList<VDLTopic *>{m_rootTopic.get()} : QList<VDLTopic *>();
+}
+
+QString VDLClient::urlScheme() const
+{
+    return useTLS() ? QStringLiteral("mqtts") : QStringLiteral("mqtt");
+}
+
+QString VDLClient::hostUrl() const
+{
+    const QString host = this->host();
+    const QString shownHost = host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(host) : host;
+    return QStringLiteral("%1://%2:%3").arg(urlScheme(), shownHost).arg(port());
+}
+
+QString VDLClient::urlS() const
+{
+    const QString topic =
+        vokStringByRemovingSuffix(vokStringByRemovingSuffix(path(), QStringLiteral("#")), QStringLiteral("/"));
+    if (topic.isEmpty())
+        return hostUrl();
+    return hostUrl() + QLatin1Char('/') + vdlPercentEncodedTopic(topic);
+}
+
+QString VDLClient::keychainService() const
+{
+    return QStringLiteral("Vindle:%1:%2").arg(host()).arg(port());
+}
+
+void VDLClient::connectWithPath(const QString &path)
+{
+    QString filter = path;
+    if (!filter.isEmpty() && !filter.endsWith(QLatin1Char('/')))
+        filter.append(QLatin1Char('/'));
+    filter.append(QLatin1Char('#'));
+    {
+        const std::lock_guard<std::mutex> locker(m_pathMutex);
+        m_path = filter;
+    }
+    Q_EMIT pathChanged();
+    connectToBroker();
+}
+
+VDLTopic *VDLClient::topicAt(QStringView topic, bool createIfNeeded)
+{
+    VDLTopic *node = m_rootTopic.get();
+    VDLTopicLevels levels(topic);
+    QStringView level;
+    while (node && levels.next(level))
+        node = node->subtopicNamed(level, createIfNeeded);
+    return node;
+}
+
+void VDLClient::setPause(bool pause)
+{
+    if (pause) {
+        if (m_pendingMessages)
+            return;
+        m_pendingMessages.emplace();
+        Q_EMIT pauseChanged();
+        return;
+    }
+    const QList<VDLMessagePtr> held = m_pendingMessages.value_or(QList<VDLMessagePtr>());
+    const bool wasPaused = m_pendingMessages.has_value();
+    m_pendingMessages.reset();
+    if (wasPaused)
+        Q_EMIT pauseChanged();
+    if (VDLClientDelegate *const target = delegate())
+        target->clientDataWillChange(this);
+    for (const VDLMessagePtr &message : held)
+        fileMessage(message);
+    setPendingMessageCount(0);
+    if (VDLClientDelegate *const target = delegate())
+        target->clientDataDidChange(this);
+}
+
+void VDLClient::setPendingMessageCount(quint64 count)
+{
+    if (m_pendingMessageCount == count)
+        return;
+    m_pendingMessageCount = count;
+    Q_EMIT pendingMessageCountChanged();
+}
+
+void VDLClient::setConnectionError(const QString &text)
+{
+    if (m_connectionError == text && m_connectionError.isNull() == text.isNull())
+        return;
+    m_connectionError = text;
+    Q_EMIT connectionErrorChanged();
+}
+
+// MARK: - Requests from the window
+
+void VDLClient::requestURL(const QString &suffix)
+{
+    const std::optional<QUrl> url =
+        vokUrl(QStringLiteral("%1://%2:%3%4").arg(urlScheme(), host()).arg(port()).arg(suffix));
+    if (url)
+        Q_EMIT openURLRequested(*url);
+}
+
+void VDLClient::showBrokerMetadata()
+{
+    requestURL(QStringLiteral("/$SYS"));
+}
+
+void VDLClient::showPublishUI()
+{
+    requestURL(QStringLiteral("/?value"));
+}
+
+void VDLClient::showCredentialsUI()
+{
+    if (VDLClientDelegate *const target = delegate())
+        target->clientRequestsCredentialPrompt(this);
+}
+
+void VDLClient::showmTLSUI()
+{
+    if (VDLClientDelegate *const target = delegate())
+        target->clientRequestsmTLSPrompt(this);
+}
+
+// MARK: - Messages
+
+VOKMosquittoMessagePtr VDLClient::createMessage(const mosquitto_message &message) const
+{
+    return std::make_shared<const VDLMessage>(message, m_topicNames.nameFor(message.topic));
+}
+
+void VDLClient::clientReceivedMessage(const VOKMosquittoMessagePtr &message)
+{
+    VOKMosquittoClient::clientReceivedMessage(message);
+    if (m_inbox.push(std::static_pointer_cast<const VDLMessage>(message)))
+        vokOnMain(this, [this] { drainInbox(); });
+}
+
+void VDLClient::drainInbox()
+{
+    for (const VDLMessagePtr &message : m_inbox.takeAll()) {
+        if (m_pendingMessages) {
+            m_pendingMessages->append(message);
+            setPendingMessageCount(quint64(m_pendingMessages->size()));
+            continue;
+        }
+        VDLClientDelegate *const target = delegate();
+        if (target)
+            target->clientDataWillChange(this);
+        fileMessage(message);
+        if (target)
+            target->clientDataDidChange(this);
+    }
+}
+
+void VDLClient::fileMessage(const VDLMessagePtr &message)
+{
+    if (VDLTopic *const node = topicAt(message->topic(), !message->data().isNull()))
+        node->addMessage(message);
+}
+
+// MARK: - Connection hooks
+
+void VDLClient::clientDidConnect()
+{
+    VOKMosquittoClient::clientDidConnect();
+    const QByteArray filter = path().toUtf8();
+    const bool subscribed = checkResult(mosquitto_subscribe(mosq(), nullptr, filter.constData(), 0),
+                                        "mosquitto_subscribe");
+    vokOnMain(this, [this, subscribed] { didConnect(subscribed); });
+}
+
+void VDLClient::didConnect(bool subscribed)
+{
+    if (!m_rootTopic) {
+        m_rootTopic = std::make_unique<VDLTopic>();
+        Q_EMIT rootTopicChanged();
+    }
+    m_rootTopic->setClient(this);
+    if (!subscribed)
+        return;
+    setConnectionError(QString());
+    if (VDLClientDelegate *const target = delegate())
+        target->clientDidConnectWithPath(this, path());
+}
+
+void VDLClient::reportProblem(const QString &text, int reason)
+{
+    setConnectionError(text);
+    if (VDLClientDelegate *const target = delegate())
+        target->clientConnectionFailedWithReason(this, reason);
+}
+
+void VDLClient::clientConnectionFailed(int reasonCode)
+{
+    VOKMosquittoClient::clientConnectionFailed(reasonCode);
+    vokOnMain(this, [this, reasonCode] { reportProblem(statusForRefusal(reasonCode), reasonCode); });
+}
+
+void VDLClient::clientDisconnectedUnexpectedly(int reasonCode)
+{
+    VOKMosquittoClient::clientDisconnectedUnexpectedly(reasonCode);
+    const QString text = triedTLSFallback() && !useTLS()
+        ? QStringLiteral("Connection rejected, retrying with TLS…")
+        : QStringLiteral("Connection lost, retrying…");
+    vokOnMain(this, [this, text] { reportProblem(text, 0); });
+}
+
+void VDLClient::clientTLSError(const QString &text)
+{
+    VOKMosquittoClient::clientTLSError(text);
+    vokOnMain(this, [this, text] {
+        setConnectionError(QStringLiteral("TLS error, retrying…"));
+        if (VDLClientDelegate *const target = delegate())
+            target->clientTLSErrorOccurred(this, text);
+    });
+}
+
+void VDLClient::clientmTLSRequired(const QString &text)
+{
+    VOKMosquittoClient::clientmTLSRequired(text);
+    vokOnMain(this, [this, text] {
+        setConnectionError(QStringLiteral("Client certificate required"));
+        if (VDLClientDelegate *const target = delegate())
+            target->clientMTLSRequired(this, text);
+    });
+}
+
+void VDLClient::clientTLSSetupFailed(const QString &text)
+{
+    VOKMosquittoClient::clientTLSSetupFailed(text);
+    vokOnMain(this, [this, text] {
+        setConnectionError(QStringLiteral("TLS setup failed - check certificate settings"));
+        if (VDLClientDelegate *const target = delegate())
+            target->clientTLSSetupFailed(this, text);
+    });
+}
+
+void VDLClient::clientTLSNotSupported()
+{
+    VOKMosquittoClient::clientTLSNotSupported();
+    vokOnMain(this, [this] { setConnectionError(QStringLiteral("TLS/SSL is not supported in this build")); });
+}

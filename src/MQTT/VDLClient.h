@@ -1,0 +1,137 @@
+#pragma once
+
+#include "VDLClientDelegate.h"
+#include "VDLMessage.h"
+#include "VDLMessageInbox.h"
+#include "VDLTopicNameCache.h"
+#include "VOKMosquittoClient.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+
+class VDLTopic;
+Q_MOC_INCLUDE("VDLTopic.h")
+class VOKTreeFilter;
+
+// The broker client of one viewer: subscribes to everything below one path, files every message
+// into its live topic tree, can hold messages back while paused, keeps a one-line connection
+// status text and tells its delegate about changes.
+//
+// Messages are made and classified on the network thread and handed to the GUI thread through an
+// inbox drained by one queued call, in arrival order; everything else the hooks do reaches the
+// GUI thread with vokOnMain, in the order the library reported it. The root topic is made on the
+// GUI thread by the first successful connect, before any message is filed, and kept across
+// reconnects.
+//
+// Ownership: the client owns its tree, its held-back messages and its tree filter. The delegate
+// is not owned; when it is a QObject, the client forgets it when it is destroyed.
+// Threads: GUI thread, except the hooks (network thread).
+class VDLClient : public VOKMosquittoClient
+{
+    Q_OBJECT
+    Q_PROPERTY(QString connectionError READ connectionError NOTIFY connectionErrorChanged)
+    Q_PROPERTY(QString path READ path NOTIFY pathChanged)
+    Q_PROPERTY(VDLTopic *rootTopic READ rootTopic NOTIFY rootTopicChanged)
+    Q_PROPERTY(QList<VDLTopic *> rootTopics READ rootTopics NOTIFY rootTopicChanged)
+    Q_PROPERTY(bool pause READ pause WRITE setPause NOTIFY pauseChanged)
+    Q_PROPERTY(quint64 pendingMessageCount READ pendingMessageCount NOTIFY pendingMessageCountChanged)
+    Q_PROPERTY(QString urlScheme READ urlScheme)
+    Q_PROPERTY(QString hostUrl READ hostUrl)
+    Q_PROPERTY(QString urlS READ urlS NOTIFY pathChanged)
+
+public:
+    explicit VDLClient(const QString &host, int port = defaultPort, QObject *parent = nullptr);
+    ~VDLClient() override;
+
+    VDLClientDelegate *delegate() const;
+    void setDelegate(VDLClientDelegate *delegate);
+    // Always present; the outline sets its predicate.
+    VOKTreeFilter *treeFilter() const { return m_treeFilter; }
+
+    // Null while connected normally.
+    QString connectionError() const { return m_connectionError; }
+    // The subscription filter, ending in "#".
+    QString path() const;
+    VDLTopic *rootTopic() const { return m_rootTopic.get(); }
+    // The root alone, or empty before the first connect.
+    QList<VDLTopic *> rootTopics() const;
+    bool pause() const { return m_pendingMessages.has_value(); }
+    // Held-back messages, oldest first; none when not paused.
+    const std::optional<QList<VDLMessagePtr>> &pendingMessages() const { return m_pendingMessages; }
+    quint64 pendingMessageCount() const { return m_pendingMessageCount; }
+
+    // "mqtts" with TLS, else "mqtt".
+    QString urlScheme() const;
+    // "scheme://host:port", an IPv6 host in brackets.
+    QString hostUrl() const;
+    // hostUrl, then "/" and the percent-encoded path without its "#" and trailing "/".
+    QString urlS() const;
+
+    QString keychainService() const override;
+
+    // Subscribes to path/# (or # for the empty path) and connects.
+    void connectWithPath(const QString &path);
+    // The node for the topic name, walking (and creating, when asked) one level at a time; null
+    // when a level is missing or is "+".
+    VDLTopic *topicAt(QStringView topic, bool createIfNeeded = true);
+    // Pausing holds messages back; releasing files them all between one will-change/did-change
+    // pair.
+    void setPause(bool pause);
+
+    // Requests that windows answer: the broker's $SYS topics, the publish window, the prompts.
+    void showBrokerMetadata();
+    void showPublishUI();
+    void showCredentialsUI();
+    void showmTLSUI();
+
+Q_SIGNALS:
+    void connectionErrorChanged();
+    void pathChanged();
+    void rootTopicChanged();
+    void pauseChanged();
+    void pendingMessageCountChanged();
+    // The application opens the URL (a viewer or a publish window).
+    void openURLRequested(const QUrl &url);
+
+protected:
+    VOKMosquittoMessagePtr createMessage(const mosquitto_message &message) const override;
+
+    void clientDidConnect() override;
+    void clientConnectionFailed(int reasonCode) override;
+    void clientReceivedMessage(const VOKMosquittoMessagePtr &message) override;
+    void clientDisconnectedUnexpectedly(int reasonCode) override;
+    void clientTLSError(const QString &text) override;
+    void clientmTLSRequired(const QString &text) override;
+    void clientTLSSetupFailed(const QString &text) override;
+    void clientTLSNotSupported() override;
+
+private:
+    void didConnect(bool subscribed);
+    void drainInbox();
+    void fileMessage(const VDLMessagePtr &message);
+    void setConnectionError(const QString &text);
+    void setPendingMessageCount(quint64 count);
+    void requestURL(const QString &suffix);
+    // The text and the delegate call of a connection problem, on the GUI thread.
+    void reportProblem(const QString &text, int reason);
+
+    VOKTreeFilter *m_treeFilter;
+    VDLClientDelegate *m_delegate = nullptr;
+    QPointer<QObject> m_delegateObject;
+    bool m_delegateIsObject = false;
+    QString m_connectionError;
+    // Written on the GUI thread, read by the connect hook.
+    mutable std::mutex m_pathMutex;
+    QString m_path;
+    std::unique_ptr<VDLTopic> m_rootTopic;
+    std::optional<QList<VDLMessagePtr>> m_pendingMessages;
+    quint64 m_pendingMessageCount = 0;
+    VDLMessageInbox m_inbox;
+    mutable VDLTopicNameCache m_topicNames;
+};

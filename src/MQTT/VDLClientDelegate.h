@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class VDLClient;
+
+// What a viewer client tells the window that shows its tree. The client passes itself first.
+// The first three calls must be answered; the others are optional and do nothing by default.
+// Every call arrives on the GUI thread.
+class VDLClientDelegate
+{
+public:
+    virtual ~VDLClientDelegate() = default;
+
+    // Around every change of the tree: one message, or one released batch.
+    virtual void clientDataWillChange(VDLClient *client) = 0;
+    virtual void clientDataDidChange(VDLClient *client) = 0;
+    // After each connect whose subscription was accepted.
+    virtual void clientDidConnectWithPath(VDLClient *client, const QString &path) = 0;
+
+    // The broker's refusal code, or 0 for a lost connection.
+    virtual void clientConnectionFailedWithReason(VDLClient *, int /*reason*/) {}
+    virtual void clientRequestsCredentialPrompt(VDLClient *) {}
+    virtual void clientRequestsmTLSPrompt(VDLClient *) {}
+    // The library's text.
+    virtual void clientTLSErrorOccurred(VDLClient *, const QString & /*text*/) {}
+    virtual void clientMTLSRequired(VDLClient *, const QString & /*text*/) {}
+    virtual void clientTLSSetupFailed(VDLClient *, const QString & /*text*/) {}
+};

@@ -1,0 +1,154 @@
+#include "VDLMessage.h"
+
+#include "VOKFont.h"
+#include "VOKJSON.h"
+#include "VOKJSONPrinter.h"
+#include "VOKKeyPath.h"
+#include "VOKMarkupEscape.h"
+#include "VOKMarkupParser.h"
+
+#include <QRegularExpression>
+
+#include <mutex>
+
+namespace {
+
+constexpr double contentFontSize = 12;
+
+// The style of every message's content: the user's fixed-pitch font at 12 points.
+const VOKTextAttributes &contentStyle()
+{
+    static const VOKTextAttributes style = [] {
+        VOKTextAttributes attributes;
+        attributes.font = vokFontFromOperation(QStringLiteral("userFixedPitchFontOfSize:"),
+                                               contentFontSize, std::nullopt);
+        return attributes;
+    }();
+    return style;
+}
+
+QString hexDescription(const QByteArray &bytes)
+{
+    QString text;
+    text.reserve(bytes.size() * 2 + bytes.size() / 4 + 2);
+    text.append(QLatin1Char('<'));
+    static constexpr char digits[] = "0123456789abcdef";
+    for (qsizetype index = 0; index < bytes.size(); ++index) {
+        if (index > 0 && index % 4 == 0)
+            text.append(QLatin1Char(' '));
+        const auto byte = static_cast<unsigned char>(bytes[index]);
+        text.append(QLatin1Char(digits[byte >> 4]));
+        text.append(QLatin1Char(digits[byte & 0xf]));
+    }
+    text.append(QLatin1Char('>'));
+    return text;
+}
+
+} // namespace
+
+VDLMessage::VDLMessage(const mosquitto_message &message, const QString &topic)
+    : VOKMosquittoMessage(message, topic)
+{
+    const VDLPayloadAnalysis analysis(data(), this->topic());
+    m_type = analysis.type();
+    if (!analysis.homeAssistantSummary().isNull())
+        m_homeAssistantSummary = std::make_unique<const QString>(analysis.homeAssistantSummary());
+}
+
+QString VDLMessage::summary() const
+{
+    switch (m_type) {
+    case VDLPayloadType::None:
+        return QString();
+    case VDLPayloadType::RawData:
+        return QStringLiteral("[%1]").arg(data().size());
+    case VDLPayloadType::Text:
+        return QStringLiteral("$ ") + payload();
+    case VDLPayloadType::Number:
+        return QStringLiteral("# ") + VDLPayloadAnalysis::numberText(data());
+    case VDLPayloadType::JSON:
+        return QStringLiteral("{%1}").arg(data().size());
+    case VDLPayloadType::Boolean:
+        return payload();
+    case VDLPayloadType::Null:
+        return QStringLiteral("null");
+    }
+    return QString();
+}
+
+QString VDLMessage::homeAssistantSummary() const
+{
+    return m_homeAssistantSummary ? *m_homeAssistantSummary : QString();
+}
+
+int VDLMessage::summaryAlignment() const
+{
+    return m_type == VDLPayloadType::Number || m_type == VDLPayloadType::Boolean ? RightAlignment
+                                                                                 : LeftAlignment;
+}
+
+QString VDLMessage::contentMarkup() const
+{
+    switch (m_type) {
+    case VDLPayloadType::None:
+        return QString();
+    case VDLPayloadType::RawData:
+        return QStringLiteral("[c:Gray]") + hexDescription(data());
+    case VDLPayloadType::Text:
+        return QStringLiteral("[c:Green]") + vokEscapedForMarkup(payload());
+    case VDLPayloadType::Number:
+        return QStringLiteral("[c:Blue]") + vokEscapedForMarkup(payload());
+    case VDLPayloadType::JSON: {
+        const QVariant value = vokJSONValue(data());
+        return value.isValid() ? vokPrettyPrintWithIndent(value, 0, true) : QString();
+    }
+    case VDLPayloadType::Boolean:
+        return QStringLiteral("[c:Gray]") + vokEscapedForMarkup(payload());
+    case VDLPayloadType::Null:
+        return QStringLiteral("[c:Gray]null");
+    }
+    return QString();
+}
+
+std::optional<VOKAttributedString> VDLMessage::attributedContent() const
+{
+    const QString markup = contentMarkup();
+    if (markup.isNull() && m_type != VDLPayloadType::None)
+        return std::nullopt;
+    return vokAttributedStringWithStyle(markup, contentStyle());
+}
+
+QString VDLMessage::rawContent() const
+{
+    if (m_type == VDLPayloadType::RawData)
+        return hexDescription(data());
+    return payload();
+}
+
+QString VDLMessage::payloadFirstTerm() const
+{
+    static const QRegularExpression separators(QStringLiteral("\\s+"));
+    const QStringList words = payload().split(separators, Qt::SkipEmptyParts);
+    return words.isEmpty() ? QString() : words.front();
+}
+
+VDLPM VDLMessage::pm() const
+{
+    VDLPM pm;
+    pm.path = topic();
+    pm.qos = qos();
+    pm.doRetain = isRetained();
+    const QString content = rawContent();
+    if (!content.isNull())
+        pm.value = content;
+    return pm;
+}
+
+void vdlRegisterMessageType()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        vokRegisterMosquittoMessageType();
+        vokRegisterSharedGadget<VDLMessage>();
+    });
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "VDLPM.h"
+#include "VDLPayloadAnalysis.h"
+#include "VOKAttributedString.h"
+#include "VOKMosquittoMessage.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// A message received by the viewer: the broker's record plus the class of its payload, computed
+// once when the message is made. Everything shown for it (summary, styled content, raw text) is
+// derived on demand from the payload and that class, so a stored message costs little beyond its
+// payload.
+//
+// Immutable and shared as VDLMessagePtr. Made and classified on the network thread; every const
+// function may be called from any thread except attributedContent (GUI thread: fonts and colours).
+class VDLMessage : public VOKMosquittoMessage
+{
+    Q_GADGET
+    Q_PROPERTY(QString summary READ summary)
+    Q_PROPERTY(QString homeAssistantSummary READ homeAssistantSummary)
+    Q_PROPERTY(quint64 type READ typeNumber)
+    Q_PROPERTY(int summaryAlignment READ summaryAlignment)
+    Q_PROPERTY(QString rawContent READ rawContent)
+    Q_PROPERTY(QString payloadFirstTerm READ payloadFirstTerm)
+    Q_PROPERTY(VDLPM pm READ pm)
+
+public:
+    // Alignment codes of the summary column.
+    static constexpr int LeftAlignment = 0;
+    static constexpr int RightAlignment = 1;
+
+    // The topic is decoded by the caller so that messages of one topic can share its string.
+    VDLMessage(const mosquitto_message &message, const QString &topic);
+
+    VDLPayloadType type() const { return m_type; }
+    quint64 typeNumber() const { return quint64(m_type); }
+    // One line about the payload: "[n]" raw data, "$ text", "# number", "{n}" JSON, the boolean
+    // as written, "null"; null for a message without payload.
+    QString summary() const;
+    QString homeAssistantSummary() const;
+    int summaryAlignment() const;
+    // The whole payload styled for the detail view, in the fixed-pitch content style. Empty for a
+    // message without payload; none for a JSON payload that is not an object or array.
+    std::optional<VOKAttributedString> attributedContent() const;
+    // The payload as text; raw data as hexadecimal bytes ("<01020304 05>"); null without payload.
+    QString rawContent() const;
+    // The first word of the payload text, or null.
+    QString payloadFirstTerm() const;
+    // The message as publish parameters: topic, raw content, QoS and retain flag.
+    VDLPM pm() const;
+
+    const QMetaObject *gadgetMetaObject() const override { return &staticMetaObject; }
+
+private:
+    QString contentMarkup() const;
+
+    std::unique_ptr<const QString> m_homeAssistantSummary;
+    VDLPayloadType m_type = VDLPayloadType::None;
+};
+
+using VDLMessagePtr = std::shared_ptr<const VDLMessage>;
+
+Q_DECLARE_METATYPE(VDLMessagePtr)
+
+// Lets key paths read through VDLMessagePtr values. Call once at start-up, on any thread.
+void vdlRegisterMessageType();

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+// The payload classes of a received message; the numbers are part of the dump format.
+enum class VDLPayloadType : std::uint8_t {
+    None = 0,    // not analysed: the message has no payload
+    RawData = 1, // neither JSON nor displayable text
+    Text = 2,    // valid UTF-8 without control characters other than tab, LF and CR
+    Number = 3,  // a JSON number, or a boolean not written exactly "true" / "false"
+    JSON = 4,    // any other JSON value: object, array, string or null
+    Boolean = 5, // exactly "true" or "false"
+    Null = 6,    // analysis of a message that holds no payload
+};
+
+// Classifies one payload: parsed at most once, and only as far as the class needs (numbers and
+// booleans are read without building a document). A Home Assistant discovery payload on a
+// ".../config" topic also yields its device and entity names.
+//
+// A value computed once per message on the network thread; any thread.
+class VDLPayloadAnalysis
+{
+public:
+    VDLPayloadAnalysis(const QByteArray &payload, const QString &topic);
+
+    VDLPayloadType type() const { return m_type; }
+    // Null unless the payload is a Home Assistant discovery object naming its device.
+    QString homeAssistantSummary() const { return m_homeAssistantSummary; }
+
+    // The shortest decimal text of a payload classified as a number: integers exactly, other
+    // values in their shortest round-trip form, a boolean as 1 or 0, and a number too large for
+    // a double as written. Null for anything else.
+    static QString numberText(const QByteArray &payload);
+
+private:
+    void classifyNonJSON(const QByteArray &payload);
+    void classifyDocument(const QByteArray &payload, const QString &topic);
+    void probeHomeAssistant(const class QJsonObject &object, const QString &topic);
+
+    VDLPayloadType m_type = VDLPayloadType::None;
+    QString m_homeAssistantSummary;
+};

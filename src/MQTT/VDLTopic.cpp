@@ -1,0 +1,352 @@
+#include "VDLTopic.h"
+
+#include "VDLClient.h"
+#include "VDLTopicPath.h"
+#include "VOKClock.h"
+#include "VOKKeyPath.h"
+#include "VOKLog.h"
+#include "VOKMarkupParser.h"
+#include "VOKObjectDescription.h"
+#include "VOKTreeFilter.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+VDLTopic::VDLTopic() = default;
+
+VDLTopic::VDLTopic(VDLTopic *parent, const QString &name)
+    : m_parent(parent)
+    , m_name(name)
+    , m_created(VOKClock::current().currentDateTime())
+    , m_client(parent ? parent->m_client : nullptr)
+{
+}
+
+VDLTopic::~VDLTopic()
+{
+    // Each node is emptied before it is deleted, so no destructor ever recurses.
+    QList<VDLTopic *> pending = takeChildren();
+    while (!pending.isEmpty()) {
+        VDLTopic *const node = pending.takeLast();
+        pending.append(node->takeChildren());
+        delete node;
+    }
+}
+
+QList<VDLTopic *> VDLTopic::takeChildren()
+{
+    m_childrenByName.clear();
+    return std::exchange(m_subTopics, {});
+}
+
+QList<VDLTopic *> VDLTopic::filteredSubTopics() const
+{
+    const VOKTreeFilter *const filter = m_client ? m_client->treeFilter() : nullptr;
+    if (!filter || !filter->predicate())
+        return m_subTopics;
+    QList<VDLTopic *> visible;
+    for (VDLTopic *child : m_subTopics) {
+        if (filter->isVisible(child))
+            visible.append(child);
+    }
+    return visible;
+}
+
+VDLMessagePtr VDLTopic::latestMessage() const
+{
+    return m_messages.isEmpty() ? VDLMessagePtr() : m_messages.constLast();
+}
+
+bool VDLTopic::latestIsRetained() const
+{
+    return !m_messages.isEmpty() && m_messages.constLast()->isRetained();
+}
+
+QString VDLTopic::messageSummary() const
+{
+    if (!m_summary)
+        m_summary = m_messages.isEmpty() ? QString() : m_messages.constLast()->summary();
+    return *m_summary;
+}
+
+void VDLTopic::setClient(VDLClient *client)
+{
+    QList<VDLTopic *> pending{this};
+    while (!pending.isEmpty()) {
+        VDLTopic *const node = pending.takeLast();
+        if (node->m_client != client) {
+            node->m_client = client;
+            Q_EMIT node->clientChanged();
+        }
+        pending.append(node->m_subTopics);
+    }
+}
+
+QString VDLTopic::path() const
+{
+    if (!m_parent)
+        return QString();
+    QList<const QString *> names;
+    qsizetype length = 0;
+    for (const VDLTopic *node = this; node->m_parent; node = node->m_parent) {
+        names.append(&node->m_name);
+        length += node->m_name.size() + 1;
+    }
+    QString path;
+    path.reserve(length);
+    for (auto name = names.crbegin(); name != names.crend(); ++name) {
+        if (name != names.crbegin())
+            path.append(QLatin1Char('/'));
+        path.append(**name);
+    }
+    return path;
+}
+
+QString VDLTopic::urlS() const
+{
+    if (!m_client)
+        return QString();
+    const QString topic = path();
+    if (topic.isEmpty())
+        return m_client->hostUrl();
+    return m_client->hostUrl() + QLatin1Char('/') + vdlPercentEncodedTopic(topic);
+}
+
+QString VDLTopic::displayName() const
+{
+    if (m_parent)
+        return m_name;
+    return m_client ? m_client->hostUrl() : QString();
+}
+
+VOKAttributedString VDLTopic::infoString() const
+{
+    return vokAttributedString(QStringLiteral("[s:list.bullet.indent]%1 [s:list.bullet]%2")
+                                   .arg(m_totalTopics)
+                                   .arg(m_totalMessages));
+}
+
+QString VDLTopic::markupForRetainedDisplay() const
+{
+    if (m_totalTopics != 1 || m_totalRetainedTopics != 1)
+        return QString();
+    return QStringLiteral("%1[s:r.square]").arg(isLeaf() ? QString() : QStringLiteral("[c:Gray]"));
+}
+
+std::optional<VOKAttributedString> VDLTopic::isRetainedDisplay() const
+{
+    const QString markup = markupForRetainedDisplay();
+    if (markup.isNull())
+        return std::nullopt;
+    return vokAttributedString(markup);
+}
+
+std::optional<VOKAttributedString> VDLTopic::attributedContent() const
+{
+    const VDLMessagePtr latest = latestMessage();
+    return latest ? latest->attributedContent() : std::nullopt;
+}
+
+QString VDLTopic::rawContent() const
+{
+    const VDLMessagePtr latest = latestMessage();
+    return latest ? latest->rawContent() : QString();
+}
+
+QList<VDLTopic *> VDLTopic::ancestors() const
+{
+    QList<VDLTopic *> list;
+    for (VDLTopic *node = m_parent; node; node = node->m_parent)
+        list.append(node);
+    std::reverse(list.begin(), list.end());
+    return list;
+}
+
+QSet<VDLTopic *> VDLTopic::recursiveTopics()
+{
+    QSet<VDLTopic *> topics;
+    QList<VDLTopic *> pending{this};
+    while (!pending.isEmpty()) {
+        VDLTopic *const node = pending.takeLast();
+        if (!node->m_messages.isEmpty())
+            topics.insert(node);
+        pending.append(node->m_subTopics);
+    }
+    return topics;
+}
+
+QString VDLTopic::description() const
+{
+    return QStringLiteral("%1  %2").arg(vokObjectDescription("VDLTopic", this), vokDescriptionText(path()));
+}
+
+// MARK: - Growth
+
+VDLTopic *VDLTopic::subtopicNamed(QStringView name, bool createIfNeeded)
+{
+    if (name == u"+")
+        return nullptr;
+    if (VDLTopic *const child = m_childrenByName.value(name))
+        return child;
+    if (!createIfNeeded)
+        return nullptr;
+    auto child = std::make_unique<VDLTopic>(this, name.toString());
+    VDLTopic *const created = child.release();
+    m_subTopics.append(created);
+    m_childrenByName.insert(QStringView(created->m_name), created);
+    Q_EMIT subTopicsChanged();
+    Q_EMIT isRetainedDisplayChanged();
+    // A new node carries no data yet, so the totals above stay as they are.
+    return created;
+}
+
+VDLTopic *VDLTopic::topicAtRelativePath(const QString &relativePath)
+{
+    VDLTopic *node = this;
+    VDLTopicLevels levels(relativePath);
+    QStringView level;
+    while (node && levels.next(level)) {
+        if (!level.isEmpty())
+            node = node->subtopicNamed(level, false);
+    }
+    return node;
+}
+
+void VDLTopic::addMessage(const VDLMessagePtr &message)
+{
+    if (!message) {
+        VOK_ERROR(QStringLiteral("addMessages: called with nil message!"));
+        return;
+    }
+    const bool hadMessages = !m_messages.isEmpty();
+    const bool wasRetained = latestIsRetained();
+    m_messages.append(message);
+    Q_EMIT messagesChanged();
+    applyTotalsChange({1, hadMessages ? 0 : 1, qint64(message->isRetained()) - qint64(wasRetained)});
+    recomputeMessageSummary();
+}
+
+void VDLTopic::recomputeMessageSummary()
+{
+    // Computed when first read: most summaries of a busy broker are never shown.
+    m_summary.reset();
+    Q_EMIT messageSummaryChanged();
+}
+
+// MARK: - Totals
+
+void VDLTopic::applyTotalsChange(const TotalsChange &change)
+{
+    if (change.isZero())
+        return;
+    for (VDLTopic *node = this; node; node = node->m_parent) {
+        node->m_totalMessages += change.messages;
+        node->m_totalTopics += change.topics;
+        node->m_totalRetainedTopics += change.retained;
+    }
+    for (VDLTopic *node = this; node; node = node->m_parent)
+        node->announceTotalsChange(change);
+}
+
+void VDLTopic::announceTotalsChange(const TotalsChange &change)
+{
+    if (change.messages != 0)
+        Q_EMIT totalMessagesChanged();
+    if (change.topics != 0)
+        Q_EMIT totalTopicsChanged();
+    if (change.retained != 0)
+        Q_EMIT totalRetainedTopicsChanged();
+    if (change.messages != 0 || change.topics != 0)
+        Q_EMIT infoStringChanged();
+    if (change.topics != 0 || change.retained != 0)
+        Q_EMIT isRetainedDisplayChanged();
+}
+
+// MARK: - Deletion
+
+void VDLTopic::recursiveDelete()
+{
+    VDLClient *const client = m_client;
+    struct Frame
+    {
+        VDLTopic *node;
+        QList<VDLTopic *> children;
+        qsizetype next = 0;
+    };
+    std::vector<Frame> stack;
+    stack.push_back({this, m_subTopics});
+    while (!stack.empty()) {
+        Frame &frame = stack.back();
+        if (frame.next < frame.children.size()) {
+            VDLTopic *const child = frame.children[frame.next++];
+            stack.push_back({child, child->m_subTopics});
+            continue;
+        }
+        VDLTopic *const node = frame.node;
+        stack.pop_back();
+        if (client && node->latestIsRetained())
+            client->publishTopic(node->path(), QByteArray(), true);
+        if (node->m_parent)
+            node->m_parent->removeSubTopic(node);
+    }
+}
+
+void VDLTopic::removeSubTopic(VDLTopic *child)
+{
+    const qsizetype index = m_subTopics.indexOf(child);
+    if (index < 0)
+        return;
+    m_subTopics.removeAt(index);
+    m_childrenByName.remove(QStringView(child->m_name));
+    Q_EMIT subTopicsChanged();
+    Q_EMIT isRetainedDisplayChanged();
+    applyTotalsChange({-qint64(child->m_totalMessages), -qint64(child->m_totalTopics),
+                       -qint64(child->m_totalRetainedTopics)});
+    child->deleteLater();
+}
+
+// MARK: - Traversal
+
+QList<VDLTopic *> VDLTopic::sortedChildren(const QList<VOKSortDescriptor> &order) const
+{
+    if (order.isEmpty())
+        return m_subTopics;
+    // Each key is read once per child, not once per comparison; the values are then compared
+    // by key-less copies of the descriptors.
+    std::vector<QVariantList> keys(m_subTopics.size());
+    for (qsizetype index = 0; index < m_subTopics.size(); ++index) {
+        for (const VOKSortDescriptor &descriptor : order)
+            keys[index].append(vokSafeValueForKeyPath(m_subTopics[index], descriptor.key(), false));
+    }
+    QList<VOKSortDescriptor> comparisons;
+    for (const VOKSortDescriptor &descriptor : order)
+        comparisons.append(VOKSortDescriptor(QString(), descriptor.ascending(), descriptor.selector()));
+    std::vector<qsizetype> indexes(m_subTopics.size());
+    std::iota(indexes.begin(), indexes.end(), 0);
+    std::stable_sort(indexes.begin(), indexes.end(), [&](qsizetype left, qsizetype right) {
+        for (qsizetype key = 0; key < comparisons.size(); ++key) {
+            const int result = comparisons[key].compare(keys[left][key], keys[right][key]);
+            if (result != 0)
+                return result < 0;
+        }
+        return false;
+    });
+    QList<VDLTopic *> sorted;
+    sorted.reserve(m_subTopics.size());
+    for (const qsizetype index : indexes)
+        sorted.append(m_subTopics[index]);
+    return sorted;
+}
+
+void VDLTopic::flattenInto(QList<VDLTopic *> &list, const QList<VOKSortDescriptor> &order)
+{
+    QList<VDLTopic *> pending{this};
+    while (!pending.isEmpty()) {
+        VDLTopic *const node = pending.takeLast();
+        list.append(node);
+        const QList<VDLTopic *> children = node->sortedChildren(order);
+        for (auto child = children.crbegin(); child != children.crend(); ++child)
+            pending.append(*child);
+    }
+}

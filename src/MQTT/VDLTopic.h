@@ -1,0 +1,168 @@
+#pragma once
+
+#include "VDLMessage.h"
+#include "VOKAttributedString.h"
+#include "VOKSortDescriptor.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+class VDLClient;
+Q_MOC_INCLUDE("VDLClient.h")
+
+// One node of the live topic tree: one level of a topic name, the complete history of the
+// messages received on exactly that topic, and the totals of its subtree.
+//
+// Costs per message are bounded by the depth of the topic: appending to a history is amortised
+// O(1) (the history is appended in place; holding a copy of messages() across an append costs one
+// copy), a child is found by name through a hash, and totals change by differences applied up the
+// ancestors. Observers are told after every stored value along the path has its new value, so a
+// notified observer always sees consistent totals up to the root. Signals fire when a value
+// changes; derived values announce through the signals named in their property declarations.
+//
+// Ownership: a node owns its children (not QObject children: the tree tears itself down without
+// recursion, whatever its depth); the root belongs to its client. parent and client are back
+// references. A node removed from the tree is deleted later by the event loop.
+// Threads: the GUI thread only.
+class VDLTopic : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(VDLTopic *parent READ parentTopic CONSTANT)
+    Q_PROPERTY(QString name READ name CONSTANT)
+    Q_PROPERTY(QList<VDLTopic *> subTopics READ subTopics NOTIFY subTopicsChanged)
+    Q_PROPERTY(QList<VDLTopic *> filteredSubTopics READ filteredSubTopics NOTIFY filteredSubTopicsChanged)
+    Q_PROPERTY(QList<VDLMessagePtr> messages READ messages NOTIFY messagesChanged)
+    Q_PROPERTY(VDLMessagePtr latestMessage READ latestMessage NOTIFY messagesChanged)
+    Q_PROPERTY(QString rawContent READ rawContent NOTIFY messagesChanged)
+    Q_PROPERTY(quint64 totalMessages READ totalMessages NOTIFY totalMessagesChanged)
+    Q_PROPERTY(quint64 totalTopics READ totalTopics NOTIFY totalTopicsChanged)
+    Q_PROPERTY(quint64 totalRetainedTopics READ totalRetainedTopics NOTIFY totalRetainedTopicsChanged)
+    Q_PROPERTY(QString messageSummary READ messageSummary NOTIFY messageSummaryChanged)
+    Q_PROPERTY(VDLClient *client READ client NOTIFY clientChanged)
+    Q_PROPERTY(QDateTime created READ created CONSTANT)
+    Q_PROPERTY(QString path READ path CONSTANT)
+    Q_PROPERTY(QString urlS READ urlS NOTIFY clientChanged)
+    Q_PROPERTY(QString displayName READ displayName NOTIFY clientChanged)
+    Q_PROPERTY(bool isLeaf READ isLeaf NOTIFY subTopicsChanged)
+    Q_PROPERTY(QString description READ description CONSTANT)
+
+public:
+    // The root: no parent, no name, no creation date.
+    VDLTopic();
+    // A node below the parent, created now (VOKClock). It does not insert itself: subtopicNamed
+    // does.
+    VDLTopic(VDLTopic *parent, const QString &name);
+    ~VDLTopic() override;
+
+    VDLTopic *parentTopic() const { return m_parent; }
+    // Null for the root; may be empty (an empty topic level).
+    QString name() const { return m_name; }
+    // Children in order of first appearance.
+    const QList<VDLTopic *> &subTopics() const { return m_subTopics; }
+    // The children the client's tree filter lets through; all of them without a filter.
+    QList<VDLTopic *> filteredSubTopics() const;
+    // Oldest first.
+    const QList<VDLMessagePtr> &messages() const { return m_messages; }
+    VDLMessagePtr latestMessage() const;
+    quint64 totalMessages() const { return m_totalMessages; }
+    quint64 totalTopics() const { return m_totalTopics; }
+    quint64 totalRetainedTopics() const { return m_totalRetainedTopics; }
+    // The latest message's summary; null without one.
+    QString messageSummary() const;
+    // The client of the tree; set on the root, shared by every node.
+    VDLClient *client() const { return m_client; }
+    // Sets the client of this node and every node below it.
+    void setClient(VDLClient *client);
+    QDateTime created() const { return m_created; }
+
+    // The topic name (empty levels kept); null for the root.
+    QString path() const;
+    // The client's host URL, then "/" and the percent-encoded path when the path is not empty.
+    QString urlS() const;
+    bool isLeaf() const { return m_subTopics.isEmpty(); }
+    // The name; the client's host URL for the root.
+    QString displayName() const;
+    // "[s:list.bullet.indent]topics [s:list.bullet]messages", styled. GUI thread.
+    VOKAttributedString infoString() const;
+    // The retained marker when the subtree holds exactly one topic with data and it is retained
+    // (grey when it lies below this node); none otherwise. GUI thread.
+    std::optional<VOKAttributedString> isRetainedDisplay() const;
+    // The latest message's content; none without a message.
+    std::optional<VOKAttributedString> attributedContent() const;
+    QString rawContent() const;
+    // The root first, the parent last; empty for the root.
+    QList<VDLTopic *> ancestors() const;
+    // Every node of the subtree, this one included, that has messages.
+    QSet<VDLTopic *> recursiveTopics();
+    // "<VDLTopic: 0x...>  path"
+    QString description() const;
+
+    // The child of that name, created (and appended) when missing and asked for; null for "+".
+    VDLTopic *subtopicNamed(QStringView name, bool createIfNeeded = true);
+    // The existing descendant at the relative path; empty levels are skipped, nothing is created.
+    VDLTopic *topicAtRelativePath(const QString &relativePath);
+
+    // Appends a received message to the history and updates totals and summary. A null message
+    // is refused with an error line.
+    void addMessage(const VDLMessagePtr &message);
+    void recomputeMessageSummary();
+
+    // Removes this node and its subtree, bottom-up, asking the broker to clear the retained
+    // message of every removed node whose latest message was retained. The root only loses its
+    // children.
+    void recursiveDelete();
+    // Takes the child out of the tree; it is deleted later.
+    void removeSubTopic(VDLTopic *child);
+
+    // Appends this node, then depth first every descendant, each level in the given order (arrival
+    // order without one).
+    void flattenInto(QList<VDLTopic *> &list, const QList<VOKSortDescriptor> &order = {});
+
+Q_SIGNALS:
+    void subTopicsChanged();
+    void filteredSubTopicsChanged();
+    void messagesChanged();
+    void totalMessagesChanged();
+    void totalTopicsChanged();
+    void totalRetainedTopicsChanged();
+    void infoStringChanged();
+    void isRetainedDisplayChanged();
+    void messageSummaryChanged();
+    void clientChanged();
+
+private:
+    struct TotalsChange
+    {
+        qint64 messages = 0;
+        qint64 topics = 0;
+        qint64 retained = 0;
+        bool isZero() const { return messages == 0 && topics == 0 && retained == 0; }
+    };
+
+    bool latestIsRetained() const;
+    QString markupForRetainedDisplay() const;
+    void applyTotalsChange(const TotalsChange &change);
+    void announceTotalsChange(const TotalsChange &change);
+    QList<VDLTopic *> takeChildren();
+    QList<VDLTopic *> sortedChildren(const QList<VOKSortDescriptor> &order) const;
+
+    VDLTopic *const m_parent = nullptr;
+    const QString m_name;
+    const QDateTime m_created;
+    VDLClient *m_client = nullptr;
+    QList<VDLTopic *> m_subTopics;
+    // Keys view the children's own names.
+    QHash<QStringView, VDLTopic *> m_childrenByName;
+    QList<VDLMessagePtr> m_messages;
+    quint64 m_totalMessages = 0;
+    quint64 m_totalTopics = 0;
+    quint64 m_totalRetainedTopics = 0;
+    mutable std::optional<QString> m_summary;
+};

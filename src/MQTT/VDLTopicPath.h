@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// Topic names as URL paths, and their levels.
+
+// The topic with each level percent-encoded as a URL path segment requires, joined with "/":
+// spaces, "%", "?", "#" and non-ASCII characters are encoded, so the URL's decoded path gives the
+// topic back. Empty levels stay empty.
+QString vdlPercentEncodedTopic(const QString &topic);
+
+// Walks the levels of a topic name (split at every "/", empty levels included) without copying.
+class VDLTopicLevels
+{
+public:
+    explicit VDLTopicLevels(QStringView topic) : m_topic(topic) {}
+
+    // The next level, or false after the last one.
+    bool next(QStringView &level);
+
+private:
+    QStringView m_topic;
+    qsizetype m_start = 0;
+    bool m_done = false;
+};

@@ -1,0 +1,70 @@
+#include "MosquittoBroker.h"
+#include "VOKMosquittoClient.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct DumpResult
+{
+    int exitCode = -1;
+    QString output;
+    QString errors;
+};
+
+DumpResult dump(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(VINDLE_BINARY), QStringList{QStringLiteral("--dump")} + arguments);
+    process.waitForFinished(30000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(VDLTreeDump, PrintsRetainedTopicsOneLineEach)
+{
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    VOKMosquittoClient publisher(QStringLiteral("127.0.0.1"), broker.port());
+    publisher.publishTopic(QStringLiteral("s/light10"), "on", true);
+    publisher.publishTopic(QStringLiteral("s/light2"), "two\tlines\n\\", true);
+    publisher.publishTopic(QStringLiteral("s/t"), "{\"a\":1}", true);
+    publisher.publishTopic(QStringLiteral("other"), "21.5", true);
+    publisher.connectToBroker();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return publisher.isConnected() && publisher.publishQueue().isEmpty(); }, 10000));
+    QTest::qWait(200);
+
+    const QString url = QStringLiteral("mqtt://127.0.0.1:%1/").arg(broker.port());
+    const DumpResult all = dump({QStringLiteral("--quiet-ms"), QStringLiteral("300"), url});
+    EXPECT_EQ(all.exitCode, 0) << qPrintable(all.errors);
+    EXPECT_EQ(all.output, QStringLiteral("other\t3\t1\t1\t# 21.5\n"
+                                         "s/light2\t2\t1\t1\t$ two\\tlines\\n\\\\\n"
+                                         "s/light10\t2\t1\t1\t$ on\n"
+                                         "s/t\t4\t1\t1\t{7}\n"));
+    const DumpResult below = dump({QStringLiteral("--quiet-ms"), QStringLiteral("300"), url + QStringLiteral("s/t")});
+    EXPECT_EQ(below.output, QStringLiteral("s/t\t4\t1\t1\t{7}\n"));
+}
+
+TEST(VDLTreeDump, FailuresExitNonZeroWithOneLine)
+{
+    MosquittoBroker secured(QStringLiteral("user"), QStringLiteral("secret"));
+    ASSERT_TRUE(secured.start()) << qPrintable(secured.errorString());
+    const DumpResult refused = dump({QStringLiteral("mqtt://127.0.0.1:%1").arg(secured.port())});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(refused.errors.contains(QStringLiteral("vindle: authentication failed"))) << qPrintable(refused.errors);
+
+    const int unusedPort = secured.port();
+    secured.stop();
+    const DumpResult nobody = dump({QStringLiteral("--timeout"), QStringLiteral("1"),
+                                    QStringLiteral("mqtt://127.0.0.1:%1").arg(unusedPort)});
+    EXPECT_NE(nobody.exitCode, 0);
+    EXPECT_TRUE(nobody.errors.contains(QStringLiteral("vindle: no connection to 127.0.0.1:%1 within 1 s").arg(unusedPort)));
+
+    EXPECT_NE(dump({QStringLiteral("http://x")}).exitCode, 0);
+    EXPECT_NE(dump({}).exitCode, 0);
+}

@@ -1,0 +1,112 @@
+#include "LogCapture.h"
+#include "MessageFactory.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Expected
+{
+    QByteArray payload;
+    VDLPayloadType type;
+    QString summary;
+    int alignment;
+};
+
+} // namespace
+
+TEST(VDLMessage, ClassifiesAndSummarisesPayloads)
+{
+    const QList<Expected> cases{
+        {"21.5", VDLPayloadType::Number, QStringLiteral("# 21.5"), VDLMessage::RightAlignment},
+        {" 21.50 ", VDLPayloadType::Number, QStringLiteral("# 21.5"), VDLMessage::RightAlignment},
+        {"1e3", VDLPayloadType::Number, QStringLiteral("# 1000"), VDLMessage::RightAlignment},
+        {"9007199254740993", VDLPayloadType::Number, QStringLiteral("# 9007199254740993"), VDLMessage::RightAlignment},
+        {"on", VDLPayloadType::Text, QStringLiteral("$ on"), VDLMessage::LeftAlignment},
+        {"007", VDLPayloadType::Text, QStringLiteral("$ 007"), VDLMessage::LeftAlignment},
+        {"true", VDLPayloadType::Boolean, QStringLiteral("true"), VDLMessage::RightAlignment},
+        {" true", VDLPayloadType::Number, QStringLiteral("# 1"), VDLMessage::RightAlignment},
+        {"{\"a\":\"bcd\"}", VDLPayloadType::JSON, QStringLiteral("{11}"), VDLMessage::LeftAlignment},
+        {"[1,2]", VDLPayloadType::JSON, QStringLiteral("{5}"), VDLMessage::LeftAlignment},
+        {"\"abc\"", VDLPayloadType::JSON, QStringLiteral("{5}"), VDLMessage::LeftAlignment},
+        {"null", VDLPayloadType::JSON, QStringLiteral("{4}"), VDLMessage::LeftAlignment},
+        {"{broken", VDLPayloadType::Text, QStringLiteral("$ {broken"), VDLMessage::LeftAlignment},
+        {QByteArray("ab\0cd", 5), VDLPayloadType::RawData, QStringLiteral("[5]"), VDLMessage::LeftAlignment},
+        {"ab\x1b" "cd", VDLPayloadType::RawData, QStringLiteral("[5]"), VDLMessage::LeftAlignment},
+        {"\xff\xfe", VDLPayloadType::RawData, QStringLiteral("[2]"), VDLMessage::LeftAlignment},
+    };
+    for (const Expected &expected : cases) {
+        const VDLMessagePtr message = makeMessage("t", expected.payload);
+        EXPECT_EQ(message->type(), expected.type) << expected.payload.constData();
+        EXPECT_EQ(message->summary(), expected.summary) << expected.payload.constData();
+        EXPECT_EQ(message->summaryAlignment(), expected.alignment) << expected.payload.constData();
+    }
+}
+
+TEST(VDLMessage, EmptyPayloadIsNotAnalysed)
+{
+    const VDLMessagePtr message = makeMessage("t", QByteArray());
+    EXPECT_EQ(message->typeNumber(), 0u);
+    EXPECT_TRUE(message->summary().isNull());
+    EXPECT_TRUE(message->rawContent().isNull());
+    ASSERT_TRUE(message->attributedContent().has_value());
+    EXPECT_TRUE(message->attributedContent()->isEmpty());
+}
+
+TEST(VDLMessage, DisplayFormsKeepTheReceivedText)
+{
+    const VDLMessagePtr text = makeMessage("a/b", "hello [c:Red] world", true);
+    EXPECT_EQ(text->payloadFirstTerm(), QStringLiteral("hello"));
+    EXPECT_EQ(text->attributedContent()->string(), QStringLiteral("hello [c:Red] world"));
+    const VDLPM pm = text->pm();
+    EXPECT_EQ(pm.path, QStringLiteral("a/b"));
+    EXPECT_EQ(pm.valueAsString(), QStringLiteral("hello [c:Red] world"));
+    EXPECT_EQ(pm.qos, 0);
+    EXPECT_TRUE(pm.doRetain);
+
+    EXPECT_EQ(makeMessage("t", "21.50")->attributedContent()->string(), QStringLiteral("21.50"));
+    EXPECT_EQ(makeMessage("t", QByteArray("\x01\x02\x03\x04\xff", 5))->rawContent(), QStringLiteral("<01020304 ff>"));
+    const QString pretty = makeMessage("t", "{\"k\":[1]}")->attributedContent()->string();
+    EXPECT_TRUE(pretty.contains(QStringLiteral("\"k\""))) << qPrintable(pretty);
+}
+
+TEST(VDLMessage, TopLevelStringOrNullHasNoStyledContent)
+{
+    LogCapture log;
+    EXPECT_FALSE(makeMessage("t", "\"abc\"")->attributedContent().has_value());
+    EXPECT_FALSE(makeMessage("t", "null")->attributedContent().has_value());
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: ")).size(), 2);
+}
+
+TEST(VDLMessage, HostileOrHugePayloadsFallBackSoundly)
+{
+    LogCapture log;
+    const VDLMessagePtr deep = makeMessage("t", QByteArray(100000, '[') + QByteArray(100000, ']'));
+    EXPECT_EQ(deep->type(), VDLPayloadType::Text);
+    EXPECT_FALSE(deep->attributedContent()->isEmpty());
+
+    const QByteArray digits(400, '7');
+    const VDLMessagePtr longNumber = makeMessage("t", digits);
+    EXPECT_EQ(longNumber->type(), VDLPayloadType::Number);
+    EXPECT_EQ(longNumber->summary(), QStringLiteral("# ") + QString::fromLatin1(digits));
+
+    const QByteArray big(16 * 1024 * 1024, 'x');
+    const VDLMessagePtr huge = makeMessage("t", big);
+    EXPECT_EQ(huge->type(), VDLPayloadType::Text);
+    EXPECT_EQ(huge->summary().size(), big.size() + 2);
+    const VDLMessagePtr hugeRaw = makeMessage("t", QByteArray(16 * 1024 * 1024, '\0'));
+    EXPECT_EQ(hugeRaw->summary(), QStringLiteral("[16777216]"));
+}
+
+TEST(VDLMessage, HomeAssistantDiscoveryNamesDeviceAndEntity)
+{
+    const QByteArray entity = R"({"name":"T","device":{"name":"D"}})";
+    const QByteArray withArea = R"({"name":"T","device":{"name":"D","suggested_area":"K"}})";
+    EXPECT_EQ(makeMessage("homeassistant/sensor/x/config", entity)->homeAssistantSummary(), QStringLiteral("D - T"));
+    EXPECT_EQ(makeMessage("homeassistant/sensor/x/config", withArea)->homeAssistantSummary(),
+              QStringLiteral("[K] D - T"));
+    EXPECT_EQ(makeMessage("homeassistant/device/x/config", entity)->homeAssistantSummary(), QStringLiteral("D"));
+    EXPECT_TRUE(makeMessage("homeassistant/sensor/x/config", "[1]")->homeAssistantSummary().isNull());
+    EXPECT_TRUE(makeMessage("homeassistant/sensor/x/state", entity)->homeAssistantSummary().isNull());
+    EXPECT_TRUE(makeMessage("homeassistant/sensor/x/config", R"({"device":"D"})")->homeAssistantSummary().isNull());
+}

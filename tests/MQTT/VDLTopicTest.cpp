@@ -1,0 +1,177 @@
+#include "LogCapture.h"
+#include "MessageFactory.h"
+#include "VDLClient.h"
+#include "VDLTopic.h"
+
+#include <QCoreApplication>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A tree with a client that is never connected, so deletions queue their publications.
+struct Tree
+{
+    VDLClient client{QStringLiteral("127.0.0.1"), 1884};
+    VDLTopic root;
+
+    Tree() { root.setClient(&client); }
+
+    VDLTopic *file(const QByteArray &topic, const QByteArray &payload, bool retained = false)
+    {
+        VDLTopic *node = &root;
+        for (const QByteArray &level : topic.split('/'))
+            node = node->subtopicNamed(QString::fromUtf8(level));
+        node->addMessage(makeMessage(topic, payload, retained));
+        return node;
+    }
+};
+
+
+} // namespace
+
+TEST(VDLTopic, TotalsFollowMessagesAlongThePath)
+{
+    Tree tree;
+    VDLTopic *const b = tree.file("a/b", "1", true);
+    tree.file("a/c", "2");
+    VDLTopic *const a = tree.root.subtopicNamed(u"a", false);
+    ASSERT_EQ(tree.root.subTopics(), QList<VDLTopic *>{a});
+    EXPECT_EQ(a->subTopics()[1]->name(), QStringLiteral("c"));
+    EXPECT_EQ(a->totalTopics(), 2u);
+    EXPECT_EQ(tree.root.totalMessages(), 2u);
+    EXPECT_EQ(tree.root.totalRetainedTopics(), 1u);
+
+    // Observers notified of a change see the new totals all the way up.
+    QList<quint64> seenAtRoot;
+    QObject::connect(b, &VDLTopic::totalMessagesChanged, [&] { seenAtRoot.append(tree.root.totalMessages()); });
+    b->addMessage(makeMessage("a/b", "3"));
+    EXPECT_EQ(seenAtRoot, QList<quint64>{3});
+    EXPECT_EQ(b->totalMessages(), 2u);
+    EXPECT_EQ(a->totalMessages(), 3u);
+    EXPECT_EQ(b->totalTopics(), 1u);
+    EXPECT_EQ(tree.root.totalTopics(), 2u);
+    // The live update is not retained: the topic stops counting as retained everywhere.
+    EXPECT_EQ(b->totalRetainedTopics(), 0u);
+    EXPECT_EQ(tree.root.totalRetainedTopics(), 0u);
+    EXPECT_EQ(b->messageSummary(), QStringLiteral("# 3"));
+    EXPECT_EQ(b->messages().size(), 2);
+}
+
+TEST(VDLTopic, RetainedDisplayAndNames)
+{
+    Tree tree;
+    VDLTopic *const leaf = tree.file("a/b", "x", true);
+    VDLTopic *const a = leaf->parentTopic();
+    EXPECT_EQ(leaf->isRetainedDisplay()->string(), QString(VOKAttributedString::AttachmentCharacter));
+    EXPECT_TRUE(a->isRetainedDisplay().has_value());
+    EXPECT_NE(a->isRetainedDisplay(), leaf->isRetainedDisplay());
+    tree.file("a/c", "y", true);
+    EXPECT_FALSE(a->isRetainedDisplay().has_value());
+
+    EXPECT_EQ(tree.root.displayName(), QStringLiteral("mqtt://127.0.0.1:1884"));
+    EXPECT_EQ(leaf->displayName(), QStringLiteral("b"));
+    EXPECT_EQ(leaf->ancestors(), (QList<VDLTopic *>{&tree.root, a}));
+    EXPECT_EQ(tree.root.recursiveTopics().size(), 2);
+    EXPECT_EQ(tree.root.subtopicNamed(u"+"), nullptr);
+}
+
+TEST(VDLTopic, PathsKeepEmptyLevelsAndUrlsRoundTrip)
+{
+    Tree tree;
+    VDLTopic *const x = tree.file("/x", "1");
+    EXPECT_EQ(x->path(), QStringLiteral("/x"));
+    EXPECT_EQ(x->parentTopic()->path(), QString(""));
+    EXPECT_FALSE(x->parentTopic()->path().isNull());
+    EXPECT_TRUE(tree.root.path().isNull());
+    EXPECT_EQ(tree.file("a//b", "1")->path(), QStringLiteral("a//b"));
+
+    EXPECT_EQ(tree.root.topicAtRelativePath(QString()), &tree.root);
+    EXPECT_EQ(tree.root.topicAtRelativePath(QStringLiteral("a/b")), tree.root.topicAtRelativePath(QStringLiteral("a//b")));
+    EXPECT_EQ(tree.root.topicAtRelativePath(QStringLiteral("a/zzz")), nullptr);
+    EXPECT_EQ(tree.root.subtopicNamed(u"a")->subTopics().size(), 1);
+
+    for (const QByteArray &topic : {QByteArray("a b/100%/what?/#x"), QByteArray("/x"), QByteArray("ü/é"),
+                                    QByteArray("$SYS/+plus")}) {
+        const VDLTopic *const node = tree.file(topic, "1");
+        const QUrl url(node->urlS(), QUrl::StrictMode);
+        ASSERT_TRUE(url.isValid()) << qPrintable(node->urlS());
+        EXPECT_FALSE(url.hasQuery());
+        EXPECT_FALSE(url.hasFragment());
+        EXPECT_EQ(url.path(QUrl::FullyDecoded).mid(1), QString::fromUtf8(topic)) << qPrintable(node->urlS());
+    }
+}
+
+TEST(VDLTopic, RecursiveDeleteClearsRetainedTopicsBottomUp)
+{
+    Tree tree;
+    tree.file("a/b", "1", true);
+    tree.file("a/c", "2", true);
+    tree.file("a/d", "3", false);
+    tree.file("z", "4");
+    VDLTopic *const a = tree.root.subtopicNamed(u"a");
+    a->recursiveDelete();
+    const QList<VOKMosquittoPublication> queue = tree.client.publishQueue();
+    ASSERT_EQ(queue.size(), 2);
+    EXPECT_EQ(queue[0].topic, QStringLiteral("a/b"));
+    EXPECT_EQ(queue[1].topic, QStringLiteral("a/c"));
+    EXPECT_TRUE(queue[0].retain);
+    EXPECT_TRUE(queue[0].data.isNull());
+    EXPECT_EQ(tree.root.subTopics().size(), 1);
+    EXPECT_EQ(tree.root.totalMessages(), 1u);
+    EXPECT_EQ(tree.root.totalTopics(), 1u);
+    EXPECT_EQ(tree.root.totalRetainedTopics(), 0u);
+}
+
+TEST(VDLTopic, FlattenSortsEachLevel)
+{
+    Tree tree;
+    for (const QByteArray topic : {"b/light10", "b/light2", "a", "b/Light1"})
+        tree.file(topic, "1");
+    QList<VDLTopic *> list;
+    tree.root.flattenInto(list, {VOKSortDescriptor(QStringLiteral("name"), true,
+                                                   QStringLiteral("vokCaseInsensitiveCompareWithTrailingNumber:"))});
+    QStringList paths;
+    for (const VDLTopic *node : list)
+        paths.append(node->path());
+    EXPECT_EQ(paths, (QStringList{QString(), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("b/Light1"),
+                                  QStringLiteral("b/light2"), QStringLiteral("b/light10")}));
+    list.clear();
+    tree.root.flattenInto(list);
+    EXPECT_EQ(list[1]->path(), QStringLiteral("b"));
+}
+
+TEST(VDLTopic, DeepestTopicWorksWithoutRecursion)
+{
+    LogCapture log;
+    const QByteArray deepest(65535, '/');
+    auto tree = std::make_unique<Tree>();
+    VDLTopic *const bottom = tree->file(deepest, "1", true);
+    EXPECT_EQ(bottom->path().size(), 65535);
+    EXPECT_EQ(tree->root.totalMessages(), 1u);
+    QList<VDLTopic *> list;
+    tree->root.flattenInto(list);
+    // 65,535 separators make 65,536 empty levels below the root.
+    EXPECT_EQ(list.size(), 65537);
+    VDLTopic *const top = tree->root.subTopics().front();
+    // Halfway down, deleting a subtree thousands of levels deep.
+    VDLTopic *middle = top;
+    for (int level = 0; level < 16000; ++level)
+        middle = middle->subTopics().front();
+    middle->recursiveDelete();
+    EXPECT_EQ(tree->client.publishQueue().size(), 1);
+    EXPECT_EQ(tree->root.totalMessages(), 0u);
+    tree->file(deepest, "2");
+    tree.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(VDLTopic, NullMessageIsRefused)
+{
+    LogCapture log;
+    VDLTopic root;
+    root.addMessage(nullptr);
+    EXPECT_EQ(root.totalMessages(), 0u);
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: addMessages: called with nil message!")).size(), 1);
+}
