@@ -6,9 +6,15 @@
 #include "VOKString.h"
 #include "VOKTreeFilter.h"
 
+#include <QTimer>
+
 #include <mosquitto.h>
 
 namespace {
+
+// How long the GUI thread waits before taking the next batch of messages: long enough to batch
+// a busy broker's messages, short enough to look live.
+constexpr int inboxLingerMilliseconds = 2;
 
 QString statusForRefusal(int reasonCode)
 {
@@ -199,7 +205,12 @@ void VDLClient::clientReceivedMessage(const VOKMosquittoMessagePtr &message)
 
 void VDLClient::drainInbox()
 {
-    for (const VDLMessagePtr &message : m_inbox.takeAll()) {
+    const std::vector<VDLMessagePtr> messages = m_inbox.takeAll();
+    if (messages.empty())
+        return;
+    // Messages can overtake the queued connect work that creates the root.
+    ensureRootTopic();
+    for (const VDLMessagePtr &message : messages) {
         if (m_pendingMessages) {
             m_pendingMessages->append(message);
             setPendingMessageCount(quint64(m_pendingMessages->size()));
@@ -212,6 +223,8 @@ void VDLClient::drainInbox()
         if (target)
             target->clientDataDidChange(this);
     }
+    // Keep taking while messages flow; the take that finds nothing ends it.
+    QTimer::singleShot(inboxLingerMilliseconds, this, &VDLClient::drainInbox);
 }
 
 void VDLClient::fileMessage(const VDLMessagePtr &message)
@@ -231,12 +244,18 @@ void VDLClient::clientDidConnect()
     vokOnMain(this, [this, subscribed] { didConnect(subscribed); });
 }
 
+void VDLClient::ensureRootTopic()
+{
+    if (m_rootTopic)
+        return;
+    m_rootTopic = std::make_unique<VDLTopic>();
+    m_rootTopic->setClient(this);
+    Q_EMIT rootTopicChanged();
+}
+
 void VDLClient::didConnect(bool subscribed)
 {
-    if (!m_rootTopic) {
-        m_rootTopic = std::make_unique<VDLTopic>();
-        Q_EMIT rootTopicChanged();
-    }
+    ensureRootTopic();
     m_rootTopic->setClient(this);
     if (!subscribed)
         return;

@@ -114,6 +114,7 @@ protected:
 private:
     void didConnect(bool subscribed);
     void drainInbox();
+    void ensureRootTopic();
     void fileMessage(const VDLMessagePtr &message);
     void setConnectionError(const QString &text);
     void setPendingMessageCount(quint64 count);

@@ -4,7 +4,10 @@ bool VDLMessageInbox::push(VDLMessagePtr message)
 {
     const std::lock_guard<std::mutex> locker(m_mutex);
     m_messages.push_back(std::move(message));
-    return m_messages.size() == 1;
+    if (m_takeScheduled)
+        return false;
+    m_takeScheduled = true;
+    return true;
 }
 
 std::vector<VDLMessagePtr> VDLMessageInbox::takeAll()
@@ -12,5 +15,7 @@ std::vector<VDLMessagePtr> VDLMessageInbox::takeAll()
     std::vector<VDLMessagePtr> taken;
     const std::lock_guard<std::mutex> locker(m_mutex);
     taken.swap(m_messages);
+    if (taken.empty())
+        m_takeScheduled = false;
     return taken;
 }

@@ -18,7 +18,7 @@ VDLTopic::VDLTopic() = default;
 VDLTopic::VDLTopic(VDLTopic *parent, const QString &name)
     : m_parent(parent)
     , m_name(name)
-    , m_created(VOKClock::current().currentDateTime())
+    , m_createdMSecs(VOKClock::current().currentMSecsSinceEpoch())
     , m_client(parent ? parent->m_client : nullptr)
 {
 }

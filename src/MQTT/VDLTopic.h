@@ -80,7 +80,8 @@ public:
     VDLClient *client() const { return m_client; }
     // Sets the client of this node and every node below it.
     void setClient(VDLClient *client);
-    QDateTime created() const { return m_created; }
+    // Local time; invalid for the root.
+    QDateTime created() const { return m_createdMSecs ? QDateTime::fromMSecsSinceEpoch(m_createdMSecs) : QDateTime(); }
 
     // The topic name (empty levels kept); null for the root.
     QString path() const;
@@ -155,7 +156,7 @@ private:
 
     VDLTopic *const m_parent = nullptr;
     const QString m_name;
-    const QDateTime m_created;
+    const qint64 m_createdMSecs = 0;
     VDLClient *m_client = nullptr;
     QList<VDLTopic *> m_subTopics;
     // Keys view the children's own names.

@@ -43,13 +43,13 @@ VOKMosquittoMessage::VOKMosquittoMessage(const mosquitto_message &message)
 }
 
 VOKMosquittoMessage::VOKMosquittoMessage(const mosquitto_message &message, const QString &topic)
-    : m_created(VOKClock::current().currentDateTime())
+    : m_createdMSecs(VOKClock::current().currentMSecsSinceEpoch())
     , m_topic(topic)
 {
     if (message.payloadlen > 0 && message.payload)
         m_data = QByteArray(static_cast<const char *>(message.payload), message.payloadlen);
     m_mid = message.mid;
-    m_qos = message.qos;
+    m_qos = qint8(message.qos);
     m_isRetained = message.retain;
 }
 

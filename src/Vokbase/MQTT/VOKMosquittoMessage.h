@@ -52,7 +52,8 @@ public:
     QString topic() const { return m_topic; }
     // Null for a zero-length payload.
     QByteArray data() const { return m_data; }
-    QDateTime created() const { return m_created; }
+    // Local time.
+    QDateTime created() const { return QDateTime::fromMSecsSinceEpoch(m_createdMSecs); }
 
     // The payload as text; null without a payload or when it is not valid UTF-8.
     QString payload() const;
@@ -72,11 +73,12 @@ public:
     virtual const QMetaObject *gadgetMetaObject() const { return &staticMetaObject; }
 
 private:
-    QDateTime m_created;
+    // Every stored message carries these: kept small and packed.
+    qint64 m_createdMSecs;
     QString m_topic;
     QByteArray m_data;
     int m_mid = 0;
-    int m_qos = 0;
+    qint8 m_qos = 0;
     bool m_isRetained = false;
 };
 
