@@ -131,7 +131,7 @@ void VDLTreeDump::printTree()
     root->flattenInto(topics, {VOKSortDescriptor(QStringLiteral("name"), true,
                                                  QStringLiteral("vokCaseInsensitiveCompareWithTrailingNumber:"))});
     for (VDLTopic *topic : std::as_const(topics)) {
-        if (!topic->messages().isEmpty())
+        if (!topic->messages().isEmpty() || topic->representedDevice())
             m_output << lineFor(topic) << '\n';
     }
     m_output.flush();

@@ -5,6 +5,7 @@
 #include "VOKClock.h"
 #include "VOKKeyPath.h"
 #include "VOKLog.h"
+#include "VOKMarkupEscape.h"
 #include "VOKMarkupParser.h"
 #include "VOKObjectDescription.h"
 #include "VOKTreeFilter.h"
@@ -65,9 +66,37 @@ bool VDLTopic::latestIsRetained() const
 
 QString VDLTopic::messageSummary() const
 {
-    if (!m_summary)
-        m_summary = m_messages.isEmpty() ? QString() : m_messages.constLast()->summary();
-    return *m_summary;
+    if (m_device) {
+        if (const std::optional<VOKAttributedString> &rendering = deviceRendering()) {
+            // Symbols have no text: the plain form keeps the characters around them.
+            QString text = rendering->string();
+            text.remove(VOKAttributedString::AttachmentCharacter);
+            return text.simplified();
+        }
+    }
+    return m_messages.isEmpty() ? QString() : m_messages.constLast()->summary();
+}
+
+std::optional<VOKAttributedString> VDLTopic::attributedMessageSummary() const
+{
+    if (m_device) {
+        if (const std::optional<VOKAttributedString> &rendering = deviceRendering())
+            return rendering;
+    }
+    const QString summary = messageSummary();
+    if (summary.isNull())
+        return std::nullopt;
+    return vokAttributedString(vokEscapedForMarkup(summary));
+}
+
+const std::optional<VOKAttributedString> &VDLTopic::deviceRendering() const
+{
+    if (!m_device->rendering) {
+        VDLTopic *const self = const_cast<VDLTopic *>(this);
+        m_device->rendering = m_device->definition->render(
+            [self](const QString &relativePath) -> const QObject * { return self->topicAtRelativePath(relativePath); });
+    }
+    return *m_device->rendering;
 }
 
 void VDLTopic::setClient(VDLClient *client)
@@ -198,6 +227,7 @@ VDLTopic *VDLTopic::subtopicNamed(QStringView name, bool createIfNeeded)
     Q_EMIT subTopicsChanged();
     Q_EMIT isRetainedDisplayChanged();
     // A new node carries no data yet, so the totals above stay as they are.
+    evaluateDeviceRecognitionUpward();
     return created;
 }
 
@@ -225,13 +255,91 @@ void VDLTopic::addMessage(const VDLMessagePtr &message)
     Q_EMIT messagesChanged();
     applyTotalsChange({1, hadMessages ? 0 : 1, qint64(message->isRetained()) - qint64(wasRetained)});
     recomputeMessageSummary();
+    if (m_isDeviceProperty && m_parent)
+        m_parent->devicePropertyChanged();
 }
 
 void VDLTopic::recomputeMessageSummary()
 {
-    // Computed when first read: most summaries of a busy broker are never shown.
-    m_summary.reset();
+    // Computed when read: most summaries of a busy broker are never shown.
+    if (m_device)
+        m_device->rendering.reset();
     Q_EMIT messageSummaryChanged();
+}
+
+// MARK: - Device recognition
+
+const VDLRepresentedDevice *VDLTopic::representedDevice() const
+{
+    return m_device ? m_device->definition : nullptr;
+}
+
+QList<VDLTopic *> VDLTopic::deviceSources() const
+{
+    QList<VDLTopic *> sources;
+    if (m_device) {
+        for (const QPointer<VDLTopic> &source : m_device->sources) {
+            if (source)
+                sources.append(source);
+        }
+    }
+    return sources;
+}
+
+void VDLTopic::evaluateDeviceRecognitionUpward()
+{
+    int remaining = VDLRepresentedDevice::maxMatchDepth();
+    for (VDLTopic *node = this; node && remaining > 0; node = node->m_parent, --remaining)
+        node->evaluateDeviceRecognition();
+}
+
+QList<QPointer<VDLTopic>> VDLTopic::sourcesFor(const VDLRepresentedDevice &definition)
+{
+    QList<QPointer<VDLTopic>> sources;
+    for (const VDLRepresentedDevicePropertyDefinition *field : definition.fields()) {
+        if (VDLTopic *const source = topicAtRelativePath(field->path()))
+            sources.append(source);
+    }
+    return sources;
+}
+
+void VDLTopic::evaluateDeviceRecognition()
+{
+    const VDLRepresentedDevice *const matched = VDLRepresentedDevice::deviceMatching(
+        [this](const QString &relativePath) -> const QObject * { return topicAtRelativePath(relativePath); });
+    if (!matched && !m_device)
+        return;
+    const QList<QPointer<VDLTopic>> sources = matched ? sourcesFor(*matched) : QList<QPointer<VDLTopic>>();
+    if (m_device && matched == m_device->definition && sources == m_device->sources)
+        return;
+    if (m_device) {
+        for (const QPointer<VDLTopic> &source : std::as_const(m_device->sources)) {
+            if (source)
+                source->setDeviceProperty(false);
+        }
+    }
+    m_device = matched ? std::make_unique<Device>(Device{matched, sources, std::nullopt}) : nullptr;
+    for (const QPointer<VDLTopic> &source : sources)
+        source->setDeviceProperty(true);
+    recomputeMessageSummary();
+}
+
+void VDLTopic::devicePropertyChanged()
+{
+    for (VDLTopic *node = this; node; node = node->m_parent) {
+        if (node->m_device) {
+            node->recomputeMessageSummary();
+            return;
+        }
+    }
+}
+
+void VDLTopic::setDeviceProperty(bool isDeviceProperty)
+{
+    if (m_isDeviceProperty == isDeviceProperty)
+        return;
+    m_isDeviceProperty = isDeviceProperty;
+    Q_EMIT isDevicePropertyChanged();
 }
 
 // MARK: - Totals
@@ -303,6 +411,7 @@ void VDLTopic::removeSubTopic(VDLTopic *child)
     Q_EMIT isRetainedDisplayChanged();
     applyTotalsChange({-qint64(child->m_totalMessages), -qint64(child->m_totalTopics),
                        -qint64(child->m_totalRetainedTopics)});
+    evaluateDeviceRecognitionUpward();
     child->deleteLater();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VDLMessage.h"
+#include "VDLRepresentedDevice.h"
 #include "VOKAttributedString.h"
 #include "VOKSortDescriptor.h"
 
@@ -8,10 +9,12 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringView>
 
+#include <memory>
 #include <optional>
 
 class VDLClient;
@@ -45,6 +48,7 @@ class VDLTopic : public QObject
     Q_PROPERTY(quint64 totalTopics READ totalTopics NOTIFY totalTopicsChanged)
     Q_PROPERTY(quint64 totalRetainedTopics READ totalRetainedTopics NOTIFY totalRetainedTopicsChanged)
     Q_PROPERTY(QString messageSummary READ messageSummary NOTIFY messageSummaryChanged)
+    Q_PROPERTY(bool isDeviceProperty READ isDeviceProperty NOTIFY isDevicePropertyChanged)
     Q_PROPERTY(VDLClient *client READ client NOTIFY clientChanged)
     Q_PROPERTY(QDateTime created READ created CONSTANT)
     Q_PROPERTY(QString path READ path CONSTANT)
@@ -74,8 +78,12 @@ public:
     quint64 totalMessages() const { return m_totalMessages; }
     quint64 totalTopics() const { return m_totalTopics; }
     quint64 totalRetainedTopics() const { return m_totalRetainedTopics; }
-    // The latest message's summary; null without one.
+    // The device rendering as plain text when the node stands for a device and it renders, else
+    // the latest message's summary; null without either.
     QString messageSummary() const;
+    // The same for display: the styled device rendering, or the message summary shown as it is.
+    // GUI thread.
+    std::optional<VOKAttributedString> attributedMessageSummary() const;
     // The client of the tree; set on the root, shared by every node.
     VDLClient *client() const { return m_client; }
     // Sets the client of this node and every node below it.
@@ -110,6 +118,19 @@ public:
     // The existing descendant at the relative path; empty levels are skipped, nothing is created.
     VDLTopic *topicAtRelativePath(const QString &relativePath);
 
+    // Device recognition. A node stands for the first device definition whose match paths all
+    // resolve below it; its summary then renders the device from its source topics. Re-evaluated
+    // on a node, and on its ancestors up to the deepest match path, whenever it gains or loses a
+    // child; a source topic's new message re-renders the nearest device node above it.
+    const VDLRepresentedDevice *representedDevice() const;
+    // The device's source topics still in the tree, in field order; empty without a device.
+    QList<VDLTopic *> deviceSources() const;
+    // True while a device on this node or above reads this node.
+    bool isDeviceProperty() const { return m_isDeviceProperty; }
+    void evaluateDeviceRecognitionUpward();
+    void evaluateDeviceRecognition();
+    void devicePropertyChanged();
+
     // Appends a received message to the history and updates totals and summary. A null message
     // is refused with an error line.
     void addMessage(const VDLMessagePtr &message);
@@ -136,6 +157,7 @@ Q_SIGNALS:
     void infoStringChanged();
     void isRetainedDisplayChanged();
     void messageSummaryChanged();
+    void isDevicePropertyChanged();
     void clientChanged();
 
 private:
@@ -147,7 +169,19 @@ private:
         bool isZero() const { return messages == 0 && topics == 0 && retained == 0; }
     };
 
+    // What a node that stands for a device keeps; most nodes never need it.
+    struct Device
+    {
+        const VDLRepresentedDevice *definition = nullptr;
+        QList<QPointer<VDLTopic>> sources;
+        // The rendering, made when first read after a change; none when it does not render.
+        mutable std::optional<std::optional<VOKAttributedString>> rendering;
+    };
+
     bool latestIsRetained() const;
+    const std::optional<VOKAttributedString> &deviceRendering() const;
+    QList<QPointer<VDLTopic>> sourcesFor(const VDLRepresentedDevice &definition);
+    void setDeviceProperty(bool isDeviceProperty);
     QString markupForRetainedDisplay() const;
     void applyTotalsChange(const TotalsChange &change);
     void announceTotalsChange(const TotalsChange &change);
@@ -165,5 +199,6 @@ private:
     quint64 m_totalMessages = 0;
     quint64 m_totalTopics = 0;
     quint64 m_totalRetainedTopics = 0;
-    mutable std::optional<QString> m_summary;
+    std::unique_ptr<Device> m_device;
+    bool m_isDeviceProperty = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QMultiHash>
 #include <QString>
 
 #include <mutex>
@@ -16,5 +17,9 @@ public:
 
 private:
     std::mutex m_mutex;
-    QHash<QByteArray, QString> m_names;
+    // Names by the hash of their UTF-8 bytes, compared with the bytes themselves on lookup: the
+    // bytes need not be kept, which halves what a topic costs here.
+    QMultiHash<size_t, QString> m_names;
+    // The rare names whose bytes are not UTF-8, which the decoded name cannot be compared with.
+    QHash<QByteArray, QString> m_undecodable;
 };

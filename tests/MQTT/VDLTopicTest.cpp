@@ -175,3 +175,44 @@ TEST(VDLTopic, NullMessageIsRefused)
     EXPECT_EQ(root.totalMessages(), 0u);
     EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: addMessages: called with nil message!")).size(), 1);
 }
+
+TEST(VDLTopic, DeviceNodesRenderTheirSourcesAndFollowTheirChanges)
+{
+    Tree tree;
+    tree.file("tele/plug/LWT", "Online");
+    VDLTopic *const state = tree.file("tele/plug/STATE", R"({"POWER":"ON"})");
+    VDLTopic *const plug = state->parentTopic();
+    ASSERT_TRUE(plug->representedDevice());
+    EXPECT_EQ(plug->representedDevice()->identifier(), QStringLiteral("tasmota"));
+    EXPECT_EQ(plug->deviceSources().size(), 2);
+    EXPECT_TRUE(state->isDeviceProperty());
+    EXPECT_EQ(plug->messageSummary(), QStringLiteral("ON"));
+    EXPECT_EQ(plug->attributedMessageSummary()->string().count(VOKAttributedString::AttachmentCharacter), 2);
+
+    // A new message on a source re-renders the device node.
+    int changes = 0;
+    QObject::connect(plug, &VDLTopic::messageSummaryChanged, [&changes] { ++changes; });
+    tree.file("tele/plug/STATE", R"({"POWER":"OFF"})");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(plug->messageSummary(), QStringLiteral("OFF"));
+
+    // A third match path makes it the metering kind; losing one it needs ends the device.
+    tree.file("tele/plug/SENSOR", R"({"ENERGY":{"Power":7}})");
+    EXPECT_EQ(plug->representedDevice()->identifier(), QStringLiteral("tasmota-with-meter"));
+    EXPECT_EQ(plug->messageSummary(), QStringLiteral("OFF 7 W"));
+    plug->subtopicNamed(u"LWT", false)->recursiveDelete();
+    EXPECT_FALSE(plug->representedDevice());
+    EXPECT_FALSE(state->isDeviceProperty());
+    EXPECT_TRUE(plug->messageSummary().isNull());
+}
+
+TEST(VDLTopic, DeviceValuesStayDataInTheSummary)
+{
+    Tree tree;
+    tree.file("shellies/s1/online", "true");
+    tree.file("shellies/s1/relay/0", "on");
+    tree.file("shellies/s1/relay/0/power", "[c:Red]%@ 5");
+    const VDLTopic *const shelly = tree.root.topicAtRelativePath(QStringLiteral("shellies/s1"));
+    ASSERT_TRUE(shelly->representedDevice());
+    EXPECT_EQ(shelly->messageSummary(), QStringLiteral("ON [c:Red]%@ 5 W"));
+}
