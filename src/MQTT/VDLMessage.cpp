@@ -49,10 +49,7 @@ QString hexDescription(const QByteArray &bytes)
 VDLMessage::VDLMessage(const mosquitto_message &message, const QString &topic)
     : VOKMosquittoMessage(message, topic)
 {
-    const VDLPayloadAnalysis analysis(data(), this->topic());
-    m_type = analysis.type();
-    if (!analysis.homeAssistantSummary().isNull())
-        m_homeAssistantSummary = std::make_unique<const QString>(analysis.homeAssistantSummary());
+    m_type = VDLPayloadAnalysis(data(), this->topic()).type();
 }
 
 QString VDLMessage::summary() const
@@ -78,7 +75,10 @@ QString VDLMessage::summary() const
 
 QString VDLMessage::homeAssistantSummary() const
 {
-    return m_homeAssistantSummary ? *m_homeAssistantSummary : QString();
+    // Read rarely (by device definitions), so worked out again rather than kept in every message.
+    if (m_type != VDLPayloadType::JSON)
+        return QString();
+    return VDLPayloadAnalysis(data(), topic()).homeAssistantSummary();
 }
 
 int VDLMessage::summaryAlignment() const

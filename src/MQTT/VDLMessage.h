@@ -58,9 +58,13 @@ public:
 private:
     QString contentMarkup() const;
 
-    std::unique_ptr<const QString> m_homeAssistantSummary;
+    // One byte, which the compiler places in the record's tail padding.
     VDLPayloadType m_type = VDLPayloadType::None;
 };
+
+// A busy broker's history holds millions of these: with its shared control block a message must
+// stay within 88 bytes, one 96-byte heap block.
+static_assert(sizeof(VDLMessage) <= 72, "VDLMessage grew past its heap block");
 
 using VDLMessagePtr = std::shared_ptr<const VDLMessage>;
 
