@@ -134,14 +134,8 @@ QString VDLMessage::payloadFirstTerm() const
 
 VDLPM VDLMessage::pm() const
 {
-    VDLPM pm;
-    pm.path = topic();
-    pm.qos = qos();
-    pm.doRetain = isRetained();
     const QString content = rawContent();
-    if (!content.isNull())
-        pm.value = content;
-    return pm;
+    return VDLPM(topic(), content.isNull() ? VDLPM::Value() : VDLPM::Value(content), qos(), isRetained());
 }
 
 void vdlRegisterMessageType()

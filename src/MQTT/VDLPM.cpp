@@ -57,6 +57,14 @@ QString encoded(const QString &text, const QByteArray &keep = QByteArray())
 
 } // namespace
 
+VDLPM::VDLPM(const QString &path, Value value, int qos, bool doRetain)
+    : doRetain(doRetain)
+    , qos(qos)
+    , path(path)
+    , value(std::move(value))
+{
+}
+
 QString VDLPM::valueAsString() const
 {
     if (const auto *text = std::get_if<QString>(&value))

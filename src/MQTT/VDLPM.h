@@ -29,6 +29,9 @@ public:
     // never equals a styled text.
     using Value = std::variant<std::monostate, QString, VOKAttributedString>;
 
+    VDLPM() = default;
+    VDLPM(const QString &path, Value value, int qos = 0, bool doRetain = false);
+
     bool doRetain = false;
     int qos = 0;
     QString path; // null when none

@@ -9,16 +9,6 @@
 
 namespace {
 
-VDLPM pm(const QString &path, const QString &value, int qos = 0, bool retain = false)
-{
-    VDLPM result;
-    result.path = path;
-    result.value = value;
-    result.qos = qos;
-    result.doRetain = retain;
-    return result;
-}
-
 // What cutting one character at a time would give; the real one must agree.
 QString truncatedOneByOne(QString text, qreal width, const VOKTextAttributes &attributes)
 {
@@ -35,20 +25,20 @@ QString truncatedOneByOne(QString text, qreal width, const VOKTextAttributes &at
 
 TEST(VDLPM, EqualityAndHashCompareAllFourFieldsAndTheValuesKind)
 {
-    EXPECT_EQ(pm(QStringLiteral("a"), QStringLiteral("1")), pm(QStringLiteral("a"), QStringLiteral("1")));
-    EXPECT_EQ(qHash(pm(QStringLiteral("a"), QStringLiteral("1"))), qHash(pm(QStringLiteral("a"), QStringLiteral("1"))));
-    EXPECT_NE(pm(QStringLiteral("a"), QStringLiteral("1"), 0), pm(QStringLiteral("a"), QStringLiteral("1"), 1));
-    EXPECT_NE(pm(QStringLiteral("a"), QStringLiteral("1")), pm(QStringLiteral("a"), QStringLiteral("1"), 0, true));
-    VDLPM styled = pm(QStringLiteral("a"), QString());
+    EXPECT_EQ(VDLPM(QStringLiteral("a"), QStringLiteral("1")), VDLPM(QStringLiteral("a"), QStringLiteral("1")));
+    EXPECT_EQ(qHash(VDLPM(QStringLiteral("a"), QStringLiteral("1"))), qHash(VDLPM(QStringLiteral("a"), QStringLiteral("1"))));
+    EXPECT_NE(VDLPM(QStringLiteral("a"), QStringLiteral("1"), 0), VDLPM(QStringLiteral("a"), QStringLiteral("1"), 1));
+    EXPECT_NE(VDLPM(QStringLiteral("a"), QStringLiteral("1")), VDLPM(QStringLiteral("a"), QStringLiteral("1"), 0, true));
+    VDLPM styled = VDLPM(QStringLiteral("a"), QString());
     styled.value = vokAttributedStringNoCLip(QStringLiteral("1"));
-    EXPECT_NE(styled, pm(QStringLiteral("a"), QStringLiteral("1")));
+    EXPECT_NE(styled, VDLPM(QStringLiteral("a"), QStringLiteral("1")));
     EXPECT_EQ(styled.valueAsString(), QStringLiteral("1"));
     EXPECT_TRUE(VDLPM().valueAsString().isNull());
 }
 
 TEST(VDLPM, HistoryEntriesRoundTripAndMissingKeysReadAsNone)
 {
-    const VDLPM original = pm(QStringLiteral("a/b"), QStringLiteral("x\ny"), 2, true);
+    const VDLPM original = VDLPM(QStringLiteral("a/b"), QStringLiteral("x\ny"), 2, true);
     EXPECT_EQ(VDLPM::fromDictionary(original.asDictionary()), original);
     const QVariantMap empty = VDLPM().asDictionary();
     EXPECT_EQ(empty.value(QStringLiteral("path")).toString(), QString());
@@ -63,7 +53,7 @@ TEST(VDLPM, HistoryEntriesRoundTripAndMissingKeysReadAsNone)
 
 TEST(VDLPM, PublishUrls)
 {
-    EXPECT_EQ(pm(QStringLiteral("a/b"), QStringLiteral("21.5"), 1, true).urlWithHost(QStringLiteral("H"), 1883).toString(),
+    EXPECT_EQ(VDLPM(QStringLiteral("a/b"), QStringLiteral("21.5"), 1, true).urlWithHost(QStringLiteral("H"), 1883).toString(),
               QStringLiteral("mqtt://h:1883/a/b?value=21.5&qos=1&retain=1"));
     VDLPM bare;
     bare.path = QStringLiteral("a");
@@ -71,7 +61,7 @@ TEST(VDLPM, PublishUrls)
     EXPECT_EQ(VDLPM().urlWithHost(QStringLiteral("h"), 1).toString(), QStringLiteral("mqtt://h:1/"));
 
     // Whatever the parts hold, they read back exactly.
-    const VDLPM awkward = pm(QStringLiteral("a b/#/+/?x%"), QStringLiteral("a&b=c+d #e%f?\u00e9"), 2);
+    const VDLPM awkward = VDLPM(QStringLiteral("a b/#/+/?x%"), QStringLiteral("a&b=c+d #e%f?\u00e9"), 2);
     const QUrl url = awkward.urlWithHost(QStringLiteral("broker"), 1884);
     EXPECT_TRUE(url.isValid());
     const QUrl reparsed(url.toString(QUrl::FullyEncoded), QUrl::StrictMode);
@@ -96,13 +86,13 @@ TEST(VDLPM, TruncationAgreesWithCuttingOneCharacterAtATime)
 TEST(VDLPM, HistoryMenuLineIsOneLineWithSymbolsFlushRight)
 {
     const VOKAttributedString line =
-        pm(QStringLiteral("a/b"), QStringLiteral("x\r\ny\u2028z"), 2, true).attributedStringWithTabWidth(800);
+        VDLPM(QStringLiteral("a/b"), QStringLiteral("x\r\ny\u2028z"), 2, true).attributedStringWithTabWidth(800);
     EXPECT_TRUE(line.string().startsWith(QStringLiteral("a/b \u2014 x  y z\t")));
     EXPECT_EQ(line.string().count(VOKAttributedString::AttachmentCharacter), 2); // retained, QoS 2
     EXPECT_EQ(line.attributesAt(0).rightTabStop, 800);
 
     const QString longPath(400, QLatin1Char('p'));
-    const VOKAttributedString cut = pm(longPath, QStringLiteral("value"), 0).attributedStringWithTabWidth(200);
+    const VOKAttributedString cut = VDLPM(longPath, QStringLiteral("value"), 0).attributedStringWithTabWidth(200);
     EXPECT_TRUE(cut.string().contains(QStringLiteral("\u2026 \u2014 \u2026\t")));
     EXPECT_EQ(cut.string().count(VOKAttributedString::AttachmentCharacter), 1);
 }

@@ -11,16 +11,6 @@
 
 namespace {
 
-VDLPM pm(const QString &path, const QString &value, int qos = 0, bool retain = false)
-{
-    VDLPM result;
-    result.path = path;
-    result.value = value;
-    result.qos = qos;
-    result.doRetain = retain;
-    return result;
-}
-
 QStringList paths(const QList<VDLPM> &history)
 {
     QStringList result;
@@ -43,13 +33,13 @@ struct PubClientTest : ::testing::Test
 TEST_F(PubClientTest, HistoryIsNewestFirstWithoutDuplicatesAndCapped)
 {
     VDLPubClient client(QStringLiteral("h"), 1);
-    client.addToHistory(pm(QStringLiteral("t"), QStringLiteral("v"), 0));
-    client.addToHistory(pm(QStringLiteral("t"), QStringLiteral("v"), 1));
-    client.addToHistory(pm(QStringLiteral("t"), QStringLiteral("v"), 0));
+    client.addToHistory(VDLPM(QStringLiteral("t"), QStringLiteral("v"), 0));
+    client.addToHistory(VDLPM(QStringLiteral("t"), QStringLiteral("v"), 1));
+    client.addToHistory(VDLPM(QStringLiteral("t"), QStringLiteral("v"), 0));
     EXPECT_EQ(paths(client.history()), QStringList({QStringLiteral("t=v/0"), QStringLiteral("t=v/1")}));
 
     for (int index = 0; index < 25; ++index)
-        client.addToHistory(pm(QStringLiteral("n%1").arg(index), QStringLiteral("v")));
+        client.addToHistory(VDLPM(QStringLiteral("n%1").arg(index), QStringLiteral("v")));
     ASSERT_EQ(client.history().size(), 20);
     EXPECT_EQ(client.history().first().path, QStringLiteral("n24"));
     EXPECT_EQ(client.history().last().path, QStringLiteral("n5"));
@@ -61,7 +51,7 @@ TEST_F(PubClientTest, HistoryIsNewestFirstWithoutDuplicatesAndCapped)
     EXPECT_EQ(VDLPubClient(QStringLiteral("h"), 1).history(), client.history());
 
     VOKPreferences::standard().setObject(0, QStringLiteral("VDLPubClientMaxHistoryCount"));
-    client.addToHistory(pm(QStringLiteral("x"), QStringLiteral("y")));
+    client.addToHistory(VDLPM(QStringLiteral("x"), QStringLiteral("y")));
     EXPECT_TRUE(client.history().isEmpty());
 
     VDLPubClient::deleteHistoryForHost(QStringLiteral("h"), 1);
@@ -86,7 +76,7 @@ TEST_F(PubClientTest, PublishesWithEachQoSAndRefusesWhenNotConnected)
     ASSERT_TRUE(broker.start()) << broker.errorString().toStdString();
     VDLPubClient offline(QStringLiteral("127.0.0.1"), broker.port());
     VOKError error;
-    EXPECT_FALSE(offline.publish(pm(QStringLiteral("p"), QStringLiteral("x")), &error));
+    EXPECT_FALSE(offline.publish(VDLPM(QStringLiteral("p"), QStringLiteral("x")), &error));
     EXPECT_EQ(error.domain(), QStringLiteral("VDLPubClient"));
     EXPECT_EQ(error.code(), -1);
     EXPECT_EQ(error.localizedDescription(), QStringLiteral("Not connected"));
@@ -95,8 +85,8 @@ TEST_F(PubClientTest, PublishesWithEachQoSAndRefusesWhenNotConnected)
     const auto client = VDLPubClient::clientWithHost(QStringLiteral("127.0.0.1"), broker.port());
     ASSERT_TRUE(QTest::qWaitFor([&] { return client->isConnected(); }, 15000));
     for (int qos = 0; qos <= 2; ++qos)
-        ASSERT_TRUE(client->publish(pm(QStringLiteral("pub/%1").arg(qos), QStringLiteral("v%1").arg(qos), qos, true)));
-    EXPECT_FALSE(client->publish(pm(QStringLiteral("pub/bad"), QStringLiteral("x"), 3), &error));
+        ASSERT_TRUE(client->publish(VDLPM(QStringLiteral("pub/%1").arg(qos), QStringLiteral("v%1").arg(qos), qos, true)));
+    EXPECT_FALSE(client->publish(VDLPM(QStringLiteral("pub/bad"), QStringLiteral("x"), 3), &error));
     EXPECT_EQ(client->history().size(), 3);
 
     QProcess subscriber;
@@ -122,7 +112,7 @@ TEST_F(PubClientTest, LogsInWithTheCredentialsTheViewerStored)
 
     const auto client = VDLPubClient::clientWithHost(QStringLiteral("127.0.0.1"), broker.port());
     ASSERT_TRUE(QTest::qWaitFor([&] { return client->isConnected(); }, 15000));
-    EXPECT_TRUE(client->publish(pm(QStringLiteral("auth/x"), QStringLiteral("1"))));
+    EXPECT_TRUE(client->publish(VDLPM(QStringLiteral("auth/x"), QStringLiteral("1"))));
     client->deleteHistory();
     VOKKeychainHelper::deleteAllPasswordsForService(service);
 }
