@@ -4,6 +4,9 @@
 #include "VDLTopic.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -215,4 +218,29 @@ TEST(VDLTopic, DeviceValuesStayDataInTheSummary)
     const VDLTopic *const shelly = tree.root.topicAtRelativePath(QStringLiteral("shellies/s1"));
     ASSERT_TRUE(shelly->representedDevice());
     EXPECT_EQ(shelly->messageSummary(), QStringLiteral("ON [c:Red]%@ 5 W"));
+}
+
+TEST(VDLTopic, DeviceRecognitionLooksUpOnlyAsFarAsTheDeepestMatchPath)
+{
+    // A source deeper than any match path: when it appears, the device node lies too far above
+    // to be evaluated again, so the source is read for the rendering but not flagged.
+    const QString userFile = VDLRepresentedDevice::userDefinitionPath();
+    QDir().mkpath(QFileInfo(userFile).absolutePath());
+    QFile file(userFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"([{"identifier": "deep", "matchPaths": ["m"], "format": "%@",
+                  "fields": [{"path": "s1/s2/s3/s4", "valueKeyPath": "latestMessage.payload", "optional": true}]}])");
+    file.close();
+    if (VDLRepresentedDevice::allDevices().first()->identifier() != QLatin1String("deep"))
+        GTEST_SKIP() << "the definitions were loaded before this test could add its own (ctest runs it alone)";
+    ASSERT_EQ(VDLRepresentedDevice::maxMatchDepth(), 3);
+
+    Tree tree;
+    tree.file("n/m", "x");
+    VDLTopic *const deep = tree.file("n/s1/s2/s3/s4", "42");
+    VDLTopic *const device = tree.root.subtopicNamed(u"n", false);
+    ASSERT_EQ(device->representedDevice()->identifier(), QStringLiteral("deep"));
+    EXPECT_TRUE(device->deviceSources().isEmpty());
+    EXPECT_FALSE(deep->isDeviceProperty());
+    EXPECT_EQ(device->messageSummary(), QStringLiteral("42"));
 }
