@@ -24,10 +24,10 @@ class VOKTreeFilter;
 // status text and tells its delegate about changes.
 //
 // Messages are made and classified on the network thread and handed to the GUI thread through an
-// inbox drained by one queued call, in arrival order; everything else the hooks do reaches the
-// GUI thread with vokOnMain, in the order the library reported it. The root topic is made on the
-// GUI thread by the first successful connect, before any message is filed, and kept across
-// reconnects.
+// inbox taken in batches, in arrival order; everything else the hooks do reaches the GUI thread
+// with vokOnMain, in the order the library reported it. The root topic is made on the GUI thread
+// by the first successful connect (or by the first batch, should it overtake that work), and kept
+// across reconnects.
 //
 // Ownership: the client owns its tree, its held-back messages and its tree filter. The delegate
 // is not owned; when it is a QObject, the client forgets it when it is destroyed.
