@@ -4,6 +4,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include <limits>
+
 namespace {
 
 bool isAsciiDigit(QChar c)
@@ -93,6 +95,53 @@ bool vokMayBeString(const QString &text)
             return false;
     }
     return true;
+}
+
+namespace {
+
+// The text after leading white space and an optional sign; the sign in `negative`.
+QStringView afterSign(QStringView text, bool *negative)
+{
+    qsizetype index = 0;
+    while (index < text.size() && text[index].isSpace())
+        ++index;
+    *negative = false;
+    if (index < text.size() && (text[index] == QLatin1Char('+') || text[index] == QLatin1Char('-'))) {
+        *negative = text[index] == QLatin1Char('-');
+        ++index;
+    }
+    return text.mid(index);
+}
+
+} // namespace
+
+bool vokBoolValue(const QString &text)
+{
+    bool negative = false;
+    QStringView rest = afterSign(text, &negative);
+    while (!rest.isEmpty() && rest.front() == QLatin1Char('0'))
+        rest = rest.mid(1);
+    if (rest.isEmpty())
+        return false;
+    const QChar first = rest.front();
+    return first == QLatin1Char('Y') || first == QLatin1Char('y') || first == QLatin1Char('T')
+        || first == QLatin1Char('t') || (first >= QLatin1Char('1') && first <= QLatin1Char('9'));
+}
+
+qint64 vokIntegerValue(const QString &text)
+{
+    bool negative = false;
+    const QStringView rest = afterSign(text, &negative);
+    qint64 value = 0;
+    for (const QChar character : rest) {
+        if (!isAsciiDigit(character))
+            break;
+        const int digit = character.unicode() - u'0';
+        if (value > (std::numeric_limits<qint64>::max() - digit) / 10)
+            return negative ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max();
+        value = value * 10 + digit;
+    }
+    return negative ? -value : value;
 }
 
 std::optional<QUrl> vokUrl(const QString &text)

@@ -38,6 +38,14 @@ int vokCaseInsensitiveCompareWithTrailingNumber(const QString &text, const QStri
 // carriage return: a payload that passes can be shown as text.
 bool vokMayBeString(const QString &text);
 
+// The text read as a boolean: after white space, an optional sign and leading zeros, true when it
+// starts with "Y", "y", "T", "t" or a digit 1 to 9. A null text reads as false.
+bool vokBoolValue(const QString &text);
+
+// The leading decimal digits after optional white space and sign; 0 without any. Saturates
+// instead of overflowing.
+qint64 vokIntegerValue(const QString &text);
+
 // The string parsed strictly as a URL, or none when it is not a valid URL.
 std::optional<QUrl> vokUrl(const QString &text);
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 int compare(const char *left, const char *right)
@@ -108,4 +110,17 @@ TEST(VOKString, OpeningSomethingThatIsNoUrlLogsAndBeeps)
     ASSERT_EQ(log.lines().size(), 1);
     EXPECT_TRUE(log.lines().first().endsWith(QStringLiteral(": ERROR: Can't produce URL from 'not a url'")));
     EXPECT_EQ(log.beeps(), 1);
+}
+
+TEST(VOKString, BooleanAndIntegerReadings)
+{
+    for (const char *yes : {"1", "yes", "Y", "true", "T", " +007", "9x"})
+        EXPECT_TRUE(vokBoolValue(QString::fromUtf8(yes))) << yes;
+    for (const char *no : {"0", "no", "false", "", "000", "-0", "x1"})
+        EXPECT_FALSE(vokBoolValue(QString::fromUtf8(no))) << no;
+    EXPECT_FALSE(vokBoolValue(QString()));
+    EXPECT_EQ(vokIntegerValue(QStringLiteral(" 2abc")), 2);
+    EXPECT_EQ(vokIntegerValue(QStringLiteral("-12")), -12);
+    EXPECT_EQ(vokIntegerValue(QStringLiteral("x")), 0);
+    EXPECT_EQ(vokIntegerValue(QStringLiteral("99999999999999999999999")), std::numeric_limits<qint64>::max());
 }

@@ -1,0 +1,98 @@
+#include "VDLURLRoute.h"
+
+#include "VOKLog.h"
+#include "VOKString.h"
+
+namespace {
+
+// A query item: its name, and its value unless it had no "=".
+struct QueryItem
+{
+    QString name;
+    QString value; // null without "="
+};
+
+QList<QueryItem> queryItems(const QString &encodedQuery)
+{
+    QList<QueryItem> items;
+    for (const QString &piece : encodedQuery.split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+        const qsizetype equals = piece.indexOf(QLatin1Char('='));
+        // Percent-decoded, but "+" stays a plus: these are not HTML form values.
+        const auto decoded = [](const QString &text) { return QUrl::fromPercentEncoding(text.toUtf8()); };
+        if (equals < 0)
+            items.append({decoded(piece), QString()});
+        else
+            items.append({decoded(piece.left(equals)), decoded(piece.mid(equals + 1))});
+    }
+    return items;
+}
+
+} // namespace
+
+VDLURLRoute VDLURLRoute::fromUrl(const QUrl &url)
+{
+    VDLURLRoute route;
+    const QString scheme = url.scheme();
+    if (scheme == QLatin1String("mqtts"))
+        route.m_useTLS = true;
+    else if (scheme != QLatin1String("mqtt")) {
+        VOK_ERROR(QStringLiteral("Unknown scheme in URL '%1'").arg(url.toString()));
+        return route;
+    }
+    route.m_host = url.host();
+    if (route.m_host.isEmpty()) {
+        VOK_ERROR(QStringLiteral("No host in URL '%1'").arg(url.toString()));
+        return route;
+    }
+    route.m_port = url.port(route.m_useTLS ? defaultTLSPort : defaultPort);
+    QString path = url.path(QUrl::FullyDecoded);
+    if (path.size() > 1)
+        path = vokStringByRemovingSuffix(path, QStringLiteral("/"));
+    route.m_path = vokStringByRemovingPrefix(path, QStringLiteral("/"));
+
+    const QList<QueryItem> items = queryItems(url.query(QUrl::FullyEncoded));
+    route.m_target = items.isEmpty() ? Target::Viewer : Target::PublishWindow;
+    for (const QueryItem &item : items)
+        route.readItem(item.name, item.value);
+    return route;
+}
+
+void VDLURLRoute::readItem(const QString &name, const QString &value)
+{
+    if (name == QLatin1String("publish")) {
+        m_publishNow = vokBoolValue(value);
+        return;
+    }
+    if (name == QLatin1String("value") || name == QLatin1String("qos") || name == QLatin1String("retain")) {
+        if (value.isNull())
+            return;
+        if (name == QLatin1String("value"))
+            m_queryValues.insert(QStringLiteral("pm.value"), value);
+        else if (name == QLatin1String("qos"))
+            m_queryValues.insert(QStringLiteral("pm.qos"), int(vokIntegerValue(value)));
+        else
+            m_queryValues.insert(QStringLiteral("pm.doRetain"), vokBoolValue(value));
+        return;
+    }
+    const QString text = QStringLiteral("Unknown query item '%1'").arg(name);
+    VOK_WARNING(QStringLiteral("Beep: %1").arg(text));
+    m_queryValues.insert(QStringLiteral("errString"), text);
+}
+
+QVariantMap VDLURLRoute::windowDescription() const
+{
+    if (m_target == Target::PublishWindow) {
+        QVariantMap description = m_queryValues;
+        description.insert(QStringLiteral("host"), m_host);
+        description.insert(QStringLiteral("port"), m_port);
+        description.insert(QStringLiteral("pm.path"), m_path);
+        return description;
+    }
+    if (m_target == Target::Viewer) {
+        return {{QStringLiteral("host"), m_host},
+                {QStringLiteral("port"), m_port},
+                {QStringLiteral("path"), m_path},
+                {QStringLiteral("useTLS"), m_useTLS}};
+    }
+    return {};
+}

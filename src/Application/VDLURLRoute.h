@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <QVariantMap>
+
+// Where an mqtt:// or mqtts:// URL leads: a viewer on a server and topic path, or - when the URL
+// has a query - a publish window with the values of its query items. Parsing logs what the URL
+// gets wrong (an unknown scheme, an unknown query item with a beep) the way opening it does.
+//
+// A plain value; GUI thread (it may beep).
+class VDLURLRoute
+{
+public:
+    enum class Target { None, Viewer, PublishWindow };
+
+    static constexpr int defaultPort = 1883;
+    static constexpr int defaultTLSPort = 8883;
+
+    static VDLURLRoute fromUrl(const QUrl &url);
+
+    Target target() const { return m_target; }
+    QString host() const { return m_host; }
+    int port() const { return m_port; }
+    // The topic path: percent-decoded, without the leading "/" and one trailing "/".
+    QString path() const { return m_path; }
+    bool useTLS() const { return m_useTLS; }
+    // Publish at once (the "publish" item read as a boolean).
+    bool publishNow() const { return m_publishNow; }
+
+    // What identifies the window: for a viewer "host", "port", "path", "useTLS"; for a publish
+    // window the query's key paths ("pm.value", "pm.qos", "pm.doRetain", "errString") plus
+    // "host", "port" and "pm.path".
+    QVariantMap windowDescription() const;
+
+private:
+    void readItem(const QString &name, const QString &value);
+
+    Target m_target = Target::None;
+    QString m_host;
+    int m_port = defaultPort;
+    QString m_path;
+    bool m_useTLS = false;
+    bool m_publishNow = false;
+    QVariantMap m_queryValues;
+};
