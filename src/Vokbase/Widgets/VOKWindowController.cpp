@@ -60,9 +60,6 @@ VOKWindowController::VOKWindowController(std::unique_ptr<VOKViewController> view
 VOKWindowController::~VOKWindowController()
 {
     controllerOrder().removeOne(this);
-    // The observations read the view controller, which goes with the window.
-    m_titleObserver.reset();
-    m_representedUrlObserver.reset();
 }
 
 VOKWindowController *VOKWindowController::presentViewController(std::unique_ptr<VOKViewController> viewController)

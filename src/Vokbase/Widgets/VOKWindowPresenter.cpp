@@ -62,7 +62,8 @@ void setValueForKeyPath(QObject *object, const QString &keyPath, const QVariant 
     if (lastDot >= 0)
         target = vokSafeValueForKeyPath(object, keyPath.left(lastDot)).value<QObject *>();
     if (!target) {
-        VOK_ERROR(QStringLiteral("Can't set value for key path '%1' of %2").arg(keyPath, VOKKeyPath::describe(QVariant::fromValue(object))));
+        VOK_ERROR(QStringLiteral("Can't set value for key path '%1' of %2")
+                      .arg(keyPath, VOKKeyPath::describe(QVariant::fromValue(object))));
         return;
     }
     vokSafeSetValue(target, value, keyPath.mid(lastDot + 1));
@@ -112,7 +113,8 @@ bool VOKWindowPresenter::closeViewControllerOfClass(const QString &className, co
 QString VOKWindowPresenter::windowIdentifier(const QString &className, const QVariantMap &keyPathsAndObjects)
 {
     if (!hasJSONForm(keyPathsAndObjects)) {
-        VOK_ERROR(QStringLiteral("Can't serialize keyPathsAndObjects, auto-restoration will fail! keyPathsAndObjects: %1")
+        VOK_ERROR(QStringLiteral("Can't serialize keyPathsAndObjects, auto-restoration will fail! "
+                                 "keyPathsAndObjects: %1")
                       .arg(VOKKeyPath::describe(keyPathsAndObjects)));
         return QString();
     }

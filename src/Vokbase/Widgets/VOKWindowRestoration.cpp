@@ -16,8 +16,8 @@ const QString RestorationClassName = QStringLiteral("VOKWindowRestoration");
 
 VOKError cannotRestore(const QString &identifier)
 {
-    const QString text =
-        QStringLiteral("%1 does not know how to restore window with identifier %2").arg(RestorationClassName, identifier);
+    const QString text = QStringLiteral("%1 does not know how to restore window with identifier %2")
+                             .arg(RestorationClassName, identifier);
     return VOKError(text, VOKWindowRestoration::CannotRestoreErrorCode, text);
 }
 
