@@ -98,7 +98,18 @@ TEST_F(VOKWindowPresenterTest, CreationAndIdentifierFailuresAreLoggedAndSurvived
                   .size(),
               1);
     EXPECT_TRUE(VOKWindowRestoration::restorableIdentifiers().isEmpty());
+
+    // Key paths reach into objects the controller holds; a path through nothing is reported.
+    const QVariantMap nested{{QStringLiteral("owner.objectName"), QStringLiteral("shared")}};
+    EXPECT_EQ(VOKWindowPresenter::presentViewControllerOfClass(RestorableClass, nested, false), nullptr);
+    owner.setObjectName(QStringLiteral("shared"));
+    EXPECT_EQ(VOKWindowPresenter::presentViewControllerOfClass(RestorableClass, nested, false), viewController);
     viewController->window()->close();
+    log.clear();
+    const QVariantMap throughNothing{{QStringLiteral("owner.objectName"), QStringLiteral("other")}};
+    auto *fresh = VOKWindowPresenter::presentViewControllerOfClass<TestServerViewController>(throughNothing);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(log.linesContaining(QStringLiteral("ERROR: Can't set value for key path 'owner.objectName'")).size(), 1);
 }
 
 TEST_F(VOKWindowPresenterTest, ClosingReleasesTheControllerOnce)
