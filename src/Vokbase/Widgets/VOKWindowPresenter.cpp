@@ -13,6 +13,7 @@
 
 #include <QJsonValue>
 
+#include <algorithm>
 #include <memory>
 
 namespace {

@@ -1,5 +1,4 @@
 #include "LogCapture.h"
-#include "VOKNotificationCenter.h"
 #include "WindowLayerTest.h"
 
 #include <QDebug>
