@@ -1,0 +1,19 @@
+#include "VOKViewController.h"
+
+VOKViewController::VOKViewController(QWidget *parent) : QWidget(parent) {}
+
+VOKViewController::~VOKViewController() = default;
+
+void VOKViewController::vokAllSet() {}
+
+bool VOKViewController::vokAutoRestore() const
+{
+    return false;
+}
+
+void VOKViewController::vokDidRestore() {}
+
+QString VOKViewController::vokWindowAutoSaveName() const
+{
+    return QString();
+}

@@ -1,0 +1,207 @@
+#include "VOKWindowController.h"
+
+#include "VOKViewController.h"
+#include "VOKWindow.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// Frontmost first; every living controller is listed, showing or not.
+QList<VOKWindowController *> &controllerOrder()
+{
+    static QList<VOKWindowController *> order;
+    return order;
+}
+
+const QString TitleKey = QStringLiteral("vokWindowTitle");
+const QString RepresentedUrlKey = QStringLiteral("vokRepresentedUrl");
+
+bool isUrl(const QVariant &value)
+{
+    return value.metaType() == QMetaType::fromType<QUrl>();
+}
+
+// A URL's title is its file's name, or its path for other URLs.
+QString titleFor(const QVariant &value)
+{
+    if (!isUrl(value))
+        return value.toString();
+    const QUrl url = value.toUrl();
+    return url.isLocalFile() ? QFileInfo(url.toLocalFile()).fileName() : url.path();
+}
+
+// The title as an autosave name: the text, or the path of a URL.
+QString autosaveNameFor(const QVariant &value)
+{
+    return isUrl(value) ? value.toUrl().path() : value.toString();
+}
+
+} // namespace
+
+VOKWindowController::VOKWindowController(std::unique_ptr<VOKViewController> viewController)
+    : m_viewController(viewController.get()),
+      m_window(std::make_unique<VOKWindow>(viewController.release()))
+{
+    controllerOrder().append(this);
+    m_window->setGeometry(100, 100, 100, 100);
+    connect(m_window.get(), &VOKWindow::becameKey, this, &VOKWindowController::orderFront);
+    observeTitle();
+    setUpFrameAutosave();
+    observeRepresentedUrl();
+}
+
+VOKWindowController::~VOKWindowController()
+{
+    controllerOrder().removeOne(this);
+}
+
+VOKWindowController *VOKWindowController::presentViewController(std::unique_ptr<VOKViewController> viewController)
+{
+    auto controller = std::make_unique<VOKWindowController>(std::move(viewController));
+    controller->retainUntilClose();
+    controller->showWindow();
+    return controller.release();
+}
+
+QList<VOKWindowController *> VOKWindowController::openControllers()
+{
+    QList<VOKWindowController *> open;
+    for (VOKWindowController *controller : controllerOrder()) {
+        if (controller->window()->isVisible())
+            open.append(controller);
+    }
+    return open;
+}
+
+QWidget *VOKWindowController::appWindowWithFrameEqualToWindow(const QWidget *window)
+{
+    const QList<QWidget *> windows = QApplication::topLevelWidgets();
+    const auto found = std::find_if(windows.cbegin(), windows.cend(), [window](const QWidget *other) {
+        return other != window && other->isVisible() && other->geometry() == window->geometry();
+    });
+    return found == windows.cend() ? nullptr : *found;
+}
+
+void VOKWindowController::showWindow()
+{
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    orderFront();
+}
+
+void VOKWindowController::retainUntilClose()
+{
+    connect(m_window.get(), &VOKWindow::willClose, this, &QObject::deleteLater, Qt::SingleShotConnection);
+}
+
+void VOKWindowController::closeWhenSheetsGone()
+{
+    const QList<QDialog *> sheets = m_window->attachedSheets();
+    if (sheets.isEmpty()) {
+        m_window->close();
+        return;
+    }
+    if (m_sheetWait)
+        return;
+    // Deleting the context object ends the wait on every sheet at once.
+    m_sheetWait = new QObject(this);
+    for (QDialog *sheet : sheets) {
+        connect(sheet, &QDialog::finished, m_sheetWait, [this] {
+            QObject *wait = std::exchange(m_sheetWait, nullptr);
+            if (!wait)
+                return;
+            wait->deleteLater();
+            m_window->close();
+        });
+    }
+}
+
+void VOKWindowController::makeDependentOn(VOKWindow *parentWindow)
+{
+    m_parentWindowObserver.reset();
+    if (!parentWindow)
+        return;
+    m_parentWindowObserver = vokObserveNotificationNamed(
+        this, VOKWindow::WillCloseNotification, parentWindow,
+        [](QObject *observing, const VOKNotification &, VOKNotificationObserver *) {
+            static_cast<VOKWindowController *>(observing)->parentWindowWillClose();
+        });
+}
+
+void VOKWindowController::parentWindowWillClose()
+{
+    // The token is delivering this call: it ends now and goes once the delivery is over.
+    if (m_parentWindowObserver) {
+        m_parentWindowObserver->invalidate();
+        m_parentWindowObserver.release()->deleteLater();
+    }
+    m_window->close();
+}
+
+void VOKWindowController::observeTitle()
+{
+    if (!hasProperty("vokWindowTitle"))
+        return;
+    m_titleObserver = vokAddObserver(m_viewController, this, TitleKey,
+                                     VOKKVOOption::Initial | VOKKVOOption::New,
+                                     [](QObject *observer, const VOKKVOChange &change, VOKKVOBlock *) {
+                                         const auto *self = static_cast<VOKWindowController *>(observer);
+                                         self->m_window->setWindowTitle(titleFor(change.newValue));
+                                     });
+}
+
+void VOKWindowController::observeRepresentedUrl()
+{
+    if (!hasProperty("vokRepresentedUrl"))
+        return;
+    m_representedUrlObserver = vokAddObserver(m_viewController, this, RepresentedUrlKey,
+                                              VOKKVOOption::Initial | VOKKVOOption::New,
+                                              [](QObject *observer, const VOKKVOChange &change, VOKKVOBlock *) {
+                                                  const auto *self = static_cast<VOKWindowController *>(observer);
+                                                  self->m_window->setRepresentedUrl(change.newValue.toUrl());
+                                              });
+}
+
+void VOKWindowController::setUpFrameAutosave()
+{
+    QString name = m_viewController->vokWindowAutoSaveName();
+    if (name.isNull() && hasProperty("vokWindowTitle"))
+        name = autosaveNameFor(m_viewController->property("vokWindowTitle"));
+    if (name.isEmpty())
+        return;
+    m_window->setFrameAutosaveName(name);
+    cascadeOffOtherWindows();
+}
+
+void VOKWindowController::cascadeOffOtherWindows()
+{
+    const QString name = m_window->frameAutosaveName();
+    const QList<VOKWindowController *> open = openControllers();
+    const bool nameInUse = std::any_of(open.cbegin(), open.cend(), [&](const VOKWindowController *other) {
+        return other != this && other->window()->frameAutosaveName() == name;
+    });
+    if (!nameInUse)
+        return;
+    for (int step = 0; step < MaxCascadeSteps && appWindowWithFrameEqualToWindow(m_window.get()); ++step)
+        m_window->setGeometry(m_window->geometry().translated(CascadeOffset));
+}
+
+void VOKWindowController::orderFront()
+{
+    QList<VOKWindowController *> &order = controllerOrder();
+    order.removeOne(this);
+    order.prepend(this);
+}
+
+bool VOKWindowController::hasProperty(const char *name) const
+{
+    return m_viewController->metaObject()->indexOfProperty(name) >= 0;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "VOKKVOBlock.h"
+#include "VOKNotificationObserver.h"
+
+#include <QList>
+#include <QObject>
+#include <QPoint>
+
+#include <memory>
+
+class VOKViewController;
+class VOKWindow;
+
+// Owns the top-level window that shows one view controller, and gives every window the same
+// behaviour: the title follows the controller's "vokWindowTitle", the represented URL its
+// "vokRepresentedUrl", the frame is saved by autosave name, and windows of the same name
+// cascade instead of stacking.
+//
+// Ownership: the controller owns its window (which owns the view controller). A controller
+// made by presentViewController() owns itself (retainUntilClose): it is deleted (deleteLater)
+// after its window closes. Otherwise the creator owns it.
+// Thread: GUI thread only.
+class VOKWindowController final : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(VOKNotificationObserver *parentWindowObserver READ parentWindowObserver)
+
+public:
+    // The step from one cascaded window's top-left corner to the next.
+    static constexpr QPoint CascadeOffset{22, 22};
+    static constexpr int MaxCascadeSteps = 100;
+
+    // Puts the view controller into a new, hidden window.
+    explicit VOKWindowController(std::unique_ptr<VOKViewController> viewController);
+    ~VOKWindowController() override;
+
+    // A window controller for the view controller that keeps itself alive until its window
+    // closes, with the window shown in front.
+    static VOKWindowController *presentViewController(std::unique_ptr<VOKViewController> viewController);
+
+    // Controllers whose windows are showing, frontmost first.
+    static QList<VOKWindowController *> openControllers();
+    // Another showing window of the application with exactly the window's frame, or null.
+    static QWidget *appWindowWithFrameEqualToWindow(const QWidget *window);
+
+    VOKWindow *window() const { return m_window.get(); }
+    VOKViewController *viewController() const { return m_viewController; }
+    VOKNotificationObserver *parentWindowObserver() const { return m_parentWindowObserver.get(); }
+
+    // Shows the window, raises it and makes it the active window.
+    void showWindow();
+    // Deletes this controller (later) once its window has closed.
+    void retainUntilClose();
+    // Closes the window now when no sheet is attached, else when the next sheet ends.
+    void closeWhenSheetsGone();
+    // Closes this window when the parent closes; replaces any earlier parent. Null for none.
+    void makeDependentOn(VOKWindow *parentWindow);
+    void parentWindowWillClose();
+
+private:
+    void observeTitle();
+    void observeRepresentedUrl();
+    void setUpFrameAutosave();
+    void cascadeOffOtherWindows();
+    void orderFront();
+    bool hasProperty(const char *name) const;
+
+    VOKViewController *m_viewController;
+    std::unique_ptr<VOKWindow> m_window;
+    VOKKVOBlockPtr m_titleObserver;
+    VOKKVOBlockPtr m_representedUrlObserver;
+    VOKNotificationObserverPtr m_parentWindowObserver;
+    QObject *m_sheetWait = nullptr;
+};

@@ -1,0 +1,159 @@
+#include "VOKWindowPresenter.h"
+
+#include "VOKClassRegistry.h"
+#include "VOKJSON.h"
+#include "VOKKeyPath.h"
+#include "VOKLog.h"
+#include "VOKPlistRepresentation.h"
+#include "VOKVariant.h"
+#include "VOKViewController.h"
+#include "VOKWindow.h"
+#include "VOKWindowController.h"
+#include "VOKWindowRestoration.h"
+
+#include <QJsonValue>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+bool isNullMarker(const QVariant &value)
+{
+    return value.metaType() == QMetaType::fromType<std::nullptr_t>();
+}
+
+bool isAbsent(const QVariant &value)
+{
+    if (!value.isValid() || isNullMarker(value))
+        return true;
+    if (value.metaType() == QMetaType::fromType<QString>())
+        return value.toString().isNull();
+    if (value.metaType().flags().testFlag(QMetaType::PointerToQObject))
+        return value.value<QObject *>() == nullptr;
+    return false;
+}
+
+bool isKindOfClassNamed(const QObject *object, const QString &className)
+{
+    for (const QMetaObject *meta = object->metaObject(); meta; meta = meta->superClass()) {
+        if (QLatin1String(meta->className()) == className)
+            return true;
+    }
+    return false;
+}
+
+bool matches(const QObject *controller, const QString &className, const QVariantMap &keyPathsAndObjects)
+{
+    if (!isKindOfClassNamed(controller, className))
+        return false;
+    for (auto entry = keyPathsAndObjects.cbegin(); entry != keyPathsAndObjects.cend(); ++entry) {
+        const QVariant value = vokSafeValueForKeyPath(controller, entry.key(), false);
+        if (isNullMarker(entry.value()) ? !isAbsent(value) : value != entry.value())
+            return false;
+    }
+    return true;
+}
+
+// Sets the value on the object the key path leads to, through its last component.
+void setValueForKeyPath(QObject *object, const QString &keyPath, const QVariant &value)
+{
+    const qsizetype lastDot = keyPath.lastIndexOf(QLatin1Char('.'));
+    QObject *target = object;
+    if (lastDot >= 0)
+        target = vokSafeValueForKeyPath(object, keyPath.left(lastDot)).value<QObject *>();
+    if (!target) {
+        VOK_ERROR(QStringLiteral("Can't set value for key path '%1' of %2")
+                      .arg(keyPath, VOKKeyPath::describe(QVariant::fromValue(object))));
+        return;
+    }
+    vokSafeSetValue(target, value, keyPath.mid(lastDot + 1));
+}
+
+// Whether JSON can say the value: the null marker, text, numbers, booleans and containers of them.
+bool hasJSONForm(const QVariant &value)
+{
+    if (isNullMarker(value))
+        return true;
+    if (vokIsDictionary(value)) {
+        const QVariantMap dictionary = value.toMap();
+        return std::all_of(dictionary.cbegin(), dictionary.cend(), hasJSONForm);
+    }
+    if (vokIsArray(value)) {
+        const QVariantList array = value.toList();
+        return std::all_of(array.cbegin(), array.cend(), hasJSONForm);
+    }
+    const QJsonValue json = QJsonValue::fromVariant(value);
+    return !json.isNull() && !json.isUndefined();
+}
+
+} // namespace
+
+VOKViewController *VOKWindowPresenter::presentViewControllerOfClass(const QString &className,
+                                                                    const QVariantMap &keyPathsAndObjects,
+                                                                    bool createIfNeeded)
+{
+    if (VOKViewController *found = findViewController(className, keyPathsAndObjects))
+        return found;
+    if (!createIfNeeded)
+        return nullptr;
+    return createViewController(className, keyPathsAndObjects);
+}
+
+bool VOKWindowPresenter::closeViewControllerOfClass(const QString &className, const QVariantMap &keyPathsAndObjects)
+{
+    for (VOKWindowController *controller : VOKWindowController::openControllers()) {
+        if (matches(controller->viewController(), className, keyPathsAndObjects)) {
+            controller->window()->close();
+            return true;
+        }
+    }
+    return false;
+}
+
+QString VOKWindowPresenter::windowIdentifier(const QString &className, const QVariantMap &keyPathsAndObjects)
+{
+    if (!hasJSONForm(keyPathsAndObjects)) {
+        VOK_ERROR(QStringLiteral("Can't serialize keyPathsAndObjects, auto-restoration will fail! "
+                                 "keyPathsAndObjects: %1")
+                      .arg(VOKKeyPath::describe(keyPathsAndObjects)));
+        return QString();
+    }
+    return QStringLiteral("%1|%2").arg(className, QString::fromUtf8(vokJSON(keyPathsAndObjects)));
+}
+
+VOKViewController *VOKWindowPresenter::findViewController(const QString &className,
+                                                          const QVariantMap &keyPathsAndObjects)
+{
+    for (VOKWindowController *controller : VOKWindowController::openControllers()) {
+        if (matches(controller->viewController(), className, keyPathsAndObjects)) {
+            controller->showWindow();
+            return controller->viewController();
+        }
+    }
+    return nullptr;
+}
+
+VOKViewController *VOKWindowPresenter::createViewController(const QString &className,
+                                                            const QVariantMap &keyPathsAndObjects)
+{
+    const VOKClassRegistry::Factory factory = VOKClassRegistry::factory(className);
+    std::unique_ptr<QObject> made(factory ? factory({}, nullptr).value<QObject *>() : nullptr);
+    std::unique_ptr<VOKViewController> viewController(qobject_cast<VOKViewController *>(made.get()));
+    if (!viewController) {
+        VOK_ASSERTION(QStringLiteral("Failed to create view controller of class %1").arg(className));
+        return nullptr;
+    }
+    made.release();
+    for (auto entry = keyPathsAndObjects.cbegin(); entry != keyPathsAndObjects.cend(); ++entry) {
+        if (!isNullMarker(entry.value()))
+            setValueForKeyPath(viewController.get(), entry.key(), entry.value());
+    }
+    viewController->vokAllSet();
+    VOKWindowController *controller = VOKWindowController::presentViewController(std::move(viewController));
+    VOKWindow *window = controller->window();
+    window->setIdentifier(windowIdentifier(className, keyPathsAndObjects));
+    if (controller->viewController()->vokAutoRestore() && !window->identifier().isNull())
+        VOKWindowRestoration::markRestorable(window);
+    return controller->viewController();
+}

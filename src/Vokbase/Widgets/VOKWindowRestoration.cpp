@@ -1,0 +1,80 @@
+#include "VOKWindowRestoration.h"
+
+#include "VOKClassRegistry.h"
+#include "VOKJSON.h"
+#include "VOKLog.h"
+#include "VOKPreferences.h"
+#include "VOKString.h"
+#include "VOKVariant.h"
+#include "VOKViewController.h"
+#include "VOKWindow.h"
+#include "VOKWindowPresenter.h"
+
+namespace {
+
+const QString RestorationClassName = QStringLiteral("VOKWindowRestoration");
+
+VOKError cannotRestore(const QString &identifier)
+{
+    const QString text = QStringLiteral("%1 does not know how to restore window with identifier %2")
+                             .arg(RestorationClassName, identifier);
+    return VOKError(text, VOKWindowRestoration::CannotRestoreErrorCode, text);
+}
+
+} // namespace
+
+void VOKWindowRestoration::restoreWindowWithIdentifier(const QString &identifier, const CompletionHandler &completion)
+{
+    VOKViewController *restored = nullptr;
+    if (const auto parts = vokSplitAtFirst(identifier, QStringLiteral("|"))) {
+        const auto &[className, json] = *parts;
+        const QVariant description = VOKClassRegistry::factory(className) ? vokJSONValue(json) : QVariant();
+        if (vokIsDictionary(description))
+            restored = VOKWindowPresenter::presentViewControllerOfClass(className, description.toMap(), true);
+    }
+    if (!restored) {
+        completion(nullptr, cannotRestore(identifier));
+        return;
+    }
+    restored->vokDidRestore();
+    completion(qobject_cast<VOKWindow *>(restored->window()), VOKError());
+}
+
+void VOKWindowRestoration::markRestorable(const VOKWindow *window)
+{
+    const QString identifier = window->identifier();
+    QStringList identifiers = restorableIdentifiers();
+    if (!identifiers.contains(identifier))
+        setRestorableIdentifiers(identifiers << identifier);
+    QObject::connect(window, &VOKWindow::willClose, window, [identifier] {
+        QStringList kept = restorableIdentifiers();
+        kept.removeAll(identifier);
+        setRestorableIdentifiers(kept);
+    }, Qt::SingleShotConnection);
+}
+
+void VOKWindowRestoration::restoreWindows()
+{
+    const QStringList identifiers = restorableIdentifiers();
+    // Windows restored mark themselves again; failures drop out.
+    setRestorableIdentifiers({});
+    for (const QString &identifier : identifiers) {
+        restoreWindowWithIdentifier(identifier, [](VOKWindow *, const VOKError &error) {
+            if (!error.isNull())
+                VOK_ERROR(QStringLiteral("Window not restored: %1").arg(error.displayText()));
+        });
+    }
+}
+
+QStringList VOKWindowRestoration::restorableIdentifiers()
+{
+    return VOKPreferences::standard().stringArrayForKey(PreferencesKey);
+}
+
+void VOKWindowRestoration::setRestorableIdentifiers(const QStringList &identifiers)
+{
+    if (identifiers.isEmpty())
+        VOKPreferences::standard().removeObjectForKey(PreferencesKey);
+    else
+        VOKPreferences::standard().setObject(identifiers, PreferencesKey);
+}

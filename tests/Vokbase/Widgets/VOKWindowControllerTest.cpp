@@ -1,0 +1,169 @@
+#include "LogCapture.h"
+#include "WindowLayerTest.h"
+
+#include <QDebug>
+#include <QDialog>
+#include <QPointer>
+#include <QTest>
+
+namespace {
+
+std::unique_ptr<VOKWindowController> makeController(const QString &autoSaveName = QString(),
+                                                    const QVariant &title = QVariant())
+{
+    auto viewController = std::make_unique<TestServerViewController>();
+    viewController->autoSaveName = autoSaveName;
+    viewController->vokWindowTitle = title;
+    auto controller = std::make_unique<VOKWindowController>(std::move(viewController));
+    controller->showWindow();
+    return controller;
+}
+
+TestServerViewController *content(const VOKWindowController &controller)
+{
+    return static_cast<TestServerViewController *>(controller.viewController());
+}
+
+void setTitle(const VOKWindowController &controller, const QVariant &title)
+{
+    content(controller)->vokWindowTitle = title;
+    Q_EMIT content(controller)->vokWindowTitleChanged();
+}
+
+} // namespace
+
+using VOKWindowControllerTest = WindowLayerTest;
+
+TEST_F(VOKWindowControllerTest, TitleAndRepresentedUrlFollowTheViewController)
+{
+    const auto controller = makeController(QString(), QStringLiteral("First"));
+    VOKWindow *window = controller->window();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("First"));
+    EXPECT_EQ(window->content(), controller->viewController());
+
+    setTitle(*controller, QStringLiteral("Second"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Second"));
+    setTitle(*controller, QUrl(QStringLiteral("mqtt://broker:1883/home/kitchen")));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("/home/kitchen"));
+    setTitle(*controller, QUrl::fromLocalFile(QStringLiteral("/tmp/certs/ca.pem")));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("ca.pem"));
+
+    const QUrl url(QStringLiteral("mqtts://broker:8883/a"));
+    content(*controller)->vokRepresentedUrl = url;
+    Q_EMIT content(*controller)->vokRepresentedUrlChanged();
+    EXPECT_EQ(window->representedUrl(), url);
+}
+
+TEST_F(VOKWindowControllerTest, FramesAreSavedByNameAndWindowsOfOneNameCascade)
+{
+    {
+        const auto first = makeController(QStringLiteral("Main"));
+        EXPECT_EQ(first->window()->geometry(), QRect(100, 100, 100, 100));
+        first->window()->setGeometry(200, 150, 400, 300);
+        first->window()->close();
+    }
+    EXPECT_EQ(VOKPreferences::standard().objectForKey(VOKWindowFrameStore::keyForName(QStringLiteral("Main"))),
+              (QVariantList{200, 150, 400, 300}));
+
+    const auto first = makeController(QStringLiteral("Main"));
+    const auto second = makeController(QStringLiteral("Main"));
+    const auto third = makeController(QStringLiteral("Main"));
+    EXPECT_EQ(first->window()->geometry(), QRect(200, 150, 400, 300));
+    EXPECT_EQ(second->window()->geometry(), QRect(222, 172, 400, 300));
+    EXPECT_EQ(third->window()->geometry(), QRect(244, 194, 400, 300));
+
+    // Without a name of its own a window is saved under its title (a URL's path).
+    const auto titled = makeController(QString(), QUrl(QStringLiteral("mqtt://h/some/path")));
+    EXPECT_EQ(titled->window()->frameAutosaveName(), QStringLiteral("/some/path"));
+    const auto untitled = makeController();
+    EXPECT_TRUE(untitled->window()->frameAutosaveName().isEmpty());
+
+    // Frames moved while showing are written once the move settles.
+    first->window()->setGeometry(10, 20, 300, 200);
+    ASSERT_TRUE(QTest::qWaitFor([] {
+        return VOKPreferences::standard().objectForKey(VOKWindowFrameStore::keyForName(QStringLiteral("Main")))
+               == QVariantList({10, 20, 300, 200});
+    }));
+}
+
+TEST_F(VOKWindowControllerTest, UnreadableSavedFramesAreReportedAndIgnored)
+{
+    LogCapture log;
+    const QString key = VOKWindowFrameStore::keyForName(QStringLiteral("Main"));
+    const QVariant unreadable[] = {QStringLiteral("junk"), QVariantList{1, 2, 3}, QVariantList{1, 2, 0, 5},
+                                   QVariantList{1, 2, QStringLiteral("3"), 4}, QVariantList{1.5, 2, 3, 4},
+                                   QVariantList{1e12, 2, 3, 4}};
+    for (const QVariant &value : unreadable) {
+        const std::string shown = QDebug::toString(value).toStdString();
+        VOKPreferences::standard().setObject(value, key);
+        log.clear();
+        const auto controller = makeController(QStringLiteral("Main"));
+        EXPECT_EQ(controller->window()->geometry(), QRect(100, 100, 100, 100)) << shown;
+        EXPECT_EQ(log.linesContaining(QStringLiteral("ERROR: Ignoring unreadable saved frame of window 'Main'")).size(),
+                  1)
+            << shown;
+        controller->window()->hide();
+    }
+}
+
+TEST_F(VOKWindowControllerTest, SelfRetainedControllerGoesWithItsWindow)
+{
+    QPointer<VOKWindowController> controller =
+        VOKWindowController::presentViewController(std::make_unique<TestServerViewController>());
+    QPointer<VOKViewController> viewController = controller->viewController();
+    EXPECT_TRUE(controller->window()->isVisible());
+    controller->window()->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.isNull(); }));
+    EXPECT_TRUE(viewController.isNull());
+}
+
+TEST_F(VOKWindowControllerTest, CloseWhenSheetsGoneWaitsForTheSheet)
+{
+    const auto alone = makeController();
+    alone->closeWhenSheetsGone();
+    EXPECT_FALSE(alone->window()->isVisible());
+
+    const auto controller = makeController();
+    auto *sheet = new QDialog(controller->window());
+    sheet->open();
+    ASSERT_EQ(controller->window()->attachedSheets().size(), 1);
+    controller->closeWhenSheetsGone();
+    controller->closeWhenSheetsGone();
+    EXPECT_TRUE(controller->window()->isVisible());
+    sheet->accept();
+    EXPECT_FALSE(controller->window()->isVisible());
+
+    // Once closed, later sheets no longer close the window.
+    controller->showWindow();
+    auto *later = new QDialog(controller->window());
+    later->open();
+    later->reject();
+    EXPECT_TRUE(controller->window()->isVisible());
+}
+
+TEST_F(VOKWindowControllerTest, DependentWindowsCloseWithTheirParent)
+{
+    const auto parent = makeController();
+    const auto otherParent = makeController();
+    const auto child = makeController();
+
+    child->makeDependentOn(parent->window());
+    child->makeDependentOn(otherParent->window());
+    parent->window()->close();
+    EXPECT_TRUE(child->window()->isVisible()) << "the later parent replaces the earlier one";
+
+    otherParent->window()->close();
+    EXPECT_FALSE(child->window()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return child->parentWindowObserver() == nullptr; }));
+
+    // Dependence ends with the parent's close and with a null parent.
+    otherParent->showWindow();
+    child->showWindow();
+    otherParent->window()->close();
+    EXPECT_TRUE(child->window()->isVisible());
+    parent->showWindow();
+    child->makeDependentOn(parent->window());
+    child->makeDependentOn(nullptr);
+    parent->window()->close();
+    EXPECT_TRUE(child->window()->isVisible());
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "VOKViewController.h"
+
+#include <QUrl>
+
+// View controllers for the window-layer tests: a described one with the observed title and
+// represented URL, and a subclass that asks to be restored.
+class TestServerViewController : public VOKViewController
+{
+    Q_OBJECT
+    Q_PROPERTY(QString host MEMBER host)
+    Q_PROPERTY(int port MEMBER port)
+    Q_PROPERTY(QString path MEMBER path)
+    Q_PROPERTY(QObject *owner MEMBER owner)
+    Q_PROPERTY(QVariant vokWindowTitle MEMBER vokWindowTitle NOTIFY vokWindowTitleChanged)
+    Q_PROPERTY(QUrl vokRepresentedUrl MEMBER vokRepresentedUrl NOTIFY vokRepresentedUrlChanged)
+
+public:
+    QString host;
+    int port = 0;
+    QString path;
+    QObject *owner = nullptr;
+    QVariant vokWindowTitle;
+    QUrl vokRepresentedUrl;
+    int allSetCalls = 0;
+    int allSetPort = -1; // the port when vokAllSet ran
+    int didRestoreCalls = 0;
+    QString autoSaveName; // null: use the title
+
+    void vokAllSet() override
+    {
+        ++allSetCalls;
+        allSetPort = port;
+    }
+    void vokDidRestore() override { ++didRestoreCalls; }
+    QString vokWindowAutoSaveName() const override { return autoSaveName; }
+
+Q_SIGNALS:
+    void vokWindowTitleChanged();
+    void vokRepresentedUrlChanged();
+};
+
+class TestRestorableViewController final : public TestServerViewController
+{
+    Q_OBJECT
+
+public:
+    bool vokAutoRestore() const override { return true; }
+};
