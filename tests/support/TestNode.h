@@ -29,7 +29,7 @@ class TestNode : public QObject
     Q_PROPERTY(TestReading reading READ reading WRITE setReading NOTIFY readingChanged)
     Q_PROPERTY(QVariantMap json READ json WRITE setJson NOTIFY jsonChanged)
     Q_PROPERTY(QVariantList items READ items WRITE setItems NOTIFY itemsChanged)
-    Q_PROPERTY(QString silent READ silent CONSTANT)
+    Q_PROPERTY(QString silent MEMBER m_silent) // changes without telling anyone
 
 public:
     explicit TestNode(const QString &name = QString(), QObject *parent = nullptr);
@@ -46,7 +46,6 @@ public:
     void setJson(const QVariantMap &json);
     QVariantList items() const { return m_items; }
     void setItems(const QVariantList &items);
-    QString silent() const { return QStringLiteral("constant"); }
 
 Q_SIGNALS:
     void nameChanged();
@@ -63,4 +62,5 @@ private:
     TestReading m_reading;
     QVariantMap m_json;
     QVariantList m_items;
+    QString m_silent;
 };

@@ -108,6 +108,8 @@ void VOKKVOBlock::hookLevel(int index)
     const QMetaObject *metaObject = level.object->metaObject();
     const int propertyIndex = metaObject->indexOfProperty(key.toUtf8().constData());
     const QMetaProperty property = propertyIndex >= 0 ? metaObject->property(propertyIndex) : QMetaProperty();
+    if (property.isConstant())
+        return; // never changes: nothing to watch at this level
     if (!property.hasNotifySignal()) {
         VOK_WARNING(QStringLiteral("VOKKVOBlock: '%1' of %2 has no change signal; its changes are not observed (key path '%3')")
                         .arg(key, VOKKeyPath::describe(QVariant::fromValue(level.object.data())), m_keyPath));

@@ -17,3 +17,8 @@ QString VOKViewController::vokWindowAutoSaveName() const
 {
     return QString();
 }
+
+QString VOKViewController::vokRecentsMenuTitle() const
+{
+    return QString();
+}

@@ -32,6 +32,8 @@ public:
     virtual void vokDidRestore();
     // The name the window frame is saved under; a null string falls back to the title.
     virtual QString vokWindowAutoSaveName() const;
+    // The title the window is entered under among the recents; a null string keeps it out.
+    virtual QString vokRecentsMenuTitle() const;
 };
 
 // Makes the view-controller class creatable by its C++ class name (VOKClassRegistry), as

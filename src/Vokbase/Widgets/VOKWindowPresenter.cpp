@@ -5,6 +5,7 @@
 #include "VOKKeyPath.h"
 #include "VOKLog.h"
 #include "VOKPlistRepresentation.h"
+#include "VOKRecentsManager.h"
 #include "VOKVariant.h"
 #include "VOKViewController.h"
 #include "VOKWindow.h"
@@ -155,5 +156,8 @@ VOKViewController *VOKWindowPresenter::createViewController(const QString &class
     window->setIdentifier(windowIdentifier(className, keyPathsAndObjects));
     if (controller->viewController()->vokAutoRestore() && !window->identifier().isNull())
         VOKWindowRestoration::markRestorable(window);
+    const QString recentsTitle = controller->viewController()->vokRecentsMenuTitle();
+    if (!recentsTitle.isNull() && !window->identifier().isNull())
+        VOKRecentsManager::sharedInstance().addRecentWithTitle(recentsTitle, window->identifier());
     return controller->viewController();
 }

@@ -1,0 +1,174 @@
+#include "VOKRecentsManager.h"
+
+#include "VOKJSON.h"
+#include "VOKLog.h"
+#include "VOKPreferences.h"
+#include "VOKString.h"
+#include "VOKWindowPresenter.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+
+namespace {
+
+const QString recentsKey = QStringLiteral("VOKRecents");
+const QString favoritesKey = QStringLiteral("VOKFavorites");
+constexpr int shortcutCount = 9;
+
+QStringList storedList(const QString &key)
+{
+    return VOKPreferences::standard().stringArrayForKey(key);
+}
+
+QString indented(const QString &title)
+{
+    return QStringLiteral("    ") + title;
+}
+
+} // namespace
+
+VOKRecentsManager &VOKRecentsManager::sharedInstance()
+{
+    // Owned by the application, so its menu goes before the application does.
+    static VOKRecentsManager *const shared = [] {
+        auto *manager = new VOKRecentsManager();
+        manager->setParent(QCoreApplication::instance());
+        return manager;
+    }();
+    return *shared;
+}
+
+VOKRecentsManager::~VOKRecentsManager() = default;
+
+void VOKRecentsManager::configureWithMenuItem(QAction *menuItem, bool supportFavorites)
+{
+    if (menuItem)
+        sharedInstance().configure(menuItem, supportFavorites);
+}
+
+void VOKRecentsManager::configure(QAction *menuItem, bool supportFavorites)
+{
+    if (m_menu) {
+        VOK_WARNING(QStringLiteral("Beep: -configureWithMenuItem: called multiple times!"));
+        return;
+    }
+    m_supportFavorites = supportFavorites;
+    m_menu = std::make_unique<QMenu>();
+    m_menuItem = menuItem;
+    menuItem->setMenu(m_menu.get());
+    const auto rebuild = [](QObject *observer, const VOKKVOChange &, VOKKVOBlock *) {
+        static_cast<VOKRecentsManager *>(observer)->updateMenu();
+    };
+    m_recentsObserver = vokAddObserver(&VOKPreferences::standard(), this, QStringLiteral("values.VOKRecents"), rebuild);
+    m_favoritesObserver =
+        vokAddObserver(&VOKPreferences::standard(), this, QStringLiteral("values.VOKFavorites"), rebuild);
+    updateMenu();
+}
+
+void VOKRecentsManager::updateMenu()
+{
+    if (!m_menu)
+        return;
+    m_menu->clear();
+    addSection(QStringLiteral("Recents"), recentsKey, Qt::ControlModifier);
+    if (!m_supportFavorites)
+        return;
+    m_menu->addAction(QString())->setEnabled(false);
+    addSection(QStringLiteral("Favorites"), favoritesKey, Qt::ControlModifier | Qt::ShiftModifier);
+}
+
+void VOKRecentsManager::addSection(const QString &title, const QString &key, Qt::KeyboardModifiers modifiers)
+{
+    m_menu->addAction(title)->setEnabled(false);
+    const QStringList entries = storedList(key);
+    int parsed = 0;
+    for (const QString &entry : entries) {
+        const auto parts = vokSplitAtFirst(entry, QStringLiteral("|"));
+        if (!parts) {
+            VOK_ERROR(QStringLiteral("Failed to parse recents entry: '%1'").arg(entry));
+            continue;
+        }
+        QAction *const item = m_menu->addAction(indented(parts->first));
+        const QString identifier = parts->second;
+        connect(item, &QAction::triggered, this, [this, identifier] { openUsingIdentifier(identifier); });
+        if (++parsed <= shortcutCount)
+            item->setShortcut(QKeySequence(int(modifiers) | (Qt::Key_0 + parsed)));
+    }
+    const QList<QAction *> items = m_menu->actions();
+    if (!items.isEmpty() && !items.last()->isSeparator())
+        m_menu->addSeparator();
+    QAction *const clear = m_menu->addAction(indented(QStringLiteral("Clear %1").arg(title)));
+    clear->setEnabled(!entries.isEmpty());
+    connect(clear, &QAction::triggered, this, [key] { VOKPreferences::standard().removeObjectForKey(key); });
+}
+
+void VOKRecentsManager::openUsingIdentifier(const QString &identifier)
+{
+    const auto parts = vokSplitAtFirst(identifier, QStringLiteral("|"));
+    if (!parts)
+        return;
+    const QVariant description = vokJSONValue(parts->second);
+    if (description.typeId() != QMetaType::QVariantMap)
+        return;
+    VOKWindowPresenter::presentViewControllerOfClass(parts->first, description.toMap(), true);
+}
+
+std::optional<QString> VOKRecentsManager::entryFor(const QString &title, const QString &identifier,
+                                                   const char *operation)
+{
+    if (title.isEmpty()) {
+        VOK_WARNING(QStringLiteral("Beep: Valid title required for %1").arg(QLatin1String(operation)));
+        return std::nullopt;
+    }
+    if (identifier.isEmpty()) {
+        VOK_WARNING(QStringLiteral("Beep: Valid identifier required for %1").arg(QLatin1String(operation)));
+        return std::nullopt;
+    }
+    return QStringLiteral("%1|%2").arg(title, identifier);
+}
+
+void VOKRecentsManager::storeFirst(const QString &entry, const QString &key)
+{
+    QStringList list = storedList(key);
+    list.removeAll(entry);
+    list.prepend(entry);
+    VOKPreferences::standard().setObject(list, key);
+}
+
+void VOKRecentsManager::addRecentWithTitle(const QString &title, const QString &identifier)
+{
+    if (const auto entry = entryFor(title, identifier, "addRecentWithTitle:identifier:"))
+        storeFirst(*entry, recentsKey);
+}
+
+void VOKRecentsManager::addFavoriteWithTitle(const QString &title, const QString &identifier)
+{
+    if (const auto entry = entryFor(title, identifier, "addFavoriteWithTitle:identifier:"))
+        storeFirst(*entry, favoritesKey);
+}
+
+void VOKRecentsManager::removeFavoriteWithTitle(const QString &title, const QString &identifier)
+{
+    if (const auto entry = entryFor(title, identifier, "removeFavoriteWithTitle:identifier:"))
+        removeFavoriteWithVokIdentifier(*entry);
+}
+
+void VOKRecentsManager::addFavoriteWithVokIdentifier(const QString &entry)
+{
+    storeFirst(entry, favoritesKey);
+}
+
+void VOKRecentsManager::removeFavoriteWithVokIdentifier(const QString &entry)
+{
+    if (!VOKPreferences::standard().objectForKey(favoritesKey).isValid())
+        return;
+    QStringList list = storedList(favoritesKey);
+    list.removeAll(entry);
+    VOKPreferences::standard().setObject(list, favoritesKey);
+}
+
+bool VOKRecentsManager::isFavorite(const QString &entry) const
+{
+    return storedList(favoritesKey).contains(entry);
+}
