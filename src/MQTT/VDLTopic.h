@@ -149,6 +149,8 @@ public:
 
 Q_SIGNALS:
     void subTopicsChanged();
+    // Emitted with subTopicsChanged when a child left, so observers need not search for it.
+    void subTopicRemoved(VDLTopic *child);
     void filteredSubTopicsChanged();
     void messagesChanged();
     void totalMessagesChanged();
