@@ -30,8 +30,8 @@ int VDLTopicComparator::compare(const VDLTopic *left, const VDLTopic *right) con
     case 0:
         return compareNames(left, right);
     case 1: {
-        const qint64 leftCreated = left->created().toMSecsSinceEpoch();
-        const qint64 rightCreated = right->created().toMSecsSinceEpoch();
+        const qint64 leftCreated = left->createdMSecsSinceEpoch();
+        const qint64 rightCreated = right->createdMSecsSinceEpoch();
         if (leftCreated != rightCreated)
             return leftCreated < rightCreated ? -1 : 1;
         return compareNames(left, right);

@@ -148,6 +148,16 @@ qsizetype VDLTopicsModel::sortedPosition(const QList<VDLTopic *> &rows, const VD
     return low;
 }
 
+bool VDLTopicsModel::isInPlace(const QList<VDLTopic *> &rows, qsizetype position) const
+{
+    // Most counts change without passing a neighbour's, which two comparisons prove.
+    const auto isHole = [&](qsizetype neighbour) { return m_unsortedRows.contains(rows[neighbour]); };
+    if (position > 0 && (isHole(position - 1) || m_comparator.lessThan(rows[position], rows[position - 1])))
+        return false;
+    return position + 1 == rows.size()
+        || (!isHole(position + 1) && !m_comparator.lessThan(rows[position + 1], rows[position]));
+}
+
 // MARK: - Model interface
 
 QModelIndex VDLTopicsModel::index(int row, int column, const QModelIndex &parent) const
@@ -252,7 +262,15 @@ void VDLTopicsModel::watch(VDLTopic *topic)
     connect(topic, &VDLTopic::subTopicsChanged, this, [this, topic] { childrenChanged(topic); });
     connect(topic, &VDLTopic::subTopicRemoved, this, [this, topic](VDLTopic *child) { childRemoved(topic, child); });
     connect(topic, &VDLTopic::filteredSubTopicsChanged, this, [this, topic] { filteredChildrenChanged(topic); });
-    connect(topic, &VDLTopic::infoStringChanged, this, [this, topic] { countsChanged(topic); });
+    connect(topic, &VDLTopic::infoStringChanged, this, [this, topic] { cellsChanged(topic); });
+    connect(topic, &VDLTopic::totalTopicsChanged, this, [this, topic] {
+        if (m_comparator.dependsOnTopicCount())
+            placeChanged(topic);
+    });
+    connect(topic, &VDLTopic::totalMessagesChanged, this, [this, topic] {
+        if (m_comparator.dependsOnMessageCount())
+            placeChanged(topic);
+    });
     connect(topic, &VDLTopic::messageSummaryChanged, this, [this, topic] { cellsChanged(topic); });
     connect(topic, &VDLTopic::isRetainedDisplayChanged, this, [this, topic] { cellsChanged(topic); });
     connect(topic, &VDLTopic::clientChanged, this, [this, topic] { cellsChanged(topic); });
@@ -373,9 +391,9 @@ void VDLTopicsModel::cellsChanged(VDLTopic *topic)
         m_flushTimer.start();
 }
 
-void VDLTopicsModel::countsChanged(VDLTopic *topic)
+void VDLTopicsModel::placeChanged(VDLTopic *topic)
 {
-    if (m_comparator.dependsOnTotals() && topic->parentTopic())
+    if (topic->parentTopic())
         m_unsortedRows.insert(topic);
     cellsChanged(topic);
 }
@@ -419,7 +437,7 @@ void VDLTopicsModel::resortChildren(VDLTopic *parent, const QList<VDLTopic *> &m
         m_unsortedRows.remove(topic);
         QList<VDLTopic *> &rows = m_entries[parent].rows;
         const qsizetype from = rows.indexOf(topic);
-        if (from < 0)
+        if (from < 0 || isInPlace(rows, from))
             continue;
         const qsizetype before = sortedPosition(rows, topic, from);
         if (before == from || before == from + 1)

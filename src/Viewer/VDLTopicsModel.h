@@ -84,6 +84,8 @@ private:
     // The position before which the topic belongs among the rows, not counting the row at skip
     // nor the topics still waiting to be re-sorted.
     qsizetype sortedPosition(const QList<VDLTopic *> &rows, const VDLTopic *topic, qsizetype skip) const;
+    // True when the row is in order with both its neighbours, neither of them waiting.
+    bool isInPlace(const QList<VDLTopic *> &rows, qsizetype position) const;
 
     void forgetTree();
     void showSubtree(VDLTopic *top);
@@ -96,7 +98,7 @@ private:
     void childRemoved(VDLTopic *parent, VDLTopic *child);
     void filteredChildrenChanged(VDLTopic *parent);
     void cellsChanged(VDLTopic *topic);
-    void countsChanged(VDLTopic *topic);
+    void placeChanged(VDLTopic *topic);
     void resortChildren(VDLTopic *parent, const QList<VDLTopic *> &moved);
 
     QPointer<VDLTopic> m_root;
