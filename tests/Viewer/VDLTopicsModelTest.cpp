@@ -2,6 +2,8 @@
 #include "VDLClient.h"
 #include "VDLTopic.h"
 #include "VDLTopicsModel.h"
+#include "VOKModelIndexPaths.h"
+#include "VOKOutlineView.h"
 #include "VOKTreeFilter.h"
 
 #include <QAbstractItemModelTester>
@@ -237,4 +239,44 @@ TEST(VDLTopicsModel, FollowsItsRootOnlyWhileItExists)
     }
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.rootTopic(), nullptr);
+}
+
+TEST(VDLTopicsModel, AnOutlineKeepsExpansionAndSelectionWhileMessagesArrive)
+{
+    Outline outline(3);
+    outline.file("home/kitchen/light");
+    outline.file("home/kitchen/switch");
+    outline.file("office/lamp");
+    VOKOutlineView view;
+    view.setModel(&outline.model);
+    view.setRepresentedObjectRole(VDLTopicsModel::TopicRole);
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.expandRecursively(outline.model.index(0, 0));
+    const QModelIndex switchRow = outline.indexOf("home/kitchen/switch");
+    view.selectionModel()->select(switchRow, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view.vokSnapshotTake();
+
+    // Siblings arrive before the selected row, counts re-sort it, a collapsed leaf gains a child.
+    for (const char *topic : {"home/kitchen/a", "home/kitchen/b", "aaa/x", "home/kitchen/switch", "home/kitchen/switch",
+                              "office/lamp/bulb"})
+        outline.file(topic);
+    outline.model.flushPendingChanges();
+    const QModelIndex movedSwitch = outline.indexOf("home/kitchen/switch");
+    EXPECT_EQ(movedSwitch.row(), 0);
+    EXPECT_EQ(view.selectionModel()->selectedRows(), QModelIndexList{movedSwitch});
+    EXPECT_TRUE(view.isExpanded(outline.indexOf("home/kitchen")));
+    EXPECT_TRUE(view.isExpanded(outline.indexOf("office")));
+    EXPECT_TRUE(outline.model.hasChildren(outline.indexOf("office/lamp")));
+
+    // The snapshot finds the same topics again after the tree changed.
+    view.collapseAll();
+    view.clearSelection();
+    view.vokSnapshotApply();
+    EXPECT_EQ(view.selectionModel()->selectedRows(), QModelIndexList{movedSwitch});
+    EXPECT_TRUE(view.isExpanded(outline.indexOf("home/kitchen")));
+    EXPECT_EQ(VOKModelIndexPaths::indexPathOfObject(outline.model, movedSwitch.data(VDLTopicsModel::TopicRole).value<VDLTopic *>(),
+                                                    VDLTopicsModel::TopicRole),
+              (VOKIndexPath{0, 0, 0, 0}));
 }
