@@ -280,3 +280,20 @@ TEST(VDLTopicsModel, AnOutlineKeepsExpansionAndSelectionWhileMessagesArrive)
                                                     VDLTopicsModel::TopicRole),
               (VOKIndexPath{0, 0, 0, 0}));
 }
+
+TEST(VDLTopicsModel, TheDeepestTopicsAreShownAndRemovedWithoutRecursion)
+{
+    // 32,768 levels is what the longest topic name a broker accepts can make.
+    Outline outline;
+    VDLTopic *node = &outline.root;
+    for (int level = 0; level < 32768; ++level)
+        node = node->subtopicNamed(u"x");
+    node->addMessage(makeMessage("x", "1"));
+    outline.model.flushPendingChanges();
+    EXPECT_EQ(outline.model.indexOfTopic(node).parent().parent().data(VDLTopicsModel::TopicRole).value<VDLTopic *>(),
+              node->parentTopic()->parentTopic());
+    EXPECT_EQ(VOKModelIndexPaths::indexPathOfObject(outline.model, node, VDLTopicsModel::TopicRole)->length(), 32769);
+    outline.model.setComparator(VDLTopicComparator(2));
+    outline.root.recursiveDelete();
+    EXPECT_EQ(outline.model.rowCount(outline.model.index(0, 0)), 0);
+}
