@@ -426,7 +426,8 @@ void VDLTopicsModel::resortChildren(VDLTopic *parent, const QList<VDLTopic *> &m
     if (moved.size() > MaxMovesPerParent) {
         const QPersistentModelIndex parentIndex(indexOfTopic(parent));
         Q_EMIT layoutAboutToBeChanged({parentIndex}, QAbstractItemModel::VerticalSortHint);
-        m_entries[parent].rows = childrenToShow(parent);
+        // The same rows in a new order: which children are shown changes only with the filter.
+        m_comparator.sort(m_entries[parent].rows);
         remapPersistentIndexes();
         Q_EMIT layoutChanged({parentIndex}, QAbstractItemModel::VerticalSortHint);
         return;
