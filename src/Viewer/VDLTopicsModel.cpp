@@ -360,7 +360,7 @@ void VDLTopicsModel::childRemoved(VDLTopic *parent, VDLTopic *child)
     if (found == m_entries.end())
         return;
     --found->knownChildren;
-    const qsizetype row = found->rows.indexOf(child);
+    const qsizetype row = rowOf(child);
     if (row < 0)
         return;
     beginRemoveRows(indexOfTopic(parent), int(row), int(row));
@@ -437,7 +437,7 @@ void VDLTopicsModel::resortChildren(VDLTopic *parent, const QList<VDLTopic *> &m
         // Rows still waiting are holes to the search until their own turn.
         m_unsortedRows.remove(topic);
         QList<VDLTopic *> &rows = m_entries[parent].rows;
-        const qsizetype from = rows.indexOf(topic);
+        const qsizetype from = rowOf(topic);
         if (from < 0 || isInPlace(rows, from))
             continue;
         const qsizetype before = sortedPosition(rows, topic, from);
