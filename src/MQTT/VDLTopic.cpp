@@ -407,6 +407,7 @@ void VDLTopic::removeSubTopic(VDLTopic *child)
         return;
     m_subTopics.removeAt(index);
     m_childrenByName.remove(QStringView(child->m_name));
+    Q_EMIT subTopicRemoved(child);
     Q_EMIT subTopicsChanged();
     Q_EMIT isRetainedDisplayChanged();
     applyTotalsChange({-qint64(child->m_totalMessages), -qint64(child->m_totalTopics),

@@ -90,6 +90,8 @@ public:
     void setClient(VDLClient *client);
     // Local time; invalid for the root.
     QDateTime created() const { return m_createdMSecs ? QDateTime::fromMSecsSinceEpoch(m_createdMSecs) : QDateTime(); }
+    // The same as a number, cheap enough for comparisons; 0 for the root.
+    qint64 createdMSecsSinceEpoch() const { return m_createdMSecs; }
 
     // The topic name (empty levels kept); null for the root.
     QString path() const;
@@ -149,6 +151,8 @@ public:
 
 Q_SIGNALS:
     void subTopicsChanged();
+    // Emitted with subTopicsChanged when a child left, so observers need not search for it.
+    void subTopicRemoved(VDLTopic *child);
     void filteredSubTopicsChanged();
     void messagesChanged();
     void totalMessagesChanged();

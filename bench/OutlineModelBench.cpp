@@ -1,0 +1,110 @@
+// What the topics outline model adds to filing messages into the live tree: the same messages
+// are filed into a fresh tree without a model, then with a model in name order and in message
+// count order (which re-sorts rows as counts change). Cell changes are applied every batch, as
+// the event loop would after each inbox drain. No window: this measures the model alone.
+//
+// Usage: bench_outline_model [messages] [topics] [batch]   (default 200000 10000 1000)
+
+#include "VDLClient.h"
+#include "VDLMessage.h"
+#include "VDLTopic.h"
+#include "VDLTopicsModel.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+
+#include <mosquitto.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace {
+
+struct Workload
+{
+    QList<QStringList> levels;
+    QList<VDLMessagePtr> messages;
+    // The index into levels of each message's topic.
+    QList<int> topicOfMessage;
+};
+
+VDLMessagePtr makeMessage(const QByteArray &topic, const QByteArray &payload)
+{
+    QByteArray topicText = topic;
+    QByteArray payloadBytes = payload;
+    mosquitto_message message{};
+    message.topic = topicText.data();
+    message.payload = payloadBytes.data();
+    message.payloadlen = int(payloadBytes.size());
+    return std::make_shared<const VDLMessage>(message, QString::fromUtf8(topic));
+}
+
+// Topics bench/dev<n>/sensor<m>, a hundred sensors per device, hit in random order.
+Workload makeWorkload(int messageCount, int topicCount)
+{
+    Workload workload;
+    QList<QByteArray> topics;
+    for (int index = 0; index < topicCount; ++index) {
+        const QByteArray topic = "bench/dev" + QByteArray::number(index / 100) + "/sensor" + QByteArray::number(index % 100);
+        topics.append(topic);
+        workload.levels.append(QString::fromUtf8(topic).split(QLatin1Char('/')));
+    }
+    QRandomGenerator random(42);
+    for (int index = 0; index < messageCount; ++index) {
+        const int topic = int(random.bounded(topicCount));
+        workload.messages.append(makeMessage(topics[topic], QByteArray::number(random.bounded(1000))));
+        workload.topicOfMessage.append(topic);
+    }
+    return workload;
+}
+
+// Nanoseconds per message filed; with a model in the given order when there is one.
+double run(const Workload &workload, std::optional<quint64> order, int batch)
+{
+    VDLClient client(QStringLiteral("127.0.0.1"));
+    VDLTopic root;
+    root.setClient(&client);
+    std::unique_ptr<VDLTopicsModel> model;
+    if (order) {
+        model = std::make_unique<VDLTopicsModel>();
+        model->setComparator(VDLTopicComparator(*order));
+        model->setRootTopic(&root);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    for (qsizetype index = 0; index < workload.messages.size(); ++index) {
+        const VDLMessagePtr &message = workload.messages[index];
+        VDLTopic *node = &root;
+        for (const QString &level : workload.levels[workload.topicOfMessage[index]])
+            node = node->subtopicNamed(level);
+        node->addMessage(message);
+        if (model && (index + 1) % batch == 0)
+            model->flushPendingChanges();
+    }
+    if (model)
+        model->flushPendingChanges();
+    return double(timer.nsecsElapsed()) / double(workload.messages.size());
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    const int messageCount = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200000;
+    const int topicCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10000;
+    const int batch = argc > 3 ? std::max(1, std::atoi(argv[3])) : 1000;
+    const Workload workload = makeWorkload(messageCount, topicCount);
+    std::printf("%d messages over %d topics, cells applied every %d messages\n", messageCount, topicCount, batch);
+    const double bare = run(workload, std::nullopt, batch);
+    std::printf("without a model:            %7.0f ns per message\n", bare);
+    const char *names[] = {"by name", "by creation", "by sub-topics", "by messages"};
+    for (quint64 order = 0; order <= 3; ++order) {
+        const double withModel = run(workload, order, batch);
+        std::printf("with a model, %-13s %7.0f ns per message (%.2fx)\n", names[order], withModel, withModel / bare);
+    }
+    return 0;
+}

@@ -1,0 +1,99 @@
+#include "VDLTopicComparator.h"
+
+#include "VDLTopic.h"
+#include "VOKString.h"
+
+#include <algorithm>
+
+namespace {
+
+int compareCounts(quint64 left, quint64 right)
+{
+    // The larger count first.
+    return (left < right) - (left > right);
+}
+
+int compareNames(const VDLTopic *left, const VDLTopic *right)
+{
+    const int order = vokCaseInsensitiveCompareWithTrailingNumber(left->name(), right->name());
+    if (order != 0)
+        return order;
+    const int exact = QString::compare(left->name(), right->name(), Qt::CaseSensitive);
+    return (exact > 0) - (exact < 0);
+}
+
+} // namespace
+
+int VDLTopicComparator::compare(const VDLTopic *left, const VDLTopic *right) const
+{
+    switch (m_order) {
+    case 0:
+        return compareNames(left, right);
+    case 1: {
+        const qint64 leftCreated = left->createdMSecsSinceEpoch();
+        const qint64 rightCreated = right->createdMSecsSinceEpoch();
+        if (leftCreated != rightCreated)
+            return leftCreated < rightCreated ? -1 : 1;
+        return compareNames(left, right);
+    }
+    case 2:
+        if (const int order = compareCounts(left->totalTopics(), right->totalTopics()))
+            return order;
+        return compareNames(left, right);
+    case 3:
+        if (const int order = compareCounts(left->totalMessages(), right->totalMessages()))
+            return order;
+        return compareNames(left, right);
+    default:
+        return 0;
+    }
+}
+
+void VDLTopicComparator::sort(QList<VDLTopic *> &topics) const
+{
+    if (m_order > 3)
+        return;
+    // A bottom-up merge sort: every index it touches is bounded by the run lengths, never by
+    // what the comparator answers, so an inconsistent comparator can misorder but not overrun.
+    QList<VDLTopic *> buffer(topics.size());
+    for (qsizetype width = 1; width < topics.size(); width *= 2) {
+        for (qsizetype start = 0; start < topics.size(); start += 2 * width) {
+            const qsizetype middle = std::min(start + width, topics.size());
+            const qsizetype end = std::min(start + 2 * width, topics.size());
+            qsizetype left = start;
+            qsizetype right = middle;
+            for (qsizetype out = start; out < end; ++out) {
+                const bool takeRight = right < end && (left >= middle || lessThan(topics[right], topics[left]));
+                buffer[out] = takeRight ? topics[right++] : topics[left++];
+            }
+        }
+        topics.swap(buffer);
+    }
+}
+
+qsizetype VDLTopicComparator::insertionPosition(const QList<VDLTopic *> &topics, const VDLTopic *topic) const
+{
+    const auto position = std::upper_bound(topics.cbegin(), topics.cend(), topic,
+                                           [this](const VDLTopic *left, const VDLTopic *right) {
+                                               return lessThan(left, right);
+                                           });
+    return position - topics.cbegin();
+}
+
+QList<VOKSortDescriptor> VDLTopicComparator::sortDescriptors() const
+{
+    const VOKSortDescriptor byName(QStringLiteral("name"), true,
+                                   QStringLiteral("vokCaseInsensitiveCompareWithTrailingNumber:"));
+    switch (m_order) {
+    case 0:
+        return {byName};
+    case 1:
+        return {VOKSortDescriptor(QStringLiteral("created"), true)};
+    case 2:
+        return {VOKSortDescriptor(QStringLiteral("totalTopics"), false), byName};
+    case 3:
+        return {VOKSortDescriptor(QStringLiteral("totalMessages"), false), byName};
+    default:
+        return {};
+    }
+}

@@ -1,0 +1,450 @@
+#include "VDLTopicsModel.h"
+
+#include "VDLClient.h"
+#include "VDLTopic.h"
+#include "VOKTreeFilter.h"
+
+namespace {
+
+// Above this many rows of one parent to re-sort, one layout change is cheaper than moves.
+constexpr qsizetype MaxMovesPerParent = 8;
+
+QString plainText(const VOKAttributedString &text)
+{
+    QString plain = text.string();
+    plain.remove(VOKAttributedString::AttachmentCharacter);
+    return plain.simplified();
+}
+
+QVariant attributed(const std::optional<VOKAttributedString> &text)
+{
+    return text ? QVariant::fromValue(*text) : QVariant();
+}
+
+} // namespace
+
+VDLTopicsModel::VDLTopicsModel(QObject *parent)
+    : QAbstractItemModel(parent)
+{
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(0);
+    connect(&m_flushTimer, &QTimer::timeout, this, &VDLTopicsModel::flushPendingChanges);
+}
+
+VDLTopicsModel::~VDLTopicsModel() = default;
+
+void VDLTopicsModel::setRootTopic(VDLTopic *root)
+{
+    beginResetModel();
+    for (auto entry = m_entries.cbegin(); entry != m_entries.cend(); ++entry)
+        const_cast<VDLTopic *>(entry.key())->disconnect(this);
+    forgetTree();
+    m_root = root;
+    if (root) {
+        // The nodes are gone by then, and their connections with them.
+        connect(root, &QObject::destroyed, this, [this] {
+            beginResetModel();
+            forgetTree();
+            endResetModel();
+        });
+        showSubtree(root);
+    }
+    endResetModel();
+}
+
+void VDLTopicsModel::forgetTree()
+{
+    m_root = nullptr;
+    m_entries.clear();
+    m_changedRows.clear();
+    m_unsortedRows.clear();
+    m_flushTimer.stop();
+}
+
+void VDLTopicsModel::setComparator(const VDLTopicComparator &comparator)
+{
+    flushPendingChanges();
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    m_comparator = comparator;
+    const QList<const VDLTopic *> shown = m_entries.keys();
+    for (const VDLTopic *topic : shown) {
+        VDLTopic *const parent = const_cast<VDLTopic *>(topic);
+        replaceRows(parent, childrenToShow(parent));
+    }
+    remapPersistentIndexes();
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+// MARK: - Lookups
+
+VDLTopic *VDLTopicsModel::topicAt(const QModelIndex &index)
+{
+    return static_cast<VDLTopic *>(index.internalPointer());
+}
+
+const VOKTreeFilter *VDLTopicsModel::treeFilter() const
+{
+    const VDLClient *const client = m_root ? m_root->client() : nullptr;
+    return client ? client->treeFilter() : nullptr;
+}
+
+bool VDLTopicsModel::isShown(const VDLTopic *child) const
+{
+    const VOKTreeFilter *const filter = treeFilter();
+    return !filter || filter->isVisible(child);
+}
+
+QList<VDLTopic *> VDLTopicsModel::childrenToShow(VDLTopic *topic) const
+{
+    QList<VDLTopic *> children = topic->filteredSubTopics();
+    m_comparator.sort(children);
+    return children;
+}
+
+qsizetype VDLTopicsModel::rowOf(const VDLTopic *topic) const
+{
+    const VDLTopic *const parent = topic->parentTopic();
+    if (!parent)
+        return 0;
+    const auto entry = m_entries.constFind(topic);
+    const auto parentEntry = m_entries.constFind(parent);
+    if (entry == m_entries.cend() || parentEntry == m_entries.cend())
+        return -1;
+    const QList<VDLTopic *> &rows = parentEntry->rows;
+    if (rows.value(entry->rowHint) != topic)
+        entry->rowHint = rows.indexOf(topic);
+    return entry->rowHint;
+}
+
+QModelIndex VDLTopicsModel::indexOfTopic(const VDLTopic *topic, int column) const
+{
+    if (!topic || !m_entries.contains(topic) || column < 0 || column >= ColumnCount)
+        return QModelIndex();
+    const qsizetype row = rowOf(topic);
+    return row < 0 ? QModelIndex() : createIndex(int(row), column, const_cast<VDLTopic *>(topic));
+}
+
+qsizetype VDLTopicsModel::sortedPosition(const QList<VDLTopic *> &rows, const VDLTopic *topic, qsizetype skip) const
+{
+    if (m_comparator.order() > 3)
+        return rows.size();
+    const auto isHole = [&](qsizetype position) {
+        return position == skip || m_unsortedRows.contains(rows[position]);
+    };
+    // Upper bound among the rows that are in order; a probe landing on a hole moves to the next
+    // row that is not one.
+    qsizetype low = 0;
+    qsizetype high = rows.size();
+    while (low < high) {
+        const qsizetype middle = low + (high - low) / 2;
+        qsizetype probe = middle;
+        while (probe < high && isHole(probe))
+            ++probe;
+        if (probe == high || m_comparator.lessThan(topic, rows[probe]))
+            high = middle;
+        else
+            low = probe + 1;
+    }
+    return low;
+}
+
+bool VDLTopicsModel::isInPlace(const QList<VDLTopic *> &rows, qsizetype position) const
+{
+    // Most counts change without passing a neighbour's, which two comparisons prove.
+    const auto isHole = [&](qsizetype neighbour) { return m_unsortedRows.contains(rows[neighbour]); };
+    if (position > 0 && (isHole(position - 1) || m_comparator.lessThan(rows[position], rows[position - 1])))
+        return false;
+    return position + 1 == rows.size()
+        || (!isHole(position + 1) && !m_comparator.lessThan(rows[position + 1], rows[position]));
+}
+
+// MARK: - Model interface
+
+QModelIndex VDLTopicsModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (row < 0 || column < 0 || column >= ColumnCount)
+        return QModelIndex();
+    if (!parent.isValid())
+        return row == 0 && m_root ? createIndex(0, column, m_root.data()) : QModelIndex();
+    if (parent.column() != NameColumn)
+        return QModelIndex();
+    const auto entry = m_entries.constFind(topicAt(parent));
+    if (entry == m_entries.cend() || row >= entry->rows.size())
+        return QModelIndex();
+    return createIndex(row, column, entry->rows[row]);
+}
+
+QModelIndex VDLTopicsModel::parent(const QModelIndex &child) const
+{
+    const VDLTopic *const topic = topicAt(child);
+    return topic ? indexOfTopic(topic->parentTopic()) : QModelIndex();
+}
+
+int VDLTopicsModel::rowCount(const QModelIndex &parent) const
+{
+    if (!parent.isValid())
+        return m_root ? 1 : 0;
+    if (parent.column() != NameColumn)
+        return 0;
+    const auto entry = m_entries.constFind(topicAt(parent));
+    return entry == m_entries.cend() ? 0 : int(entry->rows.size());
+}
+
+int VDLTopicsModel::columnCount(const QModelIndex &) const
+{
+    return ColumnCount;
+}
+
+Qt::ItemFlags VDLTopicsModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+QVariant VDLTopicsModel::data(const QModelIndex &index, int role) const
+{
+    const VDLTopic *const topic = topicAt(index);
+    if (!topic)
+        return QVariant();
+    if (role == TopicRole)
+        return QVariant::fromValue(const_cast<VDLTopic *>(topic));
+    switch (index.column()) {
+    case NameColumn:
+        return role == Qt::DisplayRole ? topic->displayName() : QVariant();
+    case InfoColumn:
+        if (role == Qt::DisplayRole)
+            return plainText(topic->infoString());
+        return role == AttributedRole ? QVariant::fromValue(topic->infoString()) : QVariant();
+    case RetainedColumn:
+        if (role == Qt::DisplayRole)
+            return topic->isRetainedDisplay() ? tr("retained") : QVariant();
+        return role == AttributedRole ? attributed(topic->isRetainedDisplay()) : QVariant();
+    case SummaryColumn:
+        if (role == Qt::DisplayRole)
+            return topic->messageSummary();
+        if (role == Qt::TextAlignmentRole) {
+            const VDLMessagePtr latest = topic->latestMessage();
+            const bool right = latest && latest->summaryAlignment() == VDLMessage::RightAlignment;
+            return int(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
+        }
+        return role == AttributedRole ? attributed(topic->attributedMessageSummary()) : QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+QVariant VDLTopicsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return QVariant();
+    if (role == Qt::DisplayRole) {
+        switch (section) {
+        case NameColumn:
+            return tr("Topic");
+        case InfoColumn:
+            return tr("Topics / Messages");
+        case RetainedColumn:
+            return tr("R");
+        case SummaryColumn:
+            return tr("Value");
+        default:
+            return QVariant();
+        }
+    }
+    if (role == Qt::ToolTipRole && section == RetainedColumn)
+        return tr("Retained");
+    return QVariant();
+}
+
+// MARK: - Following the tree
+
+void VDLTopicsModel::watch(VDLTopic *topic)
+{
+    connect(topic, &VDLTopic::subTopicsChanged, this, [this, topic] { childrenChanged(topic); });
+    connect(topic, &VDLTopic::subTopicRemoved, this, [this, topic](VDLTopic *child) { childRemoved(topic, child); });
+    connect(topic, &VDLTopic::filteredSubTopicsChanged, this, [this, topic] { filteredChildrenChanged(topic); });
+    connect(topic, &VDLTopic::infoStringChanged, this, [this, topic] { cellsChanged(topic); });
+    connect(topic, &VDLTopic::totalTopicsChanged, this, [this, topic] {
+        if (m_comparator.dependsOnTopicCount())
+            placeChanged(topic);
+    });
+    connect(topic, &VDLTopic::totalMessagesChanged, this, [this, topic] {
+        if (m_comparator.dependsOnMessageCount())
+            placeChanged(topic);
+    });
+    connect(topic, &VDLTopic::messageSummaryChanged, this, [this, topic] { cellsChanged(topic); });
+    connect(topic, &VDLTopic::isRetainedDisplayChanged, this, [this, topic] { cellsChanged(topic); });
+    connect(topic, &VDLTopic::clientChanged, this, [this, topic] { cellsChanged(topic); });
+}
+
+void VDLTopicsModel::showSubtree(VDLTopic *top)
+{
+    QList<VDLTopic *> pending{top};
+    while (!pending.isEmpty()) {
+        VDLTopic *const topic = pending.takeLast();
+        Entry &entry = m_entries[topic];
+        entry.rows = childrenToShow(topic);
+        entry.knownChildren = topic->subTopics().size();
+        watch(topic);
+        pending.append(entry.rows);
+    }
+}
+
+void VDLTopicsModel::forgetSubtree(VDLTopic *top)
+{
+    QList<VDLTopic *> pending{top};
+    while (!pending.isEmpty()) {
+        VDLTopic *const topic = pending.takeLast();
+        const auto entry = m_entries.constFind(topic);
+        if (entry == m_entries.cend())
+            continue;
+        pending.append(entry->rows);
+        m_entries.erase(entry);
+        m_changedRows.remove(topic);
+        m_unsortedRows.remove(topic);
+        topic->disconnect(this);
+    }
+}
+
+// Shows new rows under a parent: subtrees that appear are followed from now on and those that
+// go are forgotten. The caller brackets it with the layout signals.
+void VDLTopicsModel::replaceRows(VDLTopic *parent, const QList<VDLTopic *> &rows)
+{
+    Entry &entry = m_entries[parent];
+    const QList<VDLTopic *> old = std::exchange(entry.rows, rows);
+    const QSet<VDLTopic *> kept(rows.cbegin(), rows.cend());
+    const QSet<VDLTopic *> before(old.cbegin(), old.cend());
+    for (VDLTopic *child : old) {
+        if (!kept.contains(child))
+            forgetSubtree(child);
+    }
+    for (VDLTopic *child : rows) {
+        if (!before.contains(child))
+            showSubtree(child);
+    }
+}
+
+void VDLTopicsModel::remapPersistentIndexes()
+{
+    const QModelIndexList old = persistentIndexList();
+    QModelIndexList current;
+    current.reserve(old.size());
+    for (const QModelIndex &index : old)
+        current.append(indexOfTopic(topicAt(index), index.column()));
+    changePersistentIndexList(old, current);
+}
+
+void VDLTopicsModel::childrenChanged(VDLTopic *parent)
+{
+    const auto found = m_entries.find(parent);
+    if (found == m_entries.end())
+        return;
+    // Children only ever arrive at the end; departures are counted by childRemoved.
+    const QList<VDLTopic *> &children = parent->subTopics();
+    const qsizetype known = std::exchange(found->knownChildren, children.size());
+    const QModelIndex parentIndex = indexOfTopic(parent);
+    for (qsizetype position = known; position < children.size(); ++position) {
+        VDLTopic *const child = children[position];
+        if (!isShown(child))
+            continue;
+        const int row = int(sortedPosition(m_entries[parent].rows, child, -1));
+        beginInsertRows(parentIndex, row, row);
+        m_entries[parent].rows.insert(row, child);
+        showSubtree(child);
+        endInsertRows();
+    }
+}
+
+void VDLTopicsModel::childRemoved(VDLTopic *parent, VDLTopic *child)
+{
+    const auto found = m_entries.find(parent);
+    if (found == m_entries.end())
+        return;
+    --found->knownChildren;
+    const qsizetype row = rowOf(child);
+    if (row < 0)
+        return;
+    beginRemoveRows(indexOfTopic(parent), int(row), int(row));
+    m_entries[parent].rows.removeAt(row);
+    forgetSubtree(child);
+    endRemoveRows();
+}
+
+void VDLTopicsModel::filteredChildrenChanged(VDLTopic *parent)
+{
+    const auto found = m_entries.constFind(parent);
+    if (found == m_entries.cend())
+        return;
+    const QList<VDLTopic *> rows = childrenToShow(parent);
+    if (rows == found->rows)
+        return;
+    const QPersistentModelIndex parentIndex(indexOfTopic(parent));
+    Q_EMIT layoutAboutToBeChanged({parentIndex}, QAbstractItemModel::VerticalSortHint);
+    replaceRows(parent, rows);
+    remapPersistentIndexes();
+    Q_EMIT layoutChanged({parentIndex}, QAbstractItemModel::VerticalSortHint);
+}
+
+void VDLTopicsModel::cellsChanged(VDLTopic *topic)
+{
+    m_changedRows.insert(topic);
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void VDLTopicsModel::placeChanged(VDLTopic *topic)
+{
+    if (topic->parentTopic())
+        m_unsortedRows.insert(topic);
+    cellsChanged(topic);
+}
+
+// MARK: - Applying gathered changes
+
+void VDLTopicsModel::flushPendingChanges()
+{
+    m_flushTimer.stop();
+    QHash<VDLTopic *, QList<VDLTopic *>> movedByParent;
+    for (VDLTopic *topic : std::as_const(m_unsortedRows))
+        movedByParent[topic->parentTopic()].append(topic);
+    for (auto moved = movedByParent.cbegin(); moved != movedByParent.cend(); ++moved)
+        resortChildren(moved.key(), moved.value());
+    m_unsortedRows.clear();
+
+    const QSet<VDLTopic *> changed = std::exchange(m_changedRows, {});
+    for (VDLTopic *topic : changed) {
+        const QModelIndex first = indexOfTopic(topic, NameColumn);
+        if (first.isValid())
+            Q_EMIT dataChanged(first, first.siblingAtColumn(ColumnCount - 1));
+    }
+}
+
+void VDLTopicsModel::resortChildren(VDLTopic *parent, const QList<VDLTopic *> &moved)
+{
+    const auto found = m_entries.constFind(parent);
+    if (found == m_entries.cend())
+        return;
+    if (moved.size() > MaxMovesPerParent) {
+        const QPersistentModelIndex parentIndex(indexOfTopic(parent));
+        Q_EMIT layoutAboutToBeChanged({parentIndex}, QAbstractItemModel::VerticalSortHint);
+        // The same rows in a new order: which children are shown changes only with the filter.
+        m_comparator.sort(m_entries[parent].rows);
+        remapPersistentIndexes();
+        Q_EMIT layoutChanged({parentIndex}, QAbstractItemModel::VerticalSortHint);
+        return;
+    }
+    const QModelIndex parentIndex = indexOfTopic(parent);
+    for (VDLTopic *topic : moved) {
+        // Rows still waiting are holes to the search until their own turn.
+        m_unsortedRows.remove(topic);
+        QList<VDLTopic *> &rows = m_entries[parent].rows;
+        const qsizetype from = rowOf(topic);
+        if (from < 0 || isInPlace(rows, from))
+            continue;
+        const qsizetype before = sortedPosition(rows, topic, from);
+        if (before == from || before == from + 1)
+            continue;
+        beginMoveRows(parentIndex, int(from), int(from), parentIndex, int(before));
+        rows.move(from, before > from ? before - 1 : before);
+        endMoveRows();
+    }
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "VDLTopicComparator.h"
+
+#include <QAbstractItemModel>
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QSet>
+#include <QTimer>
+
+class VDLTopic;
+class VOKTreeFilter;
+
+// The live topic tree as an outline: the root is the single top row, and every row's children
+// are the topic's children that the client's tree filter lets through, in the chosen order.
+//
+// Changes of the tree become incremental row signals: a new child is inserted at its sorted
+// position (binary search), a removed one is removed, a parent whose filtered children changed
+// gets a layout change of its own, and a new order re-sorts every level in one layout change.
+// Cell changes and the moves they cause (a count that re-sorts a row) are gathered and applied
+// together on the next turn of the event loop, or at once by flushPendingChanges(), so a burst of
+// messages costs a few hash insertions per message and one dataChanged per touched row; the
+// whole model is never reset for a message. Persistent indexes (selection, expansion) follow
+// their topics through all of this.
+//
+// Every topic shown (the whole tree the filter lets through) is watched, because a row whose
+// children a view has never asked for still has to announce its first child.
+// Ownership: the topics belong to their client; the model follows the root until it is replaced
+// or destroyed. GUI thread.
+class VDLTopicsModel : public QAbstractItemModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { NameColumn, InfoColumn, RetainedColumn, SummaryColumn, ColumnCount };
+    enum Role {
+        // The styled value of the cell as a VOKAttributedString; none for plain cells.
+        AttributedRole = Qt::UserRole + 1,
+        // The row's VDLTopic.
+        TopicRole,
+    };
+
+    explicit VDLTopicsModel(QObject *parent = nullptr);
+    ~VDLTopicsModel() override;
+
+    VDLTopic *rootTopic() const { return m_root; }
+    // Shows another tree (a reset); null shows nothing.
+    void setRootTopic(VDLTopic *root);
+    const VDLTopicComparator &comparator() const { return m_comparator; }
+    void setComparator(const VDLTopicComparator &comparator);
+
+    // The topic of an index of this model; null for the invalid index.
+    static VDLTopic *topicAt(const QModelIndex &index);
+    // The index of the topic's row; invalid when the topic is not shown.
+    QModelIndex indexOfTopic(const VDLTopic *topic, int column = NameColumn) const;
+    // Applies the gathered cell changes and re-sorts now.
+    void flushPendingChanges();
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    // What the model knows of one shown topic.
+    struct Entry
+    {
+        // The children shown, in order.
+        QList<VDLTopic *> rows;
+        // How many of the topic's children (shown or not) have been seen.
+        qsizetype knownChildren = 0;
+        // Where the topic last was among its parent's rows; checked before use.
+        mutable qsizetype rowHint = 0;
+    };
+
+    const VOKTreeFilter *treeFilter() const;
+    bool isShown(const VDLTopic *child) const;
+    QList<VDLTopic *> childrenToShow(VDLTopic *topic) const;
+    qsizetype rowOf(const VDLTopic *topic) const;
+    // The position before which the topic belongs among the rows, not counting the row at skip
+    // nor the topics still waiting to be re-sorted.
+    qsizetype sortedPosition(const QList<VDLTopic *> &rows, const VDLTopic *topic, qsizetype skip) const;
+    // True when the row is in order with both its neighbours, neither of them waiting.
+    bool isInPlace(const QList<VDLTopic *> &rows, qsizetype position) const;
+
+    void forgetTree();
+    void showSubtree(VDLTopic *top);
+    void forgetSubtree(VDLTopic *top);
+    void watch(VDLTopic *topic);
+    void replaceRows(VDLTopic *parent, const QList<VDLTopic *> &rows);
+    void remapPersistentIndexes();
+
+    void childrenChanged(VDLTopic *parent);
+    void childRemoved(VDLTopic *parent, VDLTopic *child);
+    void filteredChildrenChanged(VDLTopic *parent);
+    void cellsChanged(VDLTopic *topic);
+    void placeChanged(VDLTopic *topic);
+    void resortChildren(VDLTopic *parent, const QList<VDLTopic *> &moved);
+
+    QPointer<VDLTopic> m_root;
+    VDLTopicComparator m_comparator;
+    QHash<const VDLTopic *, Entry> m_entries;
+    QSet<VDLTopic *> m_changedRows;
+    QSet<VDLTopic *> m_unsortedRows;
+    QTimer m_flushTimer;
+};
