@@ -24,9 +24,8 @@ public:
     // -1, 0 or 1.
     int compare(const VDLTopic *left, const VDLTopic *right) const;
     bool lessThan(const VDLTopic *left, const VDLTopic *right) const { return compare(left, right) < 0; }
-    // True when a topic's place changes with its number of sub-topics, or of messages.
-    bool dependsOnTopicCount() const { return m_order == 2; }
-    bool dependsOnMessageCount() const { return m_order == 3; }
+    // True when a topic's place can change with its counts.
+    bool dependsOnTotals() const { return m_order == 2 || m_order == 3; }
     // Stable: equal topics keep their relative order.
     void sort(QList<VDLTopic *> &topics) const;
     // The first position at which the topic could be inserted after every topic that does not

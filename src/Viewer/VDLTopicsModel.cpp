@@ -8,6 +8,8 @@ namespace {
 
 // Above this many rows of one parent to re-sort, one layout change is cheaper than moves.
 constexpr qsizetype MaxMovesPerParent = 8;
+// Moves that leave rows out of order (a comparator that is not consistent) end in a sort.
+constexpr int MaxMoveRounds = 2;
 
 QString plainText(const VOKAttributedString &text)
 {
@@ -124,12 +126,13 @@ QModelIndex VDLTopicsModel::indexOfTopic(const VDLTopic *topic, int column) cons
     return row < 0 ? QModelIndex() : createIndex(int(row), column, const_cast<VDLTopic *>(topic));
 }
 
-qsizetype VDLTopicsModel::sortedPosition(const QList<VDLTopic *> &rows, const VDLTopic *topic, qsizetype skip) const
+qsizetype VDLTopicsModel::sortedPosition(const QList<VDLTopic *> &rows, const VDLTopic *topic, qsizetype skip,
+                                         const QSet<VDLTopic *> &holes) const
 {
     if (m_comparator.order() > 3)
         return rows.size();
     const auto isHole = [&](qsizetype position) {
-        return position == skip || m_unsortedRows.contains(rows[position]);
+        return position == skip || holes.contains(rows[position]);
     };
     // Upper bound among the rows that are in order; a probe landing on a hole moves to the next
     // row that is not one.
@@ -148,14 +151,10 @@ qsizetype VDLTopicsModel::sortedPosition(const QList<VDLTopic *> &rows, const VD
     return low;
 }
 
-bool VDLTopicsModel::isInPlace(const QList<VDLTopic *> &rows, qsizetype position) const
+bool VDLTopicsModel::isInOrderWithNeighbours(const QList<VDLTopic *> &rows, qsizetype position) const
 {
-    // Most counts change without passing a neighbour's, which two comparisons prove.
-    const auto isHole = [&](qsizetype neighbour) { return m_unsortedRows.contains(rows[neighbour]); };
-    if (position > 0 && (isHole(position - 1) || m_comparator.lessThan(rows[position], rows[position - 1])))
-        return false;
-    return position + 1 == rows.size()
-        || (!isHole(position + 1) && !m_comparator.lessThan(rows[position + 1], rows[position]));
+    return (position == 0 || !m_comparator.lessThan(rows[position], rows[position - 1]))
+        && (position + 1 == rows.size() || !m_comparator.lessThan(rows[position + 1], rows[position]));
 }
 
 // MARK: - Model interface
@@ -262,15 +261,8 @@ void VDLTopicsModel::watch(VDLTopic *topic)
     connect(topic, &VDLTopic::subTopicsChanged, this, [this, topic] { childrenChanged(topic); });
     connect(topic, &VDLTopic::subTopicRemoved, this, [this, topic](VDLTopic *child) { childRemoved(topic, child); });
     connect(topic, &VDLTopic::filteredSubTopicsChanged, this, [this, topic] { filteredChildrenChanged(topic); });
-    connect(topic, &VDLTopic::infoStringChanged, this, [this, topic] { cellsChanged(topic); });
-    connect(topic, &VDLTopic::totalTopicsChanged, this, [this, topic] {
-        if (m_comparator.dependsOnTopicCount())
-            placeChanged(topic);
-    });
-    connect(topic, &VDLTopic::totalMessagesChanged, this, [this, topic] {
-        if (m_comparator.dependsOnMessageCount())
-            placeChanged(topic);
-    });
+    // Counts change with every message: one connection carries both their cell and their place.
+    connect(topic, &VDLTopic::infoStringChanged, this, [this, topic] { countsChanged(topic); });
     connect(topic, &VDLTopic::messageSummaryChanged, this, [this, topic] { cellsChanged(topic); });
     connect(topic, &VDLTopic::isRetainedDisplayChanged, this, [this, topic] { cellsChanged(topic); });
     connect(topic, &VDLTopic::clientChanged, this, [this, topic] { cellsChanged(topic); });
@@ -346,7 +338,7 @@ void VDLTopicsModel::childrenChanged(VDLTopic *parent)
         VDLTopic *const child = children[position];
         if (!isShown(child))
             continue;
-        const int row = int(sortedPosition(m_entries[parent].rows, child, -1));
+        const int row = int(sortedPosition(m_entries[parent].rows, child, -1, m_unsortedRows));
         beginInsertRows(parentIndex, row, row);
         m_entries[parent].rows.insert(row, child);
         showSubtree(child);
@@ -391,9 +383,9 @@ void VDLTopicsModel::cellsChanged(VDLTopic *topic)
         m_flushTimer.start();
 }
 
-void VDLTopicsModel::placeChanged(VDLTopic *topic)
+void VDLTopicsModel::countsChanged(VDLTopic *topic)
 {
-    if (topic->parentTopic())
+    if (m_comparator.dependsOnTotals() && topic->parentTopic())
         m_unsortedRows.insert(topic);
     cellsChanged(topic);
 }
@@ -404,11 +396,10 @@ void VDLTopicsModel::flushPendingChanges()
 {
     m_flushTimer.stop();
     QHash<VDLTopic *, QList<VDLTopic *>> movedByParent;
-    for (VDLTopic *topic : std::as_const(m_unsortedRows))
+    for (VDLTopic *topic : std::exchange(m_unsortedRows, {}))
         movedByParent[topic->parentTopic()].append(topic);
     for (auto moved = movedByParent.cbegin(); moved != movedByParent.cend(); ++moved)
         resortChildren(moved.key(), moved.value());
-    m_unsortedRows.clear();
 
     const QSet<VDLTopic *> changed = std::exchange(m_changedRows, {});
     for (VDLTopic *topic : changed) {
@@ -420,31 +411,52 @@ void VDLTopicsModel::flushPendingChanges()
 
 void VDLTopicsModel::resortChildren(VDLTopic *parent, const QList<VDLTopic *> &moved)
 {
-    const auto found = m_entries.constFind(parent);
-    if (found == m_entries.cend())
+    if (!m_entries.contains(parent))
         return;
-    if (moved.size() > MaxMovesPerParent) {
-        const QPersistentModelIndex parentIndex(indexOfTopic(parent));
-        Q_EMIT layoutAboutToBeChanged({parentIndex}, QAbstractItemModel::VerticalSortHint);
-        // The same rows in a new order: which children are shown changes only with the filter.
-        m_comparator.sort(m_entries[parent].rows);
-        remapPersistentIndexes();
-        Q_EMIT layoutChanged({parentIndex}, QAbstractItemModel::VerticalSortHint);
-        return;
+    // Rows are in order exactly when every row is in order with its neighbours, and only a
+    // changed row can be out of order with one. Most counts change without passing a
+    // neighbour's, which two comparisons prove.
+    for (int round = 0;; ++round) {
+        QList<VDLTopic *> misplaced;
+        for (VDLTopic *topic : moved) {
+            const qsizetype row = rowOf(topic);
+            if (row >= 0 && !isInOrderWithNeighbours(m_entries[parent].rows, row))
+                misplaced.append(topic);
+        }
+        if (misplaced.isEmpty())
+            return;
+        if (misplaced.size() > MaxMovesPerParent || round == MaxMoveRounds) {
+            sortRows(parent);
+            return;
+        }
+        moveIntoPlace(parent, misplaced);
     }
+}
+
+void VDLTopicsModel::moveIntoPlace(VDLTopic *parent, const QList<VDLTopic *> &misplaced)
+{
     const QModelIndex parentIndex = indexOfTopic(parent);
-    for (VDLTopic *topic : moved) {
-        // Rows still waiting are holes to the search until their own turn.
-        m_unsortedRows.remove(topic);
+    // Rows still waiting are holes to the search until their own turn.
+    QSet<VDLTopic *> holes(misplaced.cbegin(), misplaced.cend());
+    for (VDLTopic *topic : misplaced) {
+        holes.remove(topic);
         QList<VDLTopic *> &rows = m_entries[parent].rows;
         const qsizetype from = rowOf(topic);
-        if (from < 0 || isInPlace(rows, from))
-            continue;
-        const qsizetype before = sortedPosition(rows, topic, from);
+        const qsizetype before = sortedPosition(rows, topic, from, holes);
         if (before == from || before == from + 1)
             continue;
         beginMoveRows(parentIndex, int(from), int(from), parentIndex, int(before));
         rows.move(from, before > from ? before - 1 : before);
         endMoveRows();
     }
+}
+
+void VDLTopicsModel::sortRows(VDLTopic *parent)
+{
+    const QPersistentModelIndex parentIndex(indexOfTopic(parent));
+    Q_EMIT layoutAboutToBeChanged({parentIndex}, QAbstractItemModel::VerticalSortHint);
+    // The same rows in a new order: which children are shown changes only with the filter.
+    m_comparator.sort(m_entries[parent].rows);
+    remapPersistentIndexes();
+    Q_EMIT layoutChanged({parentIndex}, QAbstractItemModel::VerticalSortHint);
 }

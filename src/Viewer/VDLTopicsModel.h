@@ -82,10 +82,10 @@ private:
     QList<VDLTopic *> childrenToShow(VDLTopic *topic) const;
     qsizetype rowOf(const VDLTopic *topic) const;
     // The position before which the topic belongs among the rows, not counting the row at skip
-    // nor the topics still waiting to be re-sorted.
-    qsizetype sortedPosition(const QList<VDLTopic *> &rows, const VDLTopic *topic, qsizetype skip) const;
-    // True when the row is in order with both its neighbours, neither of them waiting.
-    bool isInPlace(const QList<VDLTopic *> &rows, qsizetype position) const;
+    // nor the holes (rows out of order themselves).
+    qsizetype sortedPosition(const QList<VDLTopic *> &rows, const VDLTopic *topic, qsizetype skip,
+                             const QSet<VDLTopic *> &holes) const;
+    bool isInOrderWithNeighbours(const QList<VDLTopic *> &rows, qsizetype position) const;
 
     void forgetTree();
     void showSubtree(VDLTopic *top);
@@ -98,8 +98,10 @@ private:
     void childRemoved(VDLTopic *parent, VDLTopic *child);
     void filteredChildrenChanged(VDLTopic *parent);
     void cellsChanged(VDLTopic *topic);
-    void placeChanged(VDLTopic *topic);
+    void countsChanged(VDLTopic *topic);
     void resortChildren(VDLTopic *parent, const QList<VDLTopic *> &moved);
+    void moveIntoPlace(VDLTopic *parent, const QList<VDLTopic *> &misplaced);
+    void sortRows(VDLTopic *parent);
 
     QPointer<VDLTopic> m_root;
     VDLTopicComparator m_comparator;
