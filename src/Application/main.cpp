@@ -1,11 +1,14 @@
 #include "VDLCommandLine.h"
 #include "VDLMainWindow.h"
 #include "VDLTreeDump.h"
+#include "VDLURLOpener.h"
+#include "VOKWindowController.h"
 
 #include <QApplication>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char **argv)
 {
@@ -35,7 +38,13 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(VINDLE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("vindle"));
 
-    VDLMainWindow window(commandLine.urls());
-    window.show();
+    for (const QString &url : commandLine.urls())
+        VDLURLOpener::open(QUrl(url));
+    // Without a server window there is still something to see (and to close to quit).
+    std::unique_ptr<VDLMainWindow> placeholder;
+    if (VOKWindowController::openControllers().isEmpty()) {
+        placeholder = std::make_unique<VDLMainWindow>(commandLine.urls());
+        placeholder->show();
+    }
     return application.exec();
 }

@@ -50,7 +50,9 @@ VOKWindowController::VOKWindowController(std::unique_ptr<VOKViewController> view
       m_window(std::make_unique<VOKWindow>(viewController.release()))
 {
     controllerOrder().append(this);
-    m_window->setGeometry(100, 100, 100, 100);
+    // A content that was given a size keeps it; others start at 100 by 100.
+    const QSize size = m_viewController->testAttribute(Qt::WA_Resized) ? m_viewController->size() : QSize();
+    m_window->setGeometry(QRect(QPoint(100, 100), size.expandedTo(QSize(100, 100))));
     connect(m_window.get(), &VOKWindow::becameKey, this, &VOKWindowController::orderFront);
     observeTitle();
     setUpFrameAutosave();

@@ -1,0 +1,33 @@
+#include "VDLURLOpener.h"
+
+#include "VDLURLRoute.h"
+#include "VDLViewerViewController.h"
+#include "VOKLog.h"
+#include "VOKWindowPresenter.h"
+
+#include <mutex>
+
+namespace VDLURLOpener {
+
+void open(const QUrl &url)
+{
+    static std::once_flag registered;
+    std::call_once(registered, [] { vokRegisterViewControllerClass<VDLViewerViewController>(); });
+
+    const VDLURLRoute route = VDLURLRoute::fromUrl(url);
+    switch (route.target()) {
+    case VDLURLRoute::Target::None:
+        return;
+    case VDLURLRoute::Target::PublishWindow:
+        VOK_WARNING(QStringLiteral("This version has no publish window yet; not opening '%1'").arg(url.toString()));
+        return;
+    case VDLURLRoute::Target::Viewer:
+        break;
+    }
+    auto *const viewer =
+        VOKWindowPresenter::presentViewControllerOfClass<VDLViewerViewController>(route.windowDescription(), true);
+    if (viewer)
+        viewer->handleUrl(url);
+}
+
+} // namespace VDLURLOpener

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "VDLClientDelegate.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class QComboBox;
+class VDLClient;
+class VDLTopic;
+class VDLTopicSortOrder;
+class VDLTopicsModel;
+class VOKOutlineView;
+
+// The left pane of a viewer: the outline of the client's live topic tree in the chosen order,
+// and the control that chooses the order. It is the client's delegate: it shows the tree once
+// it exists, expands the root, and selects the topic of the window's path when the client
+// connects (or as soon as that topic appears).
+//
+// Ownership: the widgets are its children; the client is not owned. GUI thread.
+class VDLTopicsViewController final : public QWidget, public VDLClientDelegate
+{
+    Q_OBJECT
+
+public:
+    explicit VDLTopicsViewController(QWidget *parent = nullptr);
+    ~VDLTopicsViewController() override;
+
+    void setClient(VDLClient *client);
+    VOKOutlineView *outlineView() const { return m_outline; }
+    VDLTopicsModel *model() const { return m_model; }
+    // Selects the topic at the path (a leading "/" ignored), now or once it appears.
+    void selectPath(const QString &path);
+    VDLTopic *selectedTopic() const;
+
+    void clientDataWillChange(VDLClient *client) override;
+    void clientDataDidChange(VDLClient *client) override;
+    void clientDidConnectWithPath(VDLClient *client, const QString &path) override;
+
+Q_SIGNALS:
+    void selectedTopicChanged(VDLTopic *topic);
+
+private:
+    void showRoot();
+    void trySelectPendingPath();
+    void updateFromSelection();
+
+    QPointer<VDLClient> m_client;
+    VDLTopicSortOrder *m_sortOrder;
+    VDLTopicsModel *m_model;
+    VOKOutlineView *m_outline;
+    QComboBox *m_orderChoice;
+    QString m_pendingExpandPath;
+};

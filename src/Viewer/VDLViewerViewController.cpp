@@ -1,0 +1,171 @@
+#include "VDLViewerViewController.h"
+
+#include "VDLClient.h"
+#include "VDLPubClient.h"
+#include "VDLTopic.h"
+#include "VDLTopicsViewController.h"
+#include "VDLURLOpener.h"
+#include "VDLValueViewController.h"
+#include "VOKWindow.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSplitter>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+VDLViewerViewController::VDLViewerViewController(QWidget *parent)
+    : VOKViewController(parent)
+{
+}
+
+VDLViewerViewController::~VDLViewerViewController()
+{
+    // The panes go first: the outline stops being the client's delegate before the client ends.
+    delete m_topics;
+    m_topics = nullptr;
+}
+
+VDLTopic *VDLViewerViewController::selectedTopic() const
+{
+    return m_selectedTopic;
+}
+
+QString VDLViewerViewController::urlScheme() const
+{
+    return m_client && m_client->useTLS() ? QStringLiteral("mqtts") : QStringLiteral("mqtt");
+}
+
+QString VDLViewerViewController::vokWindowTitle() const
+{
+    return QStringLiteral("%1://%2:%3/%4").arg(urlScheme(), m_host).arg(m_port).arg(m_path);
+}
+
+void VDLViewerViewController::vokAllSet()
+{
+    if (m_client)
+        return;
+    m_client = std::make_unique<VDLClient>(m_host, m_port);
+    if (m_useTLS)
+        m_client->enableTLS();
+    buildInterface();
+    m_client->connectWithPath(m_path);
+    // The client may switch TLS on by itself; the title follows.
+    Q_EMIT vokWindowTitleChanged();
+}
+
+void VDLViewerViewController::buildInterface()
+{
+    auto *toolbar = new QToolBar(this);
+    m_pause = toolbar->addAction(QStringLiteral("Pause"));
+    m_pause->setCheckable(true);
+    connect(m_pause, &QAction::toggled, m_client.get(), &VDLClient::setPause);
+    connect(m_client.get(), &VDLClient::pendingMessageCountChanged, this, &VDLViewerViewController::updatePauseText);
+    connect(m_client.get(), &VDLClient::pauseChanged, this, &VDLViewerViewController::updatePauseText);
+    toolbar->addAction(QStringLiteral("$SYS"), m_client.get(), &VDLClient::showBrokerMetadata);
+    toolbar->addSeparator();
+    toolbar->addAction(QStringLiteral("Forget Server…"), this, &VDLViewerViewController::closeAndForgetServer);
+    connect(m_client.get(), &VDLClient::openURLRequested, this, &VDLURLOpener::open);
+
+    m_status = new QLabel(this);
+    m_status->setVisible(false);
+    connect(m_client.get(), &VDLClient::connectionErrorChanged, this, [this] {
+        m_status->setText(m_client->connectionError());
+        m_status->setVisible(!m_client->connectionError().isEmpty());
+        Q_EMIT vokWindowTitleChanged();
+    });
+
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    m_topics = new VDLTopicsViewController(split);
+    m_value = new VDLValueViewController(split);
+    split->addWidget(m_topics);
+    split->addWidget(m_value);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    m_topics->setClient(m_client.get());
+    connect(m_topics, &VDLTopicsViewController::selectedTopicChanged, this, &VDLViewerViewController::setSelectedTopic);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(toolbar);
+    layout->addWidget(m_status);
+    layout->addWidget(split, 1);
+    resize(1000, 640);
+}
+
+void VDLViewerViewController::showEvent(QShowEvent *event)
+{
+    VOKViewController::showEvent(event);
+    if (m_closeObserved)
+        return;
+    if (auto *const frame = qobject_cast<VOKWindow *>(window())) {
+        m_closeObserved = true;
+        connect(frame, &VOKWindow::willClose, this, [this] {
+            if (m_client)
+                m_client->disconnectFromBroker();
+        }, Qt::SingleShotConnection);
+    }
+}
+
+void VDLViewerViewController::setSelectedTopic(VDLTopic *topic)
+{
+    if (topic == m_selectedTopic)
+        return;
+    m_selectedTopic = topic;
+    m_value->setTopic(topic);
+    Q_EMIT selectedTopicChanged();
+}
+
+void VDLViewerViewController::updatePauseText()
+{
+    m_pause->setText(m_client->pause() ? QStringLiteral("Paused (%1)").arg(m_client->pendingMessageCount())
+                                       : QStringLiteral("Pause"));
+}
+
+void VDLViewerViewController::handleUrl(const QUrl &url)
+{
+    if (m_topics)
+        m_topics->selectPath(url.path(QUrl::FullyDecoded));
+}
+
+void VDLViewerViewController::vokDidRestore()
+{
+    if (m_topics)
+        m_topics->selectPath(m_path);
+}
+
+QString VDLViewerViewController::forgetServerMessage() const
+{
+    return QStringLiteral("Forget %1:%2?").arg(m_host).arg(m_port);
+}
+
+QString VDLViewerViewController::forgetServerInformativeText()
+{
+    return QStringLiteral("The following data will be permanently deleted:\n\n\u2022 Saved username and password\n"
+                          "\u2022 TLS and certificate settings\n\u2022 Client certificates\n\u2022 Publish history");
+}
+
+void VDLViewerViewController::closeAndForgetServer()
+{
+    auto *question = new QMessageBox(QMessageBox::Warning, QString(), forgetServerMessage(), QMessageBox::NoButton,
+                                     window());
+    question->setInformativeText(forgetServerInformativeText());
+    QPushButton *const forget = question->addButton(QStringLiteral("Forget Server"), QMessageBox::DestructiveRole);
+    question->addButton(QMessageBox::Cancel);
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    question->setWindowModality(Qt::WindowModal);
+    connect(question, &QMessageBox::finished, this, [this, question, forget] {
+        if (question->clickedButton() == forget)
+            forgetServer();
+    });
+    question->open();
+}
+
+void VDLViewerViewController::forgetServer()
+{
+    m_client->deleteAllStoredData();
+    VDLPubClient::deleteHistoryForHost(m_host, m_port);
+    window()->close();
+}

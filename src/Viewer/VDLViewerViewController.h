@@ -1,0 +1,88 @@
+#pragma once
+
+#include "VOKViewController.h"
+
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class VDLClient;
+class VDLTopic;
+Q_MOC_INCLUDE("VDLTopic.h")
+Q_MOC_INCLUDE("VDLClient.h")
+class VDLTopicsViewController;
+class VDLValueViewController;
+
+// A viewer window's content: one broker server (host, port, TLS) below one topic path. It owns
+// the server's client for the life of the window, shows the topics outline on the left and the
+// selected topic's details on the right, and offers pause, the broker's "$SYS" topics and
+// "Forget Server". Its title reads "scheme://host:port/path"; it is restored at the next launch
+// and entered among the recents.
+//
+// Made by the window presenter from the description "host", "port", "path", "useTLS"; the
+// client starts in vokAllSet. Closing the window disconnects the client once. GUI thread.
+class VDLViewerViewController final : public VOKViewController
+{
+    Q_OBJECT
+    Q_PROPERTY(QString host MEMBER m_host)
+    Q_PROPERTY(int port MEMBER m_port)
+    Q_PROPERTY(QString path MEMBER m_path)
+    Q_PROPERTY(bool useTLS MEMBER m_useTLS)
+    Q_PROPERTY(VDLClient *client READ client CONSTANT)
+    Q_PROPERTY(VDLTopic *selectedTopic READ selectedTopic NOTIFY selectedTopicChanged)
+    Q_PROPERTY(QString urlScheme READ urlScheme NOTIFY vokWindowTitleChanged)
+    Q_PROPERTY(QString vokWindowTitle READ vokWindowTitle NOTIFY vokWindowTitleChanged)
+
+public:
+    explicit VDLViewerViewController(QWidget *parent = nullptr);
+    ~VDLViewerViewController() override;
+
+    VDLClient *client() const { return m_client.get(); }
+    VDLTopic *selectedTopic() const;
+    QString urlScheme() const;
+    QString vokWindowTitle() const;
+    VDLTopicsViewController *topicsPane() const { return m_topics; }
+    VDLValueViewController *valuePane() const { return m_value; }
+
+    void vokAllSet() override;
+    bool vokAutoRestore() const override { return true; }
+    void vokDidRestore() override;
+    QString vokRecentsMenuTitle() const override { return vokWindowTitle(); }
+
+    // Selects the URL's topic (routing calls it for an opened URL).
+    void handleUrl(const QUrl &url);
+    // Asks, then deletes everything stored for the server and closes the window.
+    void closeAndForgetServer();
+    // The forget-server question's texts, filled for this server.
+    QString forgetServerMessage() const;
+    static QString forgetServerInformativeText();
+
+Q_SIGNALS:
+    void selectedTopicChanged();
+    void vokWindowTitleChanged();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildInterface();
+    void setSelectedTopic(VDLTopic *topic);
+    void updatePauseText();
+    void forgetServer();
+
+    QString m_host;
+    int m_port = 1883;
+    QString m_path;
+    bool m_useTLS = false;
+    std::unique_ptr<VDLClient> m_client;
+    QPointer<VDLTopic> m_selectedTopic;
+    VDLTopicsViewController *m_topics = nullptr;
+    VDLValueViewController *m_value = nullptr;
+    QLabel *m_status = nullptr;
+    QAction *m_pause = nullptr;
+    bool m_closeObserved = false;
+};

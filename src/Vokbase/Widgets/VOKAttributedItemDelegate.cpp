@@ -1,0 +1,45 @@
+#include "VOKAttributedItemDelegate.h"
+
+#include "VOKAttributedString.h"
+#include "VOKAttributedStringPainter.h"
+
+#include <QApplication>
+#include <QPainter>
+
+VOKAttributedItemDelegate::VOKAttributedItemDelegate(int attributedRole, QObject *parent)
+    : QStyledItemDelegate(parent)
+    , m_attributedRole(attributedRole)
+{
+}
+
+void VOKAttributedItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                      const QModelIndex &index) const
+{
+    const QVariant styled = index.data(m_attributedRole);
+    if (!styled.canConvert<VOKAttributedString>()) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    // The background, selection and focus come from the style; only the text is ours.
+    QStyleOptionViewItem background = option;
+    initStyleOption(&background, index);
+    background.text.clear();
+    const QWidget *widget = option.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
+
+    QPalette palette = option.palette;
+    if (option.state & QStyle::State_Selected)
+        palette.setColor(QPalette::Text, option.palette.color(QPalette::HighlightedText));
+    const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &background, widget);
+    VOKAttributedStringPainter(option.font, palette).paint(*painter, textRect, styled.value<VOKAttributedString>());
+}
+
+QSize VOKAttributedItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const QVariant styled = index.data(m_attributedRole);
+    if (!styled.canConvert<VOKAttributedString>())
+        return QStyledItemDelegate::sizeHint(option, index);
+    const QSizeF size = VOKAttributedStringPainter(option.font, option.palette).sizeHint(styled.value<VOKAttributedString>());
+    return QSize(qCeil(size.width()) + 6, std::max(qCeil(size.height()), QStyledItemDelegate::sizeHint(option, index).height()));
+}

@@ -1,0 +1,85 @@
+#include "MosquittoBroker.h"
+#include "VDLClient.h"
+#include "VDLTopic.h"
+#include "VDLURLOpener.h"
+#include "VDLValueViewController.h"
+#include "VDLViewerViewController.h"
+#include "VOKMosquittoClient.h"
+#include "VOKWindow.h"
+#include "VOKWindowController.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ViewerTest : ::testing::Test
+{
+    void TearDown() override
+    {
+        for (VOKWindowController *controller : VOKWindowController::openControllers())
+            controller->window()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    VDLViewerViewController *viewer() const
+    {
+        const QList<VOKWindowController *> open = VOKWindowController::openControllers();
+        return open.size() == 1 ? qobject_cast<VDLViewerViewController *>(open.first()->viewController()) : nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(ViewerTest, OneWindowPerServerAndPathShowsThePathsTopic)
+{
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    VOKMosquittoClient publisher(QStringLiteral("127.0.0.1"), broker.port());
+    publisher.publishTopic(QStringLiteral("home/kitchen/sensor"), R"({"temperature":21.5})", true);
+    publisher.publishTopic(QStringLiteral("home/lamp"), "ON", true);
+    publisher.connectToBroker();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return publisher.isConnected() && publisher.publishQueue().isEmpty(); }, 10000));
+
+    // The same server and path twice: one window, subscribed below the path, its topic selected.
+    const QString url = QStringLiteral("mqtt://127.0.0.1:%1/home/kitchen/sensor").arg(broker.port());
+    VDLURLOpener::open(QUrl(url));
+    VDLURLOpener::open(QUrl(url));
+    VDLViewerViewController *const opened = viewer();
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->vokWindowTitle(), url);
+    EXPECT_EQ(opened->window()->windowTitle(), url);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened->selectedTopic() != nullptr; }, 10000));
+    EXPECT_EQ(opened->client()->rootTopic()->totalTopics(), 1u); // home/lamp lies outside the path
+    EXPECT_EQ(opened->selectedTopic()->path(), QStringLiteral("home/kitchen/sensor"));
+    EXPECT_EQ(opened->valuePane()->pathText(), QStringLiteral("home/kitchen/sensor"));
+    EXPECT_TRUE(opened->valuePane()->valueText().contains(QStringLiteral("\"temperature\": 21.5")));
+    EXPECT_EQ(opened->valuePane()->historyRowCount(), 1);
+}
+
+TEST_F(ViewerTest, ClosingTheWindowDisconnectsTheClient)
+{
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    VDLURLOpener::open(QUrl(QStringLiteral("mqtt://127.0.0.1:%1/x").arg(broker.port())));
+    VDLViewerViewController *const opened = viewer();
+    ASSERT_TRUE(opened);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened->client()->isConnected(); }, 10000));
+    opened->window()->hide();
+    opened->window()->show();
+    VDLClient *const client = opened->client();
+    opened->window()->close();
+    EXPECT_EQ(client->mosq(), nullptr);
+}
+
+TEST(VDLViewerViewController, ForgetServerQuestion)
+{
+    VDLViewerViewController viewer;
+    viewer.setProperty("host", QStringLiteral("broker"));
+    viewer.setProperty("port", 1884);
+    EXPECT_EQ(viewer.forgetServerMessage(), QStringLiteral("Forget broker:1884?"));
+    EXPECT_TRUE(VDLViewerViewController::forgetServerInformativeText().startsWith(
+        QStringLiteral("The following data will be permanently deleted:\n\n\u2022 Saved username and password\n")));
+}
