@@ -1,20 +1,22 @@
 // bench_ingest: how fast VDLClient files a broker's messages into its tree, against
 // `mosquitto_sub -t '#'` receiving the same messages.
 //
-//   bench_ingest [a] [b] [c] [--count N]
+//   bench_ingest [a] [b] [c] [g] [--count N]
 //
 // Starts a local mosquitto, and for each scenario (all three by default) runs the reference and
 // then Vindle, each in a fresh process, with a publisher process sending the workload at full
 // speed. Prints wall and CPU times, the ratio, messages per second, peak resident memory, heap
 // bytes per stored message beyond its payload, and the GUI thread's cost per message in the
-// first and last 10% of the run.
+// first and last 10% of the run. Scenario g runs the headless client and then the viewer window
+// (offscreen) on the same flood, for the window's ingest rate and the GUI thread's lateness.
 
 #include "IngestPublisher.h"
+#include "IngestViewer.h"
 #include "IngestWorkload.h"
 #include "VDLClient.h"
 #include "VDLTopic.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTcpServer>
@@ -32,6 +34,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 extern char **environ;
@@ -226,6 +229,12 @@ void runChild(const QStringList &arguments)
     waitFor(spawn(all, false));
 }
 
+// The viewer window run needs a widget application; everything else runs without one.
+bool isViewerRun(int argc, char **argv)
+{
+    return argc > 1 && qstrcmp(argv[1], "--viewer") == 0;
+}
+
 int runAll(const QString &scenarios, qint64 requestedCount)
 {
     const int port = freePort();
@@ -236,6 +245,14 @@ int runAll(const QString &scenarios, qint64 requestedCount)
     }
     for (const QChar scenario : scenarios) {
         const char name = char(scenario.unicode());
+        if (name == 'g') {
+            // The window's scenario: the headless client and the window on the same flood.
+            const qint64 count = requestedCount > 0 ? requestedCount : 200000;
+            std::printf("(g) viewer window: %lld messages over 10,000 topics\n", count);
+            for (const char *mode : {"--vindle", "--viewer"})
+                runChild({QString::fromLatin1(mode), QString::number(port), QStringLiteral("a"), QString::number(count)});
+            continue;
+        }
         const qint64 count = requestedCount > 0 ? requestedCount : IngestWorkload::defaultCount(name);
         std::printf("%s\n", qPrintable(IngestWorkload(name, count).description()));
         for (const char *mode : {"--reference", "--vindle"})
@@ -250,7 +267,11 @@ int runAll(const QString &scenarios, qint64 requestedCount)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication application(argc, argv);
+    if (isViewerRun(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application = isViewerRun(argc, argv)
+        ? std::make_unique<QApplication>(argc, argv)
+        : std::make_unique<QCoreApplication>(argc, argv);
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.size() == 4 && arguments[0].startsWith(QLatin1String("--"))) {
         const int port = arguments[1].toInt();
@@ -261,13 +282,19 @@ int main(int argc, char **argv)
             return runReference(port, workload);
         if (arguments[0] == QLatin1String("--vindle"))
             return runVindle(port, workload);
+        if (arguments[0] == QLatin1String("--viewer")) {
+            return runIngestViewer(port, workload, [port, &workload]() -> std::function<void()> {
+                const Child publisher = startPublisher(port, workload);
+                return [publisher] { waitFor(publisher); };
+            });
+        }
     }
     QString scenarios;
     qint64 count = 0;
     for (qsizetype index = 0; index < arguments.size(); ++index) {
         if (arguments[index] == QLatin1String("--count") && index + 1 < arguments.size())
             count = arguments[++index].toLongLong();
-        else if (arguments[index].size() == 1 && QStringLiteral("abc").contains(arguments[index]))
+        else if (arguments[index].size() == 1 && QStringLiteral("abcg").contains(arguments[index]))
             scenarios += arguments[index];
     }
     return runAll(scenarios.isEmpty() ? QStringLiteral("abc") : scenarios, count);

@@ -6,6 +6,7 @@
 #include "VOKString.h"
 #include "VOKTreeFilter.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <mosquitto.h>
@@ -15,6 +16,8 @@ namespace {
 // How long the GUI thread waits before taking the next batch of messages: long enough to batch
 // a busy broker's messages, short enough to look live.
 constexpr int inboxLingerMilliseconds = 2;
+// The longest stretch the GUI thread spends filing messages before it serves other events.
+constexpr int drainSliceMilliseconds = 10;
 
 QString statusForRefusal(int reasonCode)
 {
@@ -205,26 +208,39 @@ void VDLClient::clientReceivedMessage(const VOKMosquittoMessagePtr &message)
 
 void VDLClient::drainInbox()
 {
-    const std::vector<VDLMessagePtr> messages = m_inbox.takeAll();
-    if (messages.empty())
+    std::vector<VDLMessagePtr> arrived = m_inbox.takeAll();
+    if (arrived.empty() && m_backlog.empty())
         return;
     // Messages can overtake the queued connect work that creates the root.
     ensureRootTopic();
-    for (const VDLMessagePtr &message : messages) {
-        if (m_pendingMessages) {
-            m_pendingMessages->append(message);
-            setPendingMessageCount(quint64(m_pendingMessages->size()));
-            continue;
-        }
-        VDLClientDelegate *const target = delegate();
-        if (target)
-            target->clientDataWillChange(this);
-        fileMessage(message);
-        if (target)
-            target->clientDataDidChange(this);
+    m_backlog.insert(m_backlog.end(), std::make_move_iterator(arrived.begin()), std::make_move_iterator(arrived.end()));
+    // A burst is filed in slices, so the window stays responsive while a flood is worked off.
+    QElapsedTimer slice;
+    slice.start();
+    for (int filed = 1; !m_backlog.empty(); ++filed) {
+        const VDLMessagePtr message = std::move(m_backlog.front());
+        m_backlog.pop_front();
+        receiveOnMain(message);
+        if (filed % 64 == 0 && slice.elapsed() >= drainSliceMilliseconds)
+            break;
     }
     // Keep taking while messages flow; the take that finds nothing ends it.
-    QTimer::singleShot(inboxLingerMilliseconds, this, &VDLClient::drainInbox);
+    QTimer::singleShot(m_backlog.empty() ? inboxLingerMilliseconds : 0, this, &VDLClient::drainInbox);
+}
+
+void VDLClient::receiveOnMain(const VDLMessagePtr &message)
+{
+    if (m_pendingMessages) {
+        m_pendingMessages->append(message);
+        setPendingMessageCount(quint64(m_pendingMessages->size()));
+        return;
+    }
+    VDLClientDelegate *const target = delegate();
+    if (target)
+        target->clientDataWillChange(this);
+    fileMessage(message);
+    if (target)
+        target->clientDataDidChange(this);
 }
 
 void VDLClient::fileMessage(const VDLMessagePtr &message)

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -114,6 +115,7 @@ protected:
 private:
     void didConnect(bool subscribed);
     void drainInbox();
+    void receiveOnMain(const VDLMessagePtr &message);
     void ensureRootTopic();
     void fileMessage(const VDLMessagePtr &message);
     void setConnectionError(const QString &text);
@@ -134,5 +136,7 @@ private:
     std::optional<QList<VDLMessagePtr>> m_pendingMessages;
     quint64 m_pendingMessageCount = 0;
     VDLMessageInbox m_inbox;
+    // Taken from the inbox, not yet filed: a burst is worked off in slices. GUI thread.
+    std::deque<VDLMessagePtr> m_backlog;
     mutable VDLTopicNameCache m_topicNames;
 };

@@ -113,9 +113,15 @@ qsizetype VDLTopicsModel::rowOf(const VDLTopic *topic) const
     if (entry == m_entries.cend() || parentEntry == m_entries.cend())
         return -1;
     const QList<VDLTopic *> &rows = parentEntry->rows;
-    if (rows.value(entry->rowHint) != topic)
-        entry->rowHint = rows.indexOf(topic);
-    return entry->rowHint;
+    qsizetype &hint = entry->rowHint;
+    if (rows.value(hint) == topic)
+        return hint;
+    // A sibling inserted or removed before the row moves it by one: look there before searching.
+    for (const qsizetype near : {hint + 1, hint - 1}) {
+        if (rows.value(near) == topic)
+            return hint = near;
+    }
+    return hint = rows.indexOf(topic);
 }
 
 QModelIndex VDLTopicsModel::indexOfTopic(const VDLTopic *topic, int column) const
@@ -401,11 +407,23 @@ void VDLTopicsModel::flushPendingChanges()
     for (auto moved = movedByParent.cbegin(); moved != movedByParent.cend(); ++moved)
         resortChildren(moved.key(), moved.value());
 
-    const QSet<VDLTopic *> changed = std::exchange(m_changedRows, {});
-    for (VDLTopic *topic : changed) {
-        const QModelIndex first = indexOfTopic(topic, NameColumn);
-        if (first.isValid())
-            Q_EMIT dataChanged(first, first.siblingAtColumn(ColumnCount - 1));
+    // One dataChanged per parent, spanning its changed rows: a tree view pays for every signal
+    // with a walk of its visible rows, so their number matters more than their width.
+    QHash<VDLTopic *, std::pair<qsizetype, qsizetype>> spans;
+    for (VDLTopic *topic : std::exchange(m_changedRows, {})) {
+        const qsizetype row = rowOf(topic);
+        if (row < 0)
+            continue;
+        const auto found = spans.find(topic->parentTopic());
+        if (found == spans.end())
+            spans.insert(topic->parentTopic(), {row, row});
+        else
+            *found = {std::min(found->first, row), std::max(found->second, row)};
+    }
+    for (auto span = spans.cbegin(); span != spans.cend(); ++span) {
+        const QModelIndex parentIndex = span.key() ? indexOfTopic(span.key()) : QModelIndex();
+        Q_EMIT dataChanged(index(int(span->first), NameColumn, parentIndex),
+                           index(int(span->second), ColumnCount - 1, parentIndex));
     }
 }
 
