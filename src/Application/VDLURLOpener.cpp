@@ -3,17 +3,23 @@
 #include "VDLURLRoute.h"
 #include "VDLViewerViewController.h"
 #include "VOKLog.h"
+#include "VOKWindowController.h"
 #include "VOKWindowPresenter.h"
+#include "VOKWindowRestoration.h"
 
 #include <mutex>
 
 namespace VDLURLOpener {
 
-void open(const QUrl &url)
+void registerWindowClasses()
 {
     static std::once_flag registered;
     std::call_once(registered, [] { vokRegisterViewControllerClass<VDLViewerViewController>(); });
+}
 
+void open(const QUrl &url)
+{
+    registerWindowClasses();
     const VDLURLRoute route = VDLURLRoute::fromUrl(url);
     switch (route.target()) {
     case VDLURLRoute::Target::None:
@@ -28,6 +34,15 @@ void open(const QUrl &url)
         VOKWindowPresenter::presentViewControllerOfClass<VDLViewerViewController>(route.windowDescription(), true);
     if (viewer)
         viewer->handleUrl(url);
+}
+
+bool openAtLaunch(const QStringList &urls)
+{
+    registerWindowClasses();
+    VOKWindowRestoration::restoreWindows();
+    for (const QString &url : urls)
+        open(QUrl(url));
+    return !VOKWindowController::openControllers().isEmpty();
 }
 
 } // namespace VDLURLOpener

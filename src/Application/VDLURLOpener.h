@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QUrl>
 
 // Opens an mqtt:// or mqtts:// URL the way the application does: a viewer window for a server
@@ -7,6 +8,13 @@
 // topic). GUI thread.
 namespace VDLURLOpener {
 
+// Makes the window classes known by name, as presenting and restoring them needs. Idempotent.
+void registerWindowClasses();
+
 void open(const QUrl &url);
+
+// Start-up: brings back the windows open at the last quit, then opens the URLs given. Answers
+// whether any window is open afterwards.
+bool openAtLaunch(const QStringList &urls);
 
 } // namespace VDLURLOpener

@@ -2,7 +2,6 @@
 #include "VDLMainWindow.h"
 #include "VDLTreeDump.h"
 #include "VDLURLOpener.h"
-#include "VOKWindowController.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -38,11 +37,9 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(VINDLE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("vindle"));
 
-    for (const QString &url : commandLine.urls())
-        VDLURLOpener::open(QUrl(url));
     // Without a server window there is still something to see (and to close to quit).
     std::unique_ptr<VDLMainWindow> placeholder;
-    if (VOKWindowController::openControllers().isEmpty()) {
+    if (!VDLURLOpener::openAtLaunch(commandLine.urls())) {
         placeholder = std::make_unique<VDLMainWindow>(commandLine.urls());
         placeholder->show();
     }

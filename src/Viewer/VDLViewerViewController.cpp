@@ -6,10 +6,10 @@
 #include "VDLTopicsViewController.h"
 #include "VDLURLOpener.h"
 #include "VDLValueViewController.h"
+#include "VDLViewerFlagsViewController.h"
 #include "VOKWindow.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
@@ -67,15 +67,14 @@ void VDLViewerViewController::buildInterface()
     toolbar->addAction(QStringLiteral("$SYS"), m_client.get(), &VDLClient::showBrokerMetadata);
     toolbar->addSeparator();
     toolbar->addAction(QStringLiteral("Forget Server…"), this, &VDLViewerViewController::closeAndForgetServer);
+    auto *const spacer = new QWidget(toolbar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar->addWidget(spacer);
+    toolbar->addWidget(new VDLViewerFlagsViewController(m_client.get(), toolbar));
     connect(m_client.get(), &VDLClient::openURLRequested, this, &VDLURLOpener::open);
 
-    m_status = new QLabel(this);
-    m_status->setVisible(false);
-    connect(m_client.get(), &VDLClient::connectionErrorChanged, this, [this] {
-        m_status->setText(m_client->connectionError());
-        m_status->setVisible(!m_client->connectionError().isEmpty());
-        Q_EMIT vokWindowTitleChanged();
-    });
+    // A TLS fallback shows as a status change; the title's scheme follows it.
+    connect(m_client.get(), &VDLClient::connectionErrorChanged, this, &VDLViewerViewController::vokWindowTitleChanged);
 
     auto *split = new QSplitter(Qt::Horizontal, this);
     m_topics = new VDLTopicsViewController(split);
@@ -90,7 +89,6 @@ void VDLViewerViewController::buildInterface()
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(toolbar);
-    layout->addWidget(m_status);
     layout->addWidget(split, 1);
     resize(1000, 640);
 }

@@ -9,7 +9,6 @@
 #include <memory>
 
 class QAction;
-class QLabel;
 class VDLClient;
 class VDLTopic;
 Q_MOC_INCLUDE("VDLTopic.h")
@@ -82,7 +81,6 @@ private:
     QPointer<VDLTopic> m_selectedTopic;
     VDLTopicsViewController *m_topics = nullptr;
     VDLValueViewController *m_value = nullptr;
-    QLabel *m_status = nullptr;
     QAction *m_pause = nullptr;
     bool m_closeObserved = false;
 };

@@ -1,14 +1,23 @@
 #include "MosquittoBroker.h"
 #include "VDLClient.h"
+#include "VDLPubClient.h"
 #include "VDLTopic.h"
 #include "VDLURLOpener.h"
 #include "VDLValueViewController.h"
 #include "VDLViewerViewController.h"
 #include "VOKMosquittoClient.h"
 #include "VOKWindow.h"
+#include "VOKKeychainHelper.h"
+#include "VOKPreferences.h"
 #include "VOKWindowController.h"
+#include "VOKWindowRestoration.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -72,6 +81,73 @@ TEST_F(ViewerTest, ClosingTheWindowDisconnectsTheClient)
     VDLClient *const client = opened->client();
     opened->window()->close();
     EXPECT_EQ(client->mosq(), nullptr);
+}
+
+TEST_F(ViewerTest, ARestoredViewerSelectsItsPath)
+{
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    VOKMosquittoClient publisher(QStringLiteral("127.0.0.1"), broker.port());
+    publisher.publishTopic(QStringLiteral("a/b"), "1", true);
+    publisher.connectToBroker();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return publisher.isConnected() && publisher.publishQueue().isEmpty(); }, 10000));
+
+    VDLURLOpener::registerWindowClasses();
+    const QString identifier =
+        QStringLiteral(R"(VDLViewerViewController|{"host":"127.0.0.1","path":"a/b","port":%1,"useTLS":false})")
+            .arg(broker.port());
+    VOKError failure;
+    VOKWindowRestoration::restoreWindowWithIdentifier(identifier, [&failure](VOKWindow *, const VOKError &error) {
+        failure = error;
+    });
+    EXPECT_TRUE(failure.isNull()) << qPrintable(failure.localizedDescription());
+    VDLViewerViewController *const restored = viewer();
+    ASSERT_TRUE(restored);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return restored->selectedTopic() != nullptr; }, 10000));
+    EXPECT_EQ(restored->selectedTopic()->path(), QStringLiteral("a/b"));
+}
+
+TEST_F(ViewerTest, ForgettingTheServerDeletesItsDataAndClosesTheWindow)
+{
+    VDLURLOpener::open(QUrl(QStringLiteral("mqtt://127.0.0.1:1/")));
+    VDLViewerViewController *const opened = viewer();
+    ASSERT_TRUE(opened);
+    VDLClient *const client = opened->client();
+    QTemporaryDir chosen;
+    QFile certificate(chosen.filePath(QStringLiteral("ca.pem")));
+    ASSERT_TRUE(certificate.open(QIODevice::WriteOnly));
+    certificate.write("CA");
+    certificate.close();
+    const auto storeEverything = [&] {
+        client->saveCredentialsToKeychain(QStringLiteral("user"), QStringLiteral("pw"));
+        client->setTLSVerifyMode(2, certificate.fileName());
+        client->saveTLSSettings();
+        VDLPubClient(QStringLiteral("127.0.0.1"), 1).addToHistory(VDLPM(QStringLiteral("t"), QStringLiteral("v")));
+    };
+    const auto answer = [&](const QString &button) {
+        opened->closeAndForgetServer();
+        QMessageBox *const question = opened->window()->findChild<QMessageBox *>();
+        ASSERT_TRUE(question);
+        EXPECT_EQ(question->text(), QStringLiteral("Forget 127.0.0.1:1?"));
+        for (QAbstractButton *candidate : question->buttons()) {
+            if (candidate->text() == button)
+                candidate->click();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+
+    storeEverything();
+    answer(QStringLiteral("&Cancel"));
+    EXPECT_EQ(VOKKeychainHelper::usernameForService(client->keychainService()), QStringLiteral("user"));
+    EXPECT_EQ(VOKWindowController::openControllers().size(), 1);
+
+    const QString certificates = client->certificatesDirectory();
+    answer(QStringLiteral("Forget Server"));
+    EXPECT_TRUE(VOKWindowController::openControllers().isEmpty());
+    EXPECT_TRUE(VOKKeychainHelper::usernameForService(QStringLiteral("Vindle:127.0.0.1:1")).isNull());
+    EXPECT_FALSE(VOKPreferences::standard().objectForKey(QStringLiteral("VOKMosquittoTLS:127.0.0.1:1")).isValid());
+    EXPECT_FALSE(QFileInfo::exists(certificates + QStringLiteral("/ca.pem")));
+    EXPECT_TRUE(VDLPubClient(QStringLiteral("127.0.0.1"), 1).history().isEmpty());
 }
 
 TEST(VDLViewerViewController, ForgetServerQuestion)
