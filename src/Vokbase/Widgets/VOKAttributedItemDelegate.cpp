@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QPainter>
 
+#include <cmath>
+
 VOKAttributedItemDelegate::VOKAttributedItemDelegate(int attributedRole, QObject *parent)
     : QStyledItemDelegate(parent)
     , m_attributedRole(attributedRole)
@@ -31,8 +33,13 @@ void VOKAttributedItemDelegate::paint(QPainter *painter, const QStyleOptionViewI
     QPalette palette = option.palette;
     if (option.state & QStyle::State_Selected)
         palette.setColor(QPalette::Text, option.palette.color(QPalette::HighlightedText));
-    const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &background, widget);
-    VOKAttributedStringPainter(option.font, palette).paint(*painter, textRect, styled.value<VOKAttributedString>());
+    QRectF textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &background, widget);
+    const VOKAttributedStringPainter textPainter(option.font, palette);
+    const VOKAttributedString text = styled.value<VOKAttributedString>();
+    // Numbers stand flush right when the model says so, as plain cells would.
+    if (Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignRight)
+        textRect.setLeft(std::max(textRect.left(), textRect.right() - std::ceil(textPainter.sizeHint(text).width()) - 2));
+    textPainter.paint(*painter, textRect, text);
 }
 
 QSize VOKAttributedItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
