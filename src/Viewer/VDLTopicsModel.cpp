@@ -28,8 +28,10 @@ QVariant attributed(const std::optional<VOKAttributedString> &text)
 VDLTopicsModel::VDLTopicsModel(QObject *parent)
     : QAbstractItemModel(parent)
 {
+    // Counts and summaries of a busy broker change thousands of times a second; showing them
+    // twenty times a second looks just as live and leaves the GUI thread to the user.
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(0);
+    m_flushTimer.setInterval(FlushMilliseconds);
     connect(&m_flushTimer, &QTimer::timeout, this, &VDLTopicsModel::flushPendingChanges);
 }
 

@@ -19,7 +19,7 @@ class VOKTreeFilter;
 // position (binary search), a removed one is removed, a parent whose filtered children changed
 // gets a layout change of its own, and a new order re-sorts every level in one layout change.
 // Cell changes and the moves they cause (a count that re-sorts a row) are gathered and applied
-// together on the next turn of the event loop, or at once by flushPendingChanges(), so a burst of
+// together within FlushMilliseconds, or at once by flushPendingChanges(), so a burst of
 // messages costs a few hash insertions per message and one dataChanged per touched row; the
 // whole model is never reset for a message. Persistent indexes (selection, expansion) follow
 // their topics through all of this.
@@ -40,6 +40,9 @@ public:
         // The row's VDLTopic.
         TopicRole,
     };
+
+    // How long cell changes are gathered before they are shown.
+    static constexpr int FlushMilliseconds = 50;
 
     explicit VDLTopicsModel(QObject *parent = nullptr);
     ~VDLTopicsModel() override;
