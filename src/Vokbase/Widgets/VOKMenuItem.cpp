@@ -1,8 +1,10 @@
 #include "VOKMenuItem.h"
 
+#include "VOKAlternateMenuItems.h"
 #include "VOKDispatch.h"
 
 #include <QAction>
+#include <QMenu>
 
 namespace {
 const QString blockHolderName = QStringLiteral("VOKMenuItemBlock");
@@ -21,4 +23,14 @@ void VOKMenuItem::setBlock(QAction &item, Block block)
     QObject::connect(&item, &QAction::triggered, holder,
                      [itemPointer, block = std::move(block)] { vokRunBlockWithObject(block, itemPointer); });
     item.setEnabled(true);
+}
+
+QAction &VOKMenuItem::makeAlternate(QAction &item)
+{
+    const QList<QObject *> places = item.associatedObjects();
+    for (QObject *const place : places) {
+        if (auto *const menu = qobject_cast<QMenu *>(place))
+            VOKAlternateMenuItems::add(*menu, item);
+    }
+    return item;
 }

@@ -17,4 +17,7 @@ public:
     // Makes the item run the block when chosen, replacing an earlier block, and enables it.
     // An empty block changes nothing.
     static void setBlock(QAction &item, Block block);
+    // Makes the item, already added to a menu, replace the item before it while Alt is held.
+    // Answers the item.
+    static QAction &makeAlternate(QAction &item);
 };

@@ -1,6 +1,8 @@
 #include "VOKMenu.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
 
@@ -88,4 +90,26 @@ TEST(VOKMenu, SubmenusLiveAndDieWithTheirMenu)
     menu.reset();
     EXPECT_TRUE(guardAdopted.isNull());
     EXPECT_TRUE(guardMade.isNull());
+}
+
+TEST(VOKMenu, AlternatesReplaceTheItemBeforeThemWhileAltIsHeld)
+{
+    QMenu menu;
+    QAction *const open = VOKMenu::addItemWithTitle(menu, "Open");
+    QAction *const openAll = &VOKMenuItem::makeAlternate(*VOKMenu::addItemWithTitle(menu, "Open All"));
+    QAction *const close = VOKMenu::addItemWithTitle(menu, "Close");
+    EXPECT_TRUE(open->isVisible());
+    EXPECT_FALSE(openAll->isVisible());
+
+    const auto sendAlt = [&](QEvent::Type type) {
+        QKeyEvent event(type, Qt::Key_Alt, type == QEvent::KeyPress ? Qt::AltModifier : Qt::NoModifier);
+        QCoreApplication::sendEvent(&menu, &event);
+    };
+    sendAlt(QEvent::KeyPress);
+    EXPECT_FALSE(open->isVisible());
+    EXPECT_TRUE(openAll->isVisible());
+    EXPECT_TRUE(close->isVisible());
+    sendAlt(QEvent::KeyRelease);
+    EXPECT_TRUE(open->isVisible());
+    EXPECT_FALSE(openAll->isVisible());
 }
