@@ -1,11 +1,18 @@
 #include "VOKOutlineView.h"
 
+#include "VOKMenu.h"
+#include "VOKOutlineViewDelegate.h"
+#include "VOKTableHeaderView.h"
+
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QSet>
 
 VOKOutlineView::VOKOutlineView(QWidget *parent)
     : QTreeView(parent)
 {
+    setHeader(new VOKTableHeaderView(this));
 }
 
 QObject *VOKOutlineView::representedObject(const QModelIndex &index) const
@@ -93,4 +100,19 @@ void VOKOutlineView::keyPressEvent(QKeyEvent *event)
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void VOKOutlineView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!m_delegate) {
+        QTreeView::contextMenuEvent(event);
+        return;
+    }
+    // Mouse clicks arrive in viewport coordinates; the menu key means the current row.
+    const QModelIndex clicked =
+        event->reason() == QContextMenuEvent::Keyboard ? currentIndex() : indexAt(event->pos());
+    VOKMenu::popUp(m_delegate->contextMenuForTableView(*this, clicked), event->globalPos());
+    // Taken even without a menu: the delegate has decided there is none, so the widgets around
+    // must not offer theirs.
+    event->accept();
 }

@@ -4,6 +4,7 @@
 #include <QTreeView>
 
 class QObject;
+class VOKOutlineViewDelegate;
 
 // A tree view that remembers which rows were expanded and selected, by the object each row
 // stands for, and brings that state back after its model changed: rows are found again by
@@ -12,6 +13,9 @@ class QObject;
 //
 // Rows are the visible rows, top-down: a node, then (when it is expanded) its children. Taking
 // and applying walk them once, with hash-set membership, so both are linear in the visible rows.
+//
+// Context menus for the rows and for the header (a VOKTableHeaderView) come from the delegate.
+// The view does not own its delegate. Threading: main thread only.
 class VOKOutlineView : public QTreeView
 {
     Q_OBJECT
@@ -22,6 +26,9 @@ public:
     int representedObjectRole() const { return m_representedObjectRole; }
     void setRepresentedObjectRole(int role) { m_representedObjectRole = role; }
     QObject *representedObject(const QModelIndex &index) const;
+
+    VOKOutlineViewDelegate *delegate() const { return m_delegate; }
+    void setDelegate(VOKOutlineViewDelegate *delegate) { m_delegate = delegate; }
 
     // The objects of the selected rows, top-down, at the last take.
     const QList<QObject *> &selectionSnapshot() const { return m_selectionSnapshot; }
@@ -41,6 +48,7 @@ public:
 protected:
     // Escape is left to the widgets around (a search field clears itself with it).
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     // Calls visit with each visible row top-down; visit may expand or collapse the row it gets,
@@ -49,6 +57,7 @@ private:
     void forEachVisibleRow(Visit visit);
 
     int m_representedObjectRole = Qt::UserRole;
+    VOKOutlineViewDelegate *m_delegate = nullptr;
     QList<QObject *> m_selectionSnapshot;
     QList<QObject *> m_expansionSnapshot;
     qint64 m_firstVisibleRow = 0;
