@@ -24,6 +24,7 @@ start_demo_broker() {
     "${pub[@]}" -r -t home/livingroom/light -m ON
     "${pub[@]}" -r -t home/kitchen/sensor -m '{"temperature":22.1,"humidity":48,"battery":97}'
     "${pub[@]}" -r -t tele/plug1/LWT -m Online
+    "${pub[@]}" -r -t tele/plug1/STATE -m '{"POWER":"ON"}'
     "${pub[@]}" -r -t tele/plug1/SENSOR -m '{"ENERGY":{"Power":42,"Today":0.31}}'
     ( while sleep 1; do
           "${pub[@]}" -t home/garden/counter -m "$((RANDOM % 100))" || exit 0
