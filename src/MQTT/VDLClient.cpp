@@ -302,34 +302,31 @@ void VDLClient::clientDisconnectedUnexpectedly(int reasonCode)
     vokOnMain(this, [this, text] { reportProblem(text, 0); });
 }
 
+void VDLClient::reportTLSProblem(const QString &status, const QString &text, TLSProblemCall call)
+{
+    vokOnMain(this, [this, status, text, call] {
+        setConnectionError(status);
+        if (VDLClientDelegate *const target = delegate())
+            (target->*call)(this, text);
+    });
+}
+
 void VDLClient::clientTLSError(const QString &text)
 {
     VOKMosquittoClient::clientTLSError(text);
-    vokOnMain(this, [this, text] {
-        setConnectionError(QStringLiteral("TLS error, retrying…"));
-        if (VDLClientDelegate *const target = delegate())
-            target->clientTLSErrorOccurred(this, text);
-    });
+    reportTLSProblem(QStringLiteral("TLS error, retrying…"), text, &VDLClientDelegate::clientTLSErrorOccurred);
 }
 
 void VDLClient::clientmTLSRequired(const QString &text)
 {
     VOKMosquittoClient::clientmTLSRequired(text);
-    vokOnMain(this, [this, text] {
-        setConnectionError(QStringLiteral("Client certificate required"));
-        if (VDLClientDelegate *const target = delegate())
-            target->clientMTLSRequired(this, text);
-    });
+    reportTLSProblem(QStringLiteral("Client certificate required"), text, &VDLClientDelegate::clientMTLSRequired);
 }
 
 void VDLClient::clientTLSSetupFailed(const QString &text)
 {
     VOKMosquittoClient::clientTLSSetupFailed(text);
-    vokOnMain(this, [this, text] {
-        setConnectionError(QStringLiteral("TLS setup failed - check certificate settings"));
-        if (VDLClientDelegate *const target = delegate())
-            target->clientTLSSetupFailed(this, text);
-    });
+    reportTLSProblem(QStringLiteral("TLS setup failed - check certificate settings"), text, &VDLClientDelegate::clientTLSSetupFailed);
 }
 
 void VDLClient::clientTLSNotSupported()

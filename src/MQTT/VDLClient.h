@@ -123,6 +123,9 @@ private:
     void requestURL(const QString &suffix);
     // The text and the delegate call of a connection problem, on the GUI thread.
     void reportProblem(const QString &text, int reason);
+    // The same for a TLS problem: the status text, then the delegate's call with the library text.
+    using TLSProblemCall = void (VDLClientDelegate::*)(VDLClient *, const QString &);
+    void reportTLSProblem(const QString &status, const QString &text, TLSProblemCall call);
 
     VOKTreeFilter *m_treeFilter;
     VDLClientDelegate *m_delegate = nullptr;

@@ -150,26 +150,28 @@ void VOKWindowController::parentWindowWillClose()
 
 void VOKWindowController::observeTitle()
 {
-    if (!hasProperty("vokWindowTitle"))
-        return;
-    m_titleObserver = vokAddObserver(m_viewController, this, TitleKey,
-                                     VOKKVOOption::Initial | VOKKVOOption::New,
-                                     [](QObject *observer, const VOKKVOChange &change, VOKKVOBlock *) {
-                                         const auto *self = static_cast<VOKWindowController *>(observer);
-                                         self->m_window->setWindowTitle(titleFor(change.newValue));
-                                     });
+    m_titleObserver = observeViewController(TitleKey, [](VOKWindowController &self, const QVariant &title) {
+        self.m_window->setWindowTitle(titleFor(title));
+    });
 }
 
 void VOKWindowController::observeRepresentedUrl()
 {
-    if (!hasProperty("vokRepresentedUrl"))
-        return;
-    m_representedUrlObserver = vokAddObserver(m_viewController, this, RepresentedUrlKey,
-                                              VOKKVOOption::Initial | VOKKVOOption::New,
-                                              [](QObject *observer, const VOKKVOChange &change, VOKKVOBlock *) {
-                                                  const auto *self = static_cast<VOKWindowController *>(observer);
-                                                  self->m_window->setRepresentedUrl(change.newValue.toUrl());
-                                              });
+    m_representedUrlObserver = observeViewController(RepresentedUrlKey, [](VOKWindowController &self, const QVariant &url) {
+        self.m_window->setRepresentedUrl(url.toUrl());
+    });
+}
+
+VOKKVOBlockPtr VOKWindowController::observeViewController(const QString &key,
+                                                          void (*apply)(VOKWindowController &, const QVariant &))
+{
+    // Only view controllers that declare the property drive the window with it.
+    if (!hasProperty(key.toLatin1().constData()))
+        return nullptr;
+    return vokAddObserver(m_viewController, this, key, VOKKVOOption::Initial | VOKKVOOption::New,
+                          [apply](QObject *observer, const VOKKVOChange &change, VOKKVOBlock *) {
+                              apply(*static_cast<VOKWindowController *>(observer), change.newValue);
+                          });
 }
 
 void VOKWindowController::setUpFrameAutosave()

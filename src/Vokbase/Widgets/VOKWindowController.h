@@ -61,6 +61,9 @@ public:
 private:
     void observeTitle();
     void observeRepresentedUrl();
+    // Applies the view controller's property to the window now and after every change; none when
+    // the view controller has no such property.
+    VOKKVOBlockPtr observeViewController(const QString &key, void (*apply)(VOKWindowController &, const QVariant &));
     void setUpFrameAutosave();
     void cascadeOffOtherWindows();
     void orderFront();
