@@ -3,6 +3,7 @@
 // reads or writes the user's real files, and whose credential store is in memory (the test of
 // the real Secret Service installs that one itself).
 
+#include "TestApplication.h"
 #include "VOKKeychainHelper.h"
 #include "VOKMemoryKeychainBackend.h"
 
@@ -12,6 +13,11 @@
 #include <gmock/gmock.h>
 
 #include <cstdlib>
+
+__attribute__((weak)) std::unique_ptr<QApplication> makeTestApplication(int &argc, char **argv)
+{
+    return std::make_unique<QApplication>(argc, argv);
+}
 
 int main(int argc, char **argv)
 {
@@ -24,7 +30,7 @@ int main(int argc, char **argv)
     for (const char *variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         qputenv(variable, home.filePath(QString::fromLatin1(variable)).toLocal8Bit());
 
-    QApplication application(argc, argv);
+    const std::unique_ptr<QApplication> application = makeTestApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VindleTests"));
     VOKKeychainHelper::setBackend(std::make_shared<VOKMemoryKeychainBackend>());
     ::testing::InitGoogleMock(&argc, argv);

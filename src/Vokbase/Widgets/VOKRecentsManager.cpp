@@ -12,8 +12,6 @@
 
 namespace {
 
-const QString recentsKey = QStringLiteral("VOKRecents");
-const QString favoritesKey = QStringLiteral("VOKFavorites");
 constexpr int shortcutCount = 9;
 
 QStringList storedList(const QString &key)
@@ -27,6 +25,9 @@ QString indented(const QString &title)
 }
 
 } // namespace
+
+const QString VOKRecentsManager::RecentsKey = QStringLiteral("VOKRecents");
+const QString VOKRecentsManager::FavoritesKey = QStringLiteral("VOKFavorites");
 
 VOKRecentsManager &VOKRecentsManager::sharedInstance()
 {
@@ -71,11 +72,11 @@ void VOKRecentsManager::updateMenu()
     if (!m_menu)
         return;
     m_menu->clear();
-    addSection(QStringLiteral("Recents"), recentsKey, Qt::ControlModifier);
+    addSection(QStringLiteral("Recents"), RecentsKey, Qt::ControlModifier);
     if (!m_supportFavorites)
         return;
     m_menu->addAction(QString())->setEnabled(false);
-    addSection(QStringLiteral("Favorites"), favoritesKey, Qt::ControlModifier | Qt::ShiftModifier);
+    addSection(QStringLiteral("Favorites"), FavoritesKey, Qt::ControlModifier | Qt::ShiftModifier);
 }
 
 void VOKRecentsManager::addSection(const QString &title, const QString &key, Qt::KeyboardModifiers modifiers)
@@ -139,13 +140,13 @@ void VOKRecentsManager::storeFirst(const QString &entry, const QString &key)
 void VOKRecentsManager::addRecentWithTitle(const QString &title, const QString &identifier)
 {
     if (const auto entry = entryFor(title, identifier, "addRecentWithTitle:identifier:"))
-        storeFirst(*entry, recentsKey);
+        storeFirst(*entry, RecentsKey);
 }
 
 void VOKRecentsManager::addFavoriteWithTitle(const QString &title, const QString &identifier)
 {
     if (const auto entry = entryFor(title, identifier, "addFavoriteWithTitle:identifier:"))
-        storeFirst(*entry, favoritesKey);
+        storeFirst(*entry, FavoritesKey);
 }
 
 void VOKRecentsManager::removeFavoriteWithTitle(const QString &title, const QString &identifier)
@@ -156,19 +157,19 @@ void VOKRecentsManager::removeFavoriteWithTitle(const QString &title, const QStr
 
 void VOKRecentsManager::addFavoriteWithVokIdentifier(const QString &entry)
 {
-    storeFirst(entry, favoritesKey);
+    storeFirst(entry, FavoritesKey);
 }
 
 void VOKRecentsManager::removeFavoriteWithVokIdentifier(const QString &entry)
 {
-    if (!VOKPreferences::standard().objectForKey(favoritesKey).isValid())
+    if (!VOKPreferences::standard().objectForKey(FavoritesKey).isValid())
         return;
-    QStringList list = storedList(favoritesKey);
+    QStringList list = storedList(FavoritesKey);
     list.removeAll(entry);
-    VOKPreferences::standard().setObject(list, favoritesKey);
+    VOKPreferences::standard().setObject(list, FavoritesKey);
 }
 
 bool VOKRecentsManager::isFavorite(const QString &entry) const
 {
-    return storedList(favoritesKey).contains(entry);
+    return storedList(FavoritesKey).contains(entry);
 }

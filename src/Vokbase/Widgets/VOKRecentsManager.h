@@ -25,6 +25,10 @@ class VOKRecentsManager final : public QObject
     Q_OBJECT
 
 public:
+    // The preference keys of the two lists.
+    static const QString RecentsKey;
+    static const QString FavoritesKey;
+
     static VOKRecentsManager &sharedInstance();
 
     // Gives the shared manager the menu action whose submenu it fills. A null action does

@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QDialog>
+#include <QMenuBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -18,6 +19,11 @@ VOKWindow::VOKWindow(QWidget *content) : m_content(content)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content);
+    if (const MenuBarBuilder &builder = menuBarBuilder()) {
+        m_menuBar = new QMenuBar(this);
+        builder(*m_menuBar);
+        layout->setMenuBar(m_menuBar);
+    }
     m_frameSaveTimer.setSingleShot(true);
     m_frameSaveTimer.setInterval(FrameSaveDelayMs);
     connect(&m_frameSaveTimer, &QTimer::timeout, this, &VOKWindow::saveFrame);
@@ -28,6 +34,17 @@ VOKWindow::~VOKWindow()
     // Quitting deletes windows without closing them; a frame change still pending is kept.
     if (m_frameSaveTimer.isActive())
         saveFrame();
+}
+
+VOKWindow::MenuBarBuilder &VOKWindow::menuBarBuilder()
+{
+    static MenuBarBuilder builder;
+    return builder;
+}
+
+void VOKWindow::setMenuBarBuilder(MenuBarBuilder builder)
+{
+    menuBarBuilder() = std::move(builder);
 }
 
 void VOKWindow::setIdentifier(const QString &identifier)

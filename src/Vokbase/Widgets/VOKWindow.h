@@ -6,7 +6,10 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <functional>
+
 class QDialog;
+class QMenuBar;
 
 // A top-level window showing one content widget (normally a VOKViewController), with what
 // the window layer keeps per window: an identifier for restoration and the recents, a
@@ -26,11 +29,18 @@ class VOKWindow final : public QWidget
 public:
     static inline const QString WillCloseNotification = QStringLiteral("VOKWindowWillCloseNotification");
 
+    // Fills a window's menu bar with the application's menus; the menus are shared by all windows.
+    using MenuBarBuilder = std::function<void(QMenuBar &)>;
+    // Every window made afterwards gets a menu bar filled by the builder; none for no menu bar.
+    static void setMenuBarBuilder(MenuBarBuilder builder);
+
     // Takes ownership of the content and fills the window with it.
     explicit VOKWindow(QWidget *content);
     ~VOKWindow() override;
 
     QWidget *content() const { return m_content; }
+    // Null when no builder was set when the window was made.
+    QMenuBar *menuBar() const { return m_menuBar; }
 
     // "Class|JSON" for windows made by VOKWindowPresenter; a null string for none.
     QString identifier() const { return m_identifier; }
@@ -64,7 +74,10 @@ private:
     void frameChanged();
     void saveFrame() const;
 
+    static MenuBarBuilder &menuBarBuilder();
+
     QWidget *m_content;
+    QMenuBar *m_menuBar = nullptr;
     QString m_identifier;
     QUrl m_representedUrl;
     QString m_frameAutosaveName;

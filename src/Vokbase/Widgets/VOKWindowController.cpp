@@ -1,5 +1,7 @@
 #include "VOKWindowController.h"
 
+#include "VOKPreferences.h"
+#include "VOKRecentsManager.h"
 #include "VOKViewController.h"
 #include "VOKWindow.h"
 
@@ -57,6 +59,13 @@ VOKWindowController::VOKWindowController(std::unique_ptr<VOKViewController> view
     observeTitle();
     setUpFrameAutosave();
     observeRepresentedUrl();
+    connect(m_window.get(), &QWidget::windowTitleChanged, this, &VOKWindowController::vokIdentifierChanged);
+    connect(m_window.get(), &VOKWindow::identifierChanged, this, &VOKWindowController::vokIdentifierChanged);
+    connect(this, &VOKWindowController::vokIdentifierChanged, this, &VOKWindowController::vokIsFavoriteChanged);
+    connect(&VOKPreferences::standard(), &VOKPreferences::valueChanged, this, [this](const QString &key) {
+        if (key == VOKRecentsManager::FavoritesKey)
+            Q_EMIT vokIsFavoriteChanged();
+    });
 }
 
 VOKWindowController::~VOKWindowController()
@@ -89,6 +98,34 @@ QWidget *VOKWindowController::appWindowWithFrameEqualToWindow(const QWidget *win
         return other != window && other->isVisible() && other->geometry() == window->geometry();
     });
     return found == windows.cend() ? nullptr : *found;
+}
+
+VOKWindowController *VOKWindowController::controllerForWidget(const QWidget *widget)
+{
+    const QWidget *const window = widget ? widget->window() : nullptr;
+    const QList<VOKWindowController *> &all = controllerOrder();
+    const auto found = std::find_if(all.cbegin(), all.cend(), [window](const VOKWindowController *controller) {
+        return controller->window() == window;
+    });
+    return found == all.cend() ? nullptr : *found;
+}
+
+QString VOKWindowController::vokIdentifier() const
+{
+    return QStringLiteral("%1|%2").arg(m_window->windowTitle(), m_window->identifier());
+}
+
+bool VOKWindowController::vokIsFavorite() const
+{
+    return VOKRecentsManager::sharedInstance().isFavorite(vokIdentifier());
+}
+
+void VOKWindowController::setVokIsFavorite(bool favorite)
+{
+    if (favorite)
+        VOKRecentsManager::sharedInstance().addFavoriteWithVokIdentifier(vokIdentifier());
+    else
+        VOKRecentsManager::sharedInstance().removeFavoriteWithVokIdentifier(vokIdentifier());
 }
 
 void VOKWindowController::showWindow()

@@ -20,11 +20,17 @@ class VOKWindow;
 // Ownership: the controller owns its window (which owns the view controller). A controller
 // made by presentViewController() owns itself (retainUntilClose): it is deleted (deleteLater)
 // after its window closes. Otherwise the creator owns it.
+// The window's entry among the recents and favorites is "title|identifier" (vokIdentifier);
+// vokIsFavorite says whether the favorites hold it and, when set, adds or removes it, so a
+// favorite toggle in the window can be bound to it.
+//
 // Thread: GUI thread only.
 class VOKWindowController final : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(VOKNotificationObserver *parentWindowObserver READ parentWindowObserver)
+    Q_PROPERTY(QString vokIdentifier READ vokIdentifier NOTIFY vokIdentifierChanged)
+    Q_PROPERTY(bool vokIsFavorite READ vokIsFavorite WRITE setVokIsFavorite NOTIFY vokIsFavoriteChanged)
 
 public:
     // The step from one cascaded window's top-left corner to the next.
@@ -43,6 +49,8 @@ public:
     static QList<VOKWindowController *> openControllers();
     // Another showing window of the application with exactly the window's frame, or null.
     static QWidget *appWindowWithFrameEqualToWindow(const QWidget *window);
+    // The controller of the window the widget is in, or null.
+    static VOKWindowController *controllerForWidget(const QWidget *widget);
 
     VOKWindow *window() const { return m_window.get(); }
     VOKViewController *viewController() const { return m_viewController; }
@@ -57,6 +65,14 @@ public:
     // Closes this window when the parent closes; replaces any earlier parent. Null for none.
     void makeDependentOn(VOKWindow *parentWindow);
     void parentWindowWillClose();
+
+    QString vokIdentifier() const;
+    bool vokIsFavorite() const;
+    void setVokIsFavorite(bool favorite);
+
+Q_SIGNALS:
+    void vokIdentifierChanged();
+    void vokIsFavoriteChanged();
 
 private:
     void observeTitle();

@@ -1,9 +1,11 @@
 #include "LogCapture.h"
+#include "VOKRecentsManager.h"
 #include "WindowLayerTest.h"
 
 #include <QDebug>
 #include <QDialog>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -166,4 +168,33 @@ TEST_F(VOKWindowControllerTest, DependentWindowsCloseWithTheirParent)
     child->makeDependentOn(nullptr);
     parent->window()->close();
     EXPECT_TRUE(child->window()->isVisible());
+}
+
+TEST_F(VOKWindowControllerTest, FavoriteToggleFollowsTitleIdentifierAndTheStoredList)
+{
+    const auto controller = makeController(QString(), QStringLiteral("mqtt://h:1883/"));
+    controller->window()->setIdentifier(QStringLiteral("Viewer|{}"));
+    const QString entry = QStringLiteral("mqtt://h:1883/|Viewer|{}");
+    EXPECT_EQ(controller->vokIdentifier(), entry);
+    EXPECT_FALSE(controller->vokIsFavorite());
+
+    QSignalSpy favoriteChanges(controller.get(), &VOKWindowController::vokIsFavoriteChanged);
+    VOKRecentsManager::sharedInstance().addFavoriteWithVokIdentifier(QStringLiteral("other|X|{}"));
+    controller->setProperty("vokIsFavorite", true);
+    EXPECT_TRUE(controller->vokIsFavorite());
+    EXPECT_EQ(VOKPreferences::standard().stringArrayForKey(VOKRecentsManager::FavoritesKey),
+              QStringList({entry, QStringLiteral("other|X|{}")}));
+    EXPECT_GE(favoriteChanges.count(), 1);
+
+    // A new title is a different entry, which is not a favorite.
+    const qsizetype before = favoriteChanges.count();
+    setTitle(*controller, QStringLiteral("renamed"));
+    EXPECT_GT(favoriteChanges.count(), before);
+    EXPECT_FALSE(controller->vokIsFavorite());
+    setTitle(*controller, QStringLiteral("mqtt://h:1883/"));
+    controller->setVokIsFavorite(false);
+    EXPECT_EQ(VOKPreferences::standard().stringArrayForKey(VOKRecentsManager::FavoritesKey),
+              QStringList({QStringLiteral("other|X|{}")}));
+    EXPECT_EQ(VOKWindowController::controllerForWidget(controller->viewController()), controller.get());
+    VOKPreferences::standard().removeObjectForKey(VOKRecentsManager::FavoritesKey);
 }
