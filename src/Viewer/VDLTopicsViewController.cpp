@@ -9,6 +9,8 @@
 #include "VOKString.h"
 
 #include <QComboBox>
+
+#include <algorithm>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QVBoxLayout>
@@ -37,7 +39,8 @@ VDLTopicsViewController::VDLTopicsViewController(QWidget *parent)
             [this](int index) { m_sortOrder->setTokenSortOrder(quint64(std::max(0, index))); });
     connect(m_sortOrder, &VDLTopicSortOrder::tokenSortOrderChanged, this, [this] {
         m_model->setComparator(m_sortOrder->comparator());
-        m_orderChoice->setCurrentIndex(int(m_sortOrder->tokenSortOrder()));
+        m_orderChoice->setCurrentIndex(sortOrderIndex());
+        Q_EMIT sortOrderIndexChanged();
     });
     connect(m_outline->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &VDLTopicsViewController::updateFromSelection);
@@ -66,6 +69,33 @@ VDLTopic *VDLTopicsViewController::selectedTopic() const
 {
     const QModelIndexList rows = m_outline->selectionModel()->selectedRows();
     return rows.size() == 1 ? VDLTopicsModel::topicAt(rows.first()) : nullptr;
+}
+
+int VDLTopicsViewController::sortOrderIndex() const
+{
+    return int(m_sortOrder->tokenSortOrder());
+}
+
+void VDLTopicsViewController::selectSortOrder(int index)
+{
+    if (index >= 0 && index < m_orderChoice->count())
+        m_sortOrder->setTokenSortOrder(quint64(index));
+}
+
+void VDLTopicsViewController::copy()
+{
+    QModelIndexList rows = m_outline->selectionModel()->selectedRows();
+    // In the order they are shown, not the order they were clicked.
+    std::sort(rows.begin(), rows.end(), [this](const QModelIndex &a, const QModelIndex &b) {
+        return m_outline->visualRect(a).top() < m_outline->visualRect(b).top();
+    });
+    QStringList paths;
+    for (const QModelIndex &row : rows) {
+        if (const VDLTopic *topic = VDLTopicsModel::topicAt(row))
+            paths.append(topic->path());
+    }
+    if (!paths.isEmpty())
+        vokCopyToPasteboard(paths.join(QLatin1Char('\n')));
 }
 
 void VDLTopicsViewController::showRoot()

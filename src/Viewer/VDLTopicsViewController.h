@@ -22,6 +22,7 @@ class VOKOutlineView;
 class VDLTopicsViewController final : public QWidget, public VDLClientDelegate
 {
     Q_OBJECT
+    Q_PROPERTY(int sortOrderIndex READ sortOrderIndex NOTIFY sortOrderIndexChanged)
 
 public:
     explicit VDLTopicsViewController(QWidget *parent = nullptr);
@@ -33,13 +34,22 @@ public:
     // Selects the topic at the path (a leading "/" ignored), now or once it appears.
     void selectPath(const QString &path);
     VDLTopic *selectedTopic() const;
+    // The position of the chosen order among the orders offered.
+    int sortOrderIndex() const;
 
     void clientDataWillChange(VDLClient *client) override;
     void clientDataDidChange(VDLClient *client) override;
     void clientDidConnectWithPath(VDLClient *client, const QString &path) override;
 
+public Q_SLOTS:
+    // Commands of the application's menus, which reach the pane along the focus chain.
+    // Puts the paths of the selected topics on the clipboard, one per line.
+    void copy();
+    void selectSortOrder(int index);
+
 Q_SIGNALS:
     void selectedTopicChanged(VDLTopic *topic);
+    void sortOrderIndexChanged();
 
 private:
     void showRoot();

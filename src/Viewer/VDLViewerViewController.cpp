@@ -7,7 +7,9 @@
 #include "VDLURLOpener.h"
 #include "VDLValueViewController.h"
 #include "VDLViewerFlagsViewController.h"
+#include "VOKSymbolImage.h"
 #include "VOKWindow.h"
+#include "VOKWindowController.h"
 
 #include <QAction>
 #include <QMessageBox>
@@ -15,6 +17,25 @@
 #include <QSplitter>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+namespace {
+
+// An outlined star when off, a filled yellow one when on.
+QIcon favoriteIcon()
+{
+    QIcon icon;
+    constexpr QSize size(16, 16);
+    constexpr qreal ratio = 2;
+    const QColor text = QPalette().color(QPalette::WindowText);
+    if (const auto star = vokSymbol(QStringLiteral("star")))
+        icon.addPixmap(QPixmap::fromImage(star->render(size, ratio, text)), QIcon::Normal, QIcon::Off);
+    if (const auto star = vokSymbol(QStringLiteral("star.fill")))
+        icon.addPixmap(QPixmap::fromImage(star->render(size, ratio, QColor(0xF5, 0xB8, 0x00))), QIcon::Normal,
+                       QIcon::On);
+    return icon;
+}
+
+} // namespace
 
 VDLViewerViewController::VDLViewerViewController(QWidget *parent)
     : VOKViewController(parent)
@@ -64,6 +85,7 @@ void VDLViewerViewController::buildInterface()
     connect(m_pause, &QAction::toggled, m_client.get(), &VDLClient::setPause);
     connect(m_client.get(), &VDLClient::pendingMessageCountChanged, this, &VDLViewerViewController::updatePauseText);
     connect(m_client.get(), &VDLClient::pauseChanged, this, &VDLViewerViewController::updatePauseText);
+    connect(m_client.get(), &VDLClient::pauseChanged, this, &VDLViewerViewController::pausedChanged);
     toolbar->addAction(QStringLiteral("$SYS"), m_client.get(), &VDLClient::showBrokerMetadata);
     toolbar->addSeparator();
     toolbar->addAction(QStringLiteral("Forget Server…"), this, &VDLViewerViewController::closeAndForgetServer);
@@ -71,6 +93,9 @@ void VDLViewerViewController::buildInterface()
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar->addWidget(spacer);
     toolbar->addWidget(new VDLViewerFlagsViewController(m_client.get(), toolbar));
+    m_favorite = toolbar->addAction(favoriteIcon(), QStringLiteral("Favorite"));
+    m_favorite->setCheckable(true);
+    m_favorite->setToolTip(QStringLiteral("Keep this window among the favorites of File ▸ Open Recent"));
     connect(m_client.get(), &VDLClient::openURLRequested, this, &VDLURLOpener::open);
 
     // A TLS fallback shows as a status change; the title's scheme follows it.
@@ -98,6 +123,7 @@ void VDLViewerViewController::showEvent(QShowEvent *event)
     VOKViewController::showEvent(event);
     if (m_closeObserved)
         return;
+    bindFavoriteToggle();
     if (auto *const frame = qobject_cast<VOKWindow *>(window())) {
         m_closeObserved = true;
         connect(frame, &VOKWindow::willClose, this, [this] {
@@ -105,6 +131,29 @@ void VDLViewerViewController::showEvent(QShowEvent *event)
                 m_client->disconnectFromBroker();
         }, Qt::SingleShotConnection);
     }
+}
+
+void VDLViewerViewController::bindFavoriteToggle()
+{
+    VOKWindowController *const controller = VOKWindowController::controllerForWidget(this);
+    if (!controller || !m_favorite)
+        return;
+    const auto show = [this, controller] { m_favorite->setChecked(controller->vokIsFavorite()); };
+    show();
+    connect(controller, &VOKWindowController::vokIsFavoriteChanged, m_favorite, show);
+    // Only the user's clicks change the favorites; showing the state must not reorder them.
+    connect(m_favorite, &QAction::triggered, controller, &VOKWindowController::setVokIsFavorite);
+}
+
+bool VDLViewerViewController::paused() const
+{
+    return m_client && m_client->pause();
+}
+
+void VDLViewerViewController::togglePause()
+{
+    if (m_pause)
+        m_pause->toggle();
 }
 
 void VDLViewerViewController::setSelectedTopic(VDLTopic *topic)

@@ -19,7 +19,7 @@ class VDLValueViewController;
 // A viewer window's content: one broker server (host, port, TLS) below one topic path. It owns
 // the server's client for the life of the window, shows the topics outline on the left and the
 // selected topic's details on the right, and offers pause, the broker's "$SYS" topics and
-// "Forget Server". Its title reads "scheme://host:port/path"; it is restored at the next launch
+// "Forget Server", and a toggle that makes the window a favorite. Its title reads "scheme://host:port/path"; it is restored at the next launch
 // and entered among the recents.
 //
 // Made by the window presenter from the description "host", "port", "path", "useTLS"; the
@@ -35,6 +35,7 @@ class VDLViewerViewController final : public VOKViewController
     Q_PROPERTY(VDLTopic *selectedTopic READ selectedTopic NOTIFY selectedTopicChanged)
     Q_PROPERTY(QString urlScheme READ urlScheme NOTIFY vokWindowTitleChanged)
     Q_PROPERTY(QString vokWindowTitle READ vokWindowTitle NOTIFY vokWindowTitleChanged)
+    Q_PROPERTY(bool paused READ paused NOTIFY pausedChanged)
 
 public:
     explicit VDLViewerViewController(QWidget *parent = nullptr);
@@ -59,10 +60,18 @@ public:
     // The forget-server question's texts, filled for this server.
     QString forgetServerMessage() const;
     static QString forgetServerInformativeText();
+    bool paused() const;
+    // The toolbar's favorite toggle.
+    QAction *favoriteAction() const { return m_favorite; }
+
+public Q_SLOTS:
+    // The View menu's pause command.
+    void togglePause();
 
 Q_SIGNALS:
     void selectedTopicChanged();
     void vokWindowTitleChanged();
+    void pausedChanged();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -72,6 +81,7 @@ private:
     void setSelectedTopic(VDLTopic *topic);
     void updatePauseText();
     void forgetServer();
+    void bindFavoriteToggle();
 
     QString m_host;
     int m_port = 1883;
@@ -82,5 +92,6 @@ private:
     VDLTopicsViewController *m_topics = nullptr;
     VDLValueViewController *m_value = nullptr;
     QAction *m_pause = nullptr;
+    QAction *m_favorite = nullptr;
     bool m_closeObserved = false;
 };
