@@ -1,13 +1,34 @@
+#include "VDLAppDelegate.h"
+#include "VDLApplication.h"
 #include "VDLCommandLine.h"
-#include "VDLMainWindow.h"
+#include "VDLSingleInstance.h"
 #include "VDLTreeDump.h"
-#include "VDLURLOpener.h"
 
-#include <QApplication>
 #include <QTextStream>
 
 #include <cstdio>
-#include <memory>
+
+namespace {
+
+int runDump(int argc, char **argv, const VDLCommandLine &commandLine)
+{
+    QCoreApplication application(argc, argv);
+    QTextStream output(stdout);
+    QTextStream errors(stderr);
+    VDLTreeDump dump(commandLine.dumpOptions(), output, errors);
+    dump.start();
+    return application.exec();
+}
+
+QList<QUrl> urlsFrom(const QStringList &texts)
+{
+    QList<QUrl> urls;
+    for (const QString &text : texts)
+        urls.append(QUrl(text));
+    return urls;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -20,28 +41,20 @@ int main(int argc, char **argv)
     case VDLCommandLine::Action::Fail:
         std::fputs(commandLine.output().toLocal8Bit().constData(), stderr);
         return 2;
-    case VDLCommandLine::Action::Dump: {
-        QCoreApplication application(argc, argv);
-        QTextStream output(stdout);
-        QTextStream errors(stderr);
-        VDLTreeDump dump(commandLine.dumpOptions(), output, errors);
-        dump.start();
-        return application.exec();
-    }
+    case VDLCommandLine::Action::Dump:
+        return runDump(argc, argv, commandLine);
     case VDLCommandLine::Action::Run:
         break;
     }
 
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vindle"));
-    QApplication::setApplicationVersion(QStringLiteral(VINDLE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("vindle"));
-
-    // Without a server window there is still something to see (and to close to quit).
-    std::unique_ptr<VDLMainWindow> placeholder;
-    if (!VDLURLOpener::openAtLaunch(commandLine.urls())) {
-        placeholder = std::make_unique<VDLMainWindow>(commandLine.urls());
-        placeholder->show();
-    }
+    VDLApplication application(argc, argv);
+    VDLSingleInstance instance;
+    // A Vindle already running opens the URLs itself.
+    if (instance.handOver(commandLine.urls()))
+        return 0;
+    VDLAppDelegate delegate;
+    instance.listen();
+    QObject::connect(&instance, &VDLSingleInstance::urlsReceived, &delegate, &VDLAppDelegate::openHandedOverURLs);
+    delegate.launch(urlsFrom(commandLine.urls()));
     return application.exec();
 }

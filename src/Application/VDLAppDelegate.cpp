@@ -1,0 +1,119 @@
+#include "VDLAppDelegate.h"
+
+#include "VDLApplication.h"
+#include "VDLMainMenu.h"
+#include "VDLURLOpener.h"
+#include "VOKRecentsManager.h"
+#include "VOKViewController.h"
+#include "VOKWindow.h"
+#include "VOKWindowController.h"
+#include "VOKWindowPresenter.h"
+#include "VOKWindowRestoration.h"
+
+#include <QAction>
+#include <QMessageBox>
+#include <QScreen>
+
+VDLAppDelegate::VDLAppDelegate(QObject *parent)
+    : QObject(parent)
+    , m_mainMenu(std::make_unique<VDLMainMenu>())
+    , m_recentsMenuItem(m_mainMenu->recentsMenuItem())
+{
+    VDLURLOpener::registerWindowClasses();
+    VOKWindow::setMenuBarBuilder([menu = m_mainMenu.get()](QMenuBar &bar) { menu->populate(bar); });
+    connectMenuCommands();
+}
+
+VDLAppDelegate::~VDLAppDelegate()
+{
+    VOKWindow::setMenuBarBuilder({});
+}
+
+void VDLAppDelegate::connectMenuCommands()
+{
+    connect(m_mainMenu.get(), &VDLMainMenu::newConnectionRequested, this, &VDLAppDelegate::newConnection);
+    // The window in front may ask for its own section of the help.
+    connect(m_mainMenu.get(), &VDLMainMenu::helpRequested, this, [] {
+        const auto *const window = qobject_cast<const VOKWindow *>(QApplication::activeWindow());
+        VDLApplication::showHelp(window ? window->content() : nullptr);
+    });
+    connect(m_mainMenu.get(), &VDLMainMenu::releaseNotesRequested, this, &VDLApplication::showReleaseNotes);
+    connect(m_mainMenu.get(), &VDLMainMenu::acknowledgementsRequested, this, &VDLApplication::showAcknowledgements);
+    connect(m_mainMenu.get(), &VDLMainMenu::aboutRequested, this, &VDLAppDelegate::showAbout);
+}
+
+void VDLAppDelegate::launch(const QList<QUrl> &urls)
+{
+    applicationOpenURLs(urls);
+    VOKWindowRestoration::restoreWindows();
+    applicationDidFinishLaunching();
+    if (VOKWindowController::openControllers().isEmpty())
+        newConnection();
+}
+
+void VDLAppDelegate::openHandedOverURLs(const QStringList &urls)
+{
+    if (urls.isEmpty()) {
+        const QList<VOKWindowController *> open = VOKWindowController::openControllers();
+        if (open.isEmpty())
+            newConnection();
+        else
+            open.first()->showWindow();
+        return;
+    }
+    QList<QUrl> parsed;
+    for (const QString &url : urls)
+        parsed.append(QUrl(url));
+    applicationOpenURLs(parsed);
+}
+
+void VDLAppDelegate::applicationDidFinishLaunching()
+{
+    VDLApplication::setAppIconCount(0);
+    m_didFinishLaunching = true;
+    Q_EMIT didFinishLaunchingChanged();
+    if (!m_urlsToOpen.isEmpty())
+        openURLs(std::exchange(m_urlsToOpen, {}));
+    VOKRecentsManager::configureWithMenuItem(m_recentsMenuItem, true);
+}
+
+void VDLAppDelegate::applicationOpenURLs(const QList<QUrl> &urls)
+{
+    if (m_didFinishLaunching)
+        openURLs(urls);
+    else
+        m_urlsToOpen.append(urls);
+}
+
+void VDLAppDelegate::openURLs(const QList<QUrl> &urls)
+{
+    for (const QUrl &url : urls)
+        openURL(url);
+}
+
+void VDLAppDelegate::openURL(const QUrl &url)
+{
+    VDLURLOpener::open(url);
+}
+
+void VDLAppDelegate::newConnection()
+{
+    VOKViewController *const dialog =
+        VOKWindowPresenter::presentViewControllerOfClass(QStringLiteral("VDLOpenViewController"));
+    if (!dialog)
+        return;
+    QWidget *const window = dialog->window();
+    if (const QScreen *screen = window->screen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+}
+
+void VDLAppDelegate::showAbout()
+{
+    QMessageBox::about(QApplication::activeWindow(), QStringLiteral("About Vindle"),
+                       QStringLiteral("<h3>Vindle %1</h3><p>A browser for MQTT brokers: a live tree of every "
+                                      "topic, with message histories, device summaries and publishing.</p>")
+                           .arg(VDLApplication::shortVersionString()));
+}

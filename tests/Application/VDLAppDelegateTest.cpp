@@ -1,0 +1,114 @@
+#include "LogCapture.h"
+#include "VDLAppDelegate.h"
+#include "VDLMainMenu.h"
+#include "VOKPreferences.h"
+#include "VOKRecentsManager.h"
+#include "VOKWindow.h"
+#include "VOKWindowController.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Nothing listens on port 1, so viewers fail to connect at once and quietly.
+QUrl server(const char *path)
+{
+    return QUrl(QStringLiteral("mqtt://127.0.0.1:1/%1").arg(QLatin1String(path)));
+}
+
+QString title(const char *path)
+{
+    return QStringLiteral("mqtt://127.0.0.1:1/%1").arg(QLatin1String(path));
+}
+
+QStringList openTitles()
+{
+    QStringList titles;
+    for (const VOKWindowController *controller : VOKWindowController::openControllers())
+        titles.append(controller->window()->windowTitle());
+    return titles;
+}
+
+QStringList recentTitles()
+{
+    QStringList titles;
+    for (const QString &entry : VOKPreferences::standard().stringArrayForKey(VOKRecentsManager::RecentsKey))
+        titles.append(entry.section(QLatin1Char('|'), 0, 0));
+    return titles;
+}
+
+struct VDLAppDelegateTest : ::testing::Test
+{
+    LogCapture log;
+    VDLAppDelegate delegate;
+
+    void TearDown() override
+    {
+        for (VOKWindowController *controller : VOKWindowController::openControllers())
+            controller->window()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        VOKPreferences::standard().removeObjectForKey(VOKRecentsManager::RecentsKey);
+    }
+};
+
+} // namespace
+
+// The recents menu can be set up once per process, so one test follows a whole launch.
+TEST_F(VDLAppDelegateTest, ALaunchOpensEarlyURLsInOrderThenBuildsTheRecentsMenu)
+{
+    delegate.applicationOpenURLs({server("one")});
+    delegate.applicationOpenURLs({server("two"), server("three")});
+    EXPECT_EQ(delegate.urlsToOpen(), QList<QUrl>({server("one"), server("two"), server("three")}));
+    EXPECT_TRUE(VOKWindowController::openControllers().isEmpty());
+    EXPECT_FALSE(delegate.recentsMenuItem()->menu());
+
+    delegate.applicationDidFinishLaunching();
+    EXPECT_TRUE(delegate.didFinishLaunching());
+    EXPECT_TRUE(delegate.urlsToOpen().isEmpty());
+    EXPECT_EQ(openTitles(), QStringList({title("three"), title("two"), title("one")})) << "frontmost first";
+    ASSERT_TRUE(delegate.recentsMenuItem()->menu());
+    EXPECT_EQ(delegate.recentsMenuItem()->menu()->actions().at(1)->text().trimmed(), title("three"));
+
+    // Every window shows the application's menus.
+    const VOKWindow *const window = VOKWindowController::openControllers().first()->window();
+    ASSERT_TRUE(window->menuBar());
+    EXPECT_EQ(window->menuBar()->actions().size(), delegate.mainMenu()->menus().size());
+
+    // After launch URLs open at once; a server opened again comes to the front of the recents.
+    delegate.applicationOpenURLs({server("four")});
+    EXPECT_EQ(openTitles().first(), title("four"));
+    VOKWindowController::openControllers().last()->window()->close();
+    delegate.openURL(server("one"));
+    EXPECT_EQ(recentTitles(), QStringList({title("one"), title("four"), title("three"), title("two")}));
+}
+
+TEST_F(VDLAppDelegateTest, OneWindowPerServerAndPath)
+{
+    delegate.applicationDidFinishLaunching();
+    delegate.openURL(server("p"));
+    delegate.openURL(server("p"));
+    delegate.openURL(QUrl(QStringLiteral("mqtt://127.0.0.1:1/p/")));
+    EXPECT_EQ(openTitles(), QStringList({title("p")}));
+    delegate.openURL(QUrl(QStringLiteral("tcp://127.0.0.1/p")));
+    EXPECT_EQ(openTitles().size(), 1);
+    EXPECT_EQ(log.linesContaining(QStringLiteral("ERROR: Unknown scheme in URL 'tcp://127.0.0.1/p'")).size(), 1);
+}
+
+TEST_F(VDLAppDelegateTest, NewConnectionShowsOneDialog)
+{
+    delegate.newConnection();
+    delegate.newConnection();
+    ASSERT_EQ(openTitles(), QStringList({QStringLiteral("New Connection")}));
+    VOKWindowController::openControllers().first()->window()->close();
+
+    // A launch with nothing to open, and a hand-over with no URLs, offer the dialog.
+    delegate.openHandedOverURLs({});
+    EXPECT_EQ(openTitles(), QStringList({QStringLiteral("New Connection")}));
+    delegate.openHandedOverURLs({title("x")});
+    EXPECT_EQ(openTitles().size(), 2);
+}
