@@ -1,5 +1,6 @@
 #include "VDLURLOpener.h"
 
+#include "VDLOpenViewController.h"
 #include "VDLURLRoute.h"
 #include "VDLViewerViewController.h"
 #include "VOKLog.h"
@@ -14,7 +15,10 @@ namespace VDLURLOpener {
 void registerWindowClasses()
 {
     static std::once_flag registered;
-    std::call_once(registered, [] { vokRegisterViewControllerClass<VDLViewerViewController>(); });
+    std::call_once(registered, [] {
+        vokRegisterViewControllerClass<VDLViewerViewController>();
+        vokRegisterViewControllerClass<VDLOpenViewController>();
+    });
 }
 
 void open(const QUrl &url)

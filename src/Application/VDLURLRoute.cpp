@@ -3,6 +3,9 @@
 #include "VOKLog.h"
 #include "VOKString.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 // A query item: its name, and its value unless it had no "=".
@@ -27,6 +30,13 @@ QList<QueryItem> queryItems(const QString &encodedQuery)
     return items;
 }
 
+// Huge numbers stay out of range instead of wrapping round to a valid level.
+int qosValue(const QString &text)
+{
+    return int(std::clamp<qint64>(vokIntegerValue(text), std::numeric_limits<int>::min(),
+                                  std::numeric_limits<int>::max()));
+}
+
 } // namespace
 
 VDLURLRoute VDLURLRoute::fromUrl(const QUrl &url)
@@ -39,12 +49,22 @@ VDLURLRoute VDLURLRoute::fromUrl(const QUrl &url)
         VOK_ERROR(QStringLiteral("Unknown scheme in URL '%1'").arg(url.toString()));
         return route;
     }
+    // An unparsable URL has no text of its own; its error names the source instead. Its parts
+    // are unreliable: port() answers -1 for a port out of range, which would read as "default".
+    if (!url.isValid()) {
+        VOK_ERROR(QStringLiteral("Invalid URL: %1").arg(url.errorString()));
+        return route;
+    }
     route.m_host = url.host();
     if (route.m_host.isEmpty()) {
         VOK_ERROR(QStringLiteral("No host in URL '%1'").arg(url.toString()));
         return route;
     }
     route.m_port = url.port(route.m_useTLS ? defaultTLSPort : defaultPort);
+    if (route.m_port < minimumPort || route.m_port > maximumPort) {
+        VOK_ERROR(QStringLiteral("Invalid port in URL '%1'").arg(url.toString()));
+        return route;
+    }
     QString path = url.path(QUrl::FullyDecoded);
     if (path.size() > 1)
         path = vokStringByRemovingSuffix(path, QStringLiteral("/"));
@@ -69,7 +89,7 @@ void VDLURLRoute::readItem(const QString &name, const QString &value)
         if (name == QLatin1String("value"))
             m_queryValues.insert(QStringLiteral("pm.value"), value);
         else if (name == QLatin1String("qos"))
-            m_queryValues.insert(QStringLiteral("pm.qos"), int(vokIntegerValue(value)));
+            m_queryValues.insert(QStringLiteral("pm.qos"), qosValue(value));
         else
             m_queryValues.insert(QStringLiteral("pm.doRetain"), vokBoolValue(value));
         return;

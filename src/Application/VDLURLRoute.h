@@ -6,7 +6,9 @@
 
 // Where an mqtt:// or mqtts:// URL leads: a viewer on a server and topic path, or - when the URL
 // has a query - a publish window with the values of its query items. Parsing logs what the URL
-// gets wrong (an unknown scheme, an unknown query item with a beep) the way opening it does.
+// gets wrong (an unknown scheme, an unparsable URL, a missing host, a port outside 1...65535, an
+// unknown query item with a beep) the way opening it does; all but the unknown item lead
+// nowhere. Percent-encoding that is not UTF-8 decodes to replacement characters.
 //
 // A plain value; GUI thread (it may beep).
 class VDLURLRoute
@@ -16,6 +18,8 @@ public:
 
     static constexpr int defaultPort = 1883;
     static constexpr int defaultTLSPort = 8883;
+    static constexpr int minimumPort = 1;
+    static constexpr int maximumPort = 65535;
 
     static VDLURLRoute fromUrl(const QUrl &url);
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 VDLURLRoute route(const char *url)
@@ -79,4 +81,57 @@ TEST(VDLURLRoute, UnknownItemsAndSchemesAreReported)
     EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: Unknown scheme in URL 'tcp://192.0.2.10/x'")).size(), 1);
     EXPECT_EQ(log.beeps(), 0);
     EXPECT_EQ(route("mqtt:///x").target(), VDLURLRoute::Target::None);
+}
+
+TEST(VDLURLRoute, MalformedPortsAndURLsLeadNowhere)
+{
+    LogCapture log;
+    // The parser refuses these; the default port must not stand in for the one given.
+    for (const char *url : {"mqtt://h:65536", "mqtt://h:-1", "mqtt://h:abc", "mqtts://h:99999999999/x?value=1"}) {
+        log.clear();
+        EXPECT_EQ(route(url).target(), VDLURLRoute::Target::None) << url;
+        const QStringList errors = log.linesContaining(QStringLiteral(": ERROR: Invalid URL: "));
+        ASSERT_EQ(errors.size(), 1) << url;
+        EXPECT_TRUE(errors.first().contains(QString::fromUtf8(url))) << url;
+    }
+
+    log.clear();
+    EXPECT_EQ(route("mqtt://h:0/x").target(), VDLURLRoute::Target::None);
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: Invalid port in URL 'mqtt://h:0/x'")).size(), 1);
+
+    log.clear();
+    EXPECT_EQ(route("mqtt://").target(), VDLURLRoute::Target::None);
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: No host in URL")).size(), 1);
+
+    // What the connection dialog hands over for a text that is no URL at all.
+    log.clear();
+    EXPECT_EQ(VDLURLRoute::fromUrl(QUrl()).target(), VDLURLRoute::Target::None);
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: Unknown scheme in URL ''")).size(), 1);
+
+    // The limits themselves and an empty port (the default) are fine.
+    EXPECT_EQ(route("mqtt://h:1").port(), 1);
+    EXPECT_EQ(route("mqtt://h:65535").port(), 65535);
+    EXPECT_EQ(route("mqtts://h:").port(), 8883);
+    EXPECT_EQ(log.beeps(), 0);
+}
+
+TEST(VDLURLRoute, HostileEncodingsAndSizesAreSurvived)
+{
+    LogCapture log;
+    // Bytes that are not UTF-8 become replacement characters instead of vanishing.
+    const VDLURLRoute broken = route("mqtt://h/%FF%FEa?value=%C3%28&%FF=1");
+    EXPECT_EQ(broken.path(), QStringLiteral(u"\uFFFD\uFFFDa"));
+    EXPECT_EQ(broken.windowDescription().value(QStringLiteral("pm.value")), QStringLiteral(u"\uFFFD("));
+    EXPECT_EQ(broken.windowDescription().value(QStringLiteral("errString")),
+              QStringLiteral(u"Unknown query item '\uFFFD'"));
+
+    const QString megabyte(1 << 20, QLatin1Char('x'));
+    const QString nines(1 << 20, QLatin1Char('9'));
+    const QUrl hugeUrl(QStringLiteral("mqtt://h/t?value=%1&qos=%2").arg(megabyte, nines));
+    const VDLURLRoute huge = VDLURLRoute::fromUrl(hugeUrl);
+    EXPECT_EQ(huge.windowDescription().value(QStringLiteral("pm.value")), megabyte);
+    // A number too big for a level stays out of range instead of wrapping round to a valid one.
+    EXPECT_EQ(huge.windowDescription().value(QStringLiteral("pm.qos")), std::numeric_limits<int>::max());
+    EXPECT_EQ(route("mqtt://h/t?qos=4294967297").windowDescription().value(QStringLiteral("pm.qos")),
+              std::numeric_limits<int>::max());
 }

@@ -22,3 +22,8 @@ QString VOKViewController::vokRecentsMenuTitle() const
 {
     return QString();
 }
+
+VOKViewController::WindowStyleMask VOKViewController::vokWindowStyleMask() const
+{
+    return WindowStyle::Titled | WindowStyle::Closable | WindowStyle::Miniaturizable | WindowStyle::Resizable;
+}

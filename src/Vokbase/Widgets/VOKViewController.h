@@ -21,6 +21,15 @@ class VOKViewController : public QWidget
     Q_OBJECT
 
 public:
+    // What the window offers around the content; the bit values are the toolkit's own.
+    enum class WindowStyle {
+        Titled = 1 << 0,
+        Closable = 1 << 1,
+        Miniaturizable = 1 << 2,
+        Resizable = 1 << 3,
+    };
+    Q_DECLARE_FLAGS(WindowStyleMask, WindowStyle)
+
     explicit VOKViewController(QWidget *parent = nullptr);
     ~VOKViewController() override;
 
@@ -34,7 +43,12 @@ public:
     virtual QString vokWindowAutoSaveName() const;
     // The title the window is entered under among the recents; a null string keeps it out.
     virtual QString vokRecentsMenuTitle() const;
+    // The window's title-bar buttons and whether it can be resized; all of them by default. A
+    // window that cannot be resized keeps the size its content asks for.
+    virtual WindowStyleMask vokWindowStyleMask() const;
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(VOKViewController::WindowStyleMask)
 
 // Makes the view-controller class creatable by its C++ class name (VOKClassRegistry), as
 // presenting by name and restoring windows need. The factory answers a new top-level controller

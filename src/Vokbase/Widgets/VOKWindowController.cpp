@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
+#include <QLayout>
 #include <QUrl>
 
 #include <algorithm>
@@ -52,6 +53,7 @@ VOKWindowController::VOKWindowController(std::unique_ptr<VOKViewController> view
       m_window(std::make_unique<VOKWindow>(viewController.release()))
 {
     controllerOrder().append(this);
+    applyStyleMask();
     // A content that was given a size keeps it; others start at 100 by 100.
     const QSize size = m_viewController->testAttribute(Qt::WA_Resized) ? m_viewController->size() : QSize();
     m_window->setGeometry(QRect(QPoint(100, 100), size.expandedTo(QSize(100, 100))));
@@ -183,6 +185,22 @@ void VOKWindowController::parentWindowWillClose()
         m_parentWindowObserver.release()->deleteLater();
     }
     m_window->close();
+}
+
+void VOKWindowController::applyStyleMask()
+{
+    using Style = VOKViewController::WindowStyle;
+    const VOKViewController::WindowStyleMask mask = m_viewController->vokWindowStyleMask();
+    // Customised hints: only the buttons asked for show in the title bar.
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
+    flags.setFlag(Qt::WindowTitleHint, mask.testFlag(Style::Titled));
+    flags.setFlag(Qt::WindowSystemMenuHint, mask.testFlag(Style::Titled));
+    flags.setFlag(Qt::WindowCloseButtonHint, mask.testFlag(Style::Closable));
+    flags.setFlag(Qt::WindowMinimizeButtonHint, mask.testFlag(Style::Miniaturizable));
+    flags.setFlag(Qt::WindowMaximizeButtonHint, mask.testFlag(Style::Resizable));
+    m_window->setWindowFlags(flags);
+    if (!mask.testFlag(Style::Resizable))
+        m_window->layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void VOKWindowController::observeTitle()

@@ -13,9 +13,9 @@ class VOKViewController;
 class VOKWindow;
 
 // Owns the top-level window that shows one view controller, and gives every window the same
-// behaviour: the title follows the controller's "vokWindowTitle", the represented URL its
-// "vokRepresentedUrl", the frame is saved by autosave name, and windows of the same name
-// cascade instead of stacking.
+// behaviour: the title-bar buttons and resizing follow the controller's "vokWindowStyleMask",
+// the title its "vokWindowTitle", the represented URL its "vokRepresentedUrl", the frame is
+// saved by autosave name, and windows of the same name cascade instead of stacking.
 //
 // Ownership: the controller owns its window (which owns the view controller). A controller
 // made by presentViewController() owns itself (retainUntilClose): it is deleted (deleteLater)
@@ -75,6 +75,7 @@ Q_SIGNALS:
     void vokIsFavoriteChanged();
 
 private:
+    void applyStyleMask();
     void observeTitle();
     void observeRepresentedUrl();
     // Applies the view controller's property to the window now and after every change; none when

@@ -56,6 +56,26 @@ TEST_F(VOKWindowControllerTest, TitleAndRepresentedUrlFollowTheViewController)
     EXPECT_EQ(window->representedUrl(), url);
 }
 
+TEST_F(VOKWindowControllerTest, StyleMaskDecidesTitleButtonsAndResizing)
+{
+    const Qt::WindowFlags allButtons = Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+        | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint;
+    const auto normal = makeController();
+    EXPECT_TRUE(normal->window()->windowFlags().testFlags(allButtons));
+    normal->window()->resize(321, 234);
+    EXPECT_EQ(normal->window()->size(), QSize(321, 234));
+
+    VOKWindowController panel(std::make_unique<TestPanelViewController>());
+    panel.showWindow();
+    const Qt::WindowFlags flags = panel.window()->windowFlags();
+    EXPECT_TRUE(flags.testFlags(Qt::WindowTitleHint | Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testAnyFlags(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    const QSize fixed = panel.window()->size();
+    EXPECT_EQ(fixed, panel.window()->sizeHint());
+    panel.window()->resize(fixed + QSize(200, 100));
+    EXPECT_EQ(panel.window()->size(), fixed);
+}
+
 TEST_F(VOKWindowControllerTest, FramesAreSavedByNameAndWindowsOfOneNameCascade)
 {
     {

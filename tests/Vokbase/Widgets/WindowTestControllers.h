@@ -2,10 +2,13 @@
 
 #include "VOKViewController.h"
 
+#include <QLabel>
 #include <QUrl>
+#include <QVBoxLayout>
 
 // View controllers for the window-layer tests: a described one with the observed title and
-// represented URL, and a subclass that asks to be restored.
+// represented URL, a subclass that asks to be restored, and a small panel that can only be
+// closed.
 class TestServerViewController : public VOKViewController
 {
     Q_OBJECT
@@ -47,4 +50,18 @@ class TestRestorableViewController final : public TestServerViewController
 
 public:
     bool vokAutoRestore() const override { return true; }
+};
+
+class TestPanelViewController final : public VOKViewController
+{
+    Q_OBJECT
+
+public:
+    TestPanelViewController()
+    {
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(new QLabel(QStringLiteral("A panel of its own size"), this));
+    }
+
+    WindowStyleMask vokWindowStyleMask() const override { return WindowStyle::Titled | WindowStyle::Closable; }
 };
