@@ -2,9 +2,9 @@
 
 #include "VDLApplication.h"
 #include "VDLMainMenu.h"
+#include "VDLOpenViewController.h"
 #include "VDLURLOpener.h"
 #include "VOKRecentsManager.h"
-#include "VOKViewController.h"
 #include "VOKWindow.h"
 #include "VOKWindowController.h"
 #include "VOKWindowPresenter.h"
@@ -98,8 +98,7 @@ void VDLAppDelegate::openURL(const QUrl &url)
 
 void VDLAppDelegate::newConnection()
 {
-    VOKViewController *const dialog =
-        VOKWindowPresenter::presentViewControllerOfClass(QStringLiteral("VDLOpenViewController"));
+    VOKViewController *const dialog = VOKWindowPresenter::presentViewControllerOfClass<VDLOpenViewController>();
     if (!dialog)
         return;
     QWidget *const window = dialog->window();

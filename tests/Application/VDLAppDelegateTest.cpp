@@ -101,6 +101,7 @@ TEST_F(VDLAppDelegateTest, OneWindowPerServerAndPath)
 
 TEST_F(VDLAppDelegateTest, NewConnectionShowsOneDialog)
 {
+    delegate.applicationDidFinishLaunching();
     delegate.newConnection();
     delegate.newConnection();
     ASSERT_EQ(openTitles(), QStringList({QStringLiteral("New Connection")}));
