@@ -27,7 +27,10 @@ vindle_install_missing() {
 
 vindle_build() {
     if [ ! -f build/CMakeCache.txt ]; then
-        cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+        local launcher=()
+        # A compiler cache makes rebuilds in fresh build folders cheap where one is installed.
+        command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
     fi
     cmake --build build -j"$(nproc)"
 }
