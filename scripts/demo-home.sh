@@ -8,21 +8,20 @@
 set -euo pipefail
 
 usage() {
-    echo "Usage: $0 [--ready-file FILE] PORT" >&2
-    exit 2
+    echo "Usage: $0 [--ready-file FILE] PORT"
 }
 
 ready_file=""
 while [ $# -gt 0 ]; do
     case "$1" in
-        --ready-file) [ $# -ge 2 ] || usage; ready_file=$2; shift 2 ;;
-        -h | --help) usage ;;
+        --ready-file) [ $# -ge 2 ] || { usage >&2; exit 2; }; ready_file=$2; shift 2 ;;
+        -h | --help) usage; exit 0 ;;
         --) shift; break ;;
-        -*) echo "demo-home: unknown option '$1'" >&2; usage ;;
+        -*) echo "demo-home: unknown option '$1'" >&2; usage >&2; exit 2 ;;
         *) break ;;
     esac
 done
-[ $# -eq 1 ] || usage
+[ $# -eq 1 ] || { usage >&2; exit 2; }
 if ! [[ "$1" =~ ^[0-9]{1,5}$ ]] || [ $((10#$1)) -lt 1 ] || [ $((10#$1)) -gt 65535 ]; then
     echo "demo-home: '$1' is not a port number" >&2
     exit 2
@@ -82,13 +81,14 @@ open_stream() {
     stream_fd[$name]=$fd
 }
 send() {
-    printf '%s\n' "$2" >&"${stream_fd[$1]}" 2>/dev/null || {
+    printf '%s\n' "$2" 1>&"${stream_fd[$1]}" 2>/dev/null || {
         echo "demo-home: the publisher of $1 stopped; stopping." >&2
         exit 1
     }
 }
 
-# Values in tenths, printed with one decimal.
+# Values in tenths, printed with one decimal into the caller's variable.
+# shellcheck disable=SC2034
 tenths() {
     local -n tenths_out=$1
     local value=$2 sign=""
