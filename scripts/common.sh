@@ -27,10 +27,7 @@ vindle_install_missing() {
 
 vindle_build() {
     if [ ! -f build/CMakeCache.txt ]; then
-        local launcher=()
-        # A compiler cache makes rebuilds in fresh build folders cheap where one is installed.
-        command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-        cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
+        cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
     fi
     cmake --build build -j"$(nproc)"
 }
