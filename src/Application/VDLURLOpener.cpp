@@ -1,8 +1,8 @@
 #include "VDLURLOpener.h"
 
+#include "VDLPublishViewController.h"
 #include "VDLURLRoute.h"
 #include "VDLViewerViewController.h"
-#include "VOKLog.h"
 #include "VOKWindowController.h"
 #include "VOKWindowPresenter.h"
 #include "VOKWindowRestoration.h"
@@ -15,6 +15,7 @@ void registerWindowClasses()
 {
     static std::once_flag registered;
     std::call_once(registered, [] { vokRegisterViewControllerClass<VDLViewerViewController>(); });
+    vokRegisterViewControllerClass<VDLPublishViewController>();
 }
 
 void open(const QUrl &url)
@@ -25,7 +26,10 @@ void open(const QUrl &url)
     case VDLURLRoute::Target::None:
         return;
     case VDLURLRoute::Target::PublishWindow:
-        VOK_WARNING(QStringLiteral("This version has no publish window yet; not opening '%1'").arg(url.toString()));
+        if (auto *const publisher = VOKWindowPresenter::presentViewControllerOfClass<VDLPublishViewController>(
+                route.windowDescription(), true);
+            publisher && route.publishNow())
+            publisher->publish();
         return;
     case VDLURLRoute::Target::Viewer:
         break;
