@@ -1,6 +1,6 @@
 #include "VDLPublishViewController.h"
 
-#include "VOKAttributedStringPainter.h"
+#include "VDLHistoryMenuLine.h"
 #include "VOKColor.h"
 #include "VOKError.h"
 #include "VOKJSONPrinter.h"
@@ -20,11 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPropertyAnimation>
 #include <QPushButton>
-#include <QtMath>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTextCursor>
@@ -36,6 +33,7 @@
 #include <QVBoxLayout>
 #include <QWidgetAction>
 
+#include <functional>
 #include <mutex>
 
 namespace {
@@ -83,68 +81,6 @@ QVariant parseJSONFragment(const QByteArray &text, QString *failure)
     }
     return array.first().toVariant();
 }
-
-// One line of the history menu: the entry's styled line, drawn as a menu item that highlights
-// under the mouse and chooses its action when clicked.
-class HistoryMenuLine final : public QWidget
-{
-public:
-    HistoryMenuLine(VOKAttributedString text, QWidgetAction *action, QMenu *menu)
-        : m_text(std::move(text))
-        , m_action(action)
-        , m_menu(menu)
-    {
-        setMouseTracking(true);
-        setContentsMargins(12, 3, 12, 3);
-        setFont(menu->font());
-        connect(menu, &QMenu::hovered, this, qOverload<>(&QWidget::update));
-    }
-
-    QSize sizeHint() const override
-    {
-        const QSizeF text = VOKAttributedStringPainter(font(), palette()).sizeHint(m_text);
-        const QMargins margins = contentsMargins();
-        return QSize(qCeil(text.width()) + margins.left() + margins.right(),
-                     qCeil(text.height()) + margins.top() + margins.bottom());
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        QPalette colours = palette();
-        if (m_menu->activeAction() == m_action || underMouse()) {
-            painter.fillRect(rect(), colours.color(QPalette::Highlight));
-            colours.setColor(QPalette::Text, colours.color(QPalette::HighlightedText));
-        }
-        VOKAttributedStringPainter(font(), colours).paint(painter, QRectF(contentsRect()), m_text);
-    }
-
-    void enterEvent(QEnterEvent *) override
-    {
-        m_menu->setActiveAction(m_action);
-        update();
-    }
-
-    void leaveEvent(QEvent *) override { update(); }
-
-    void mousePressEvent(QMouseEvent *event) override { event->accept(); }
-
-    void mouseReleaseEvent(QMouseEvent *event) override
-    {
-        event->accept();
-        if (!rect().contains(event->position().toPoint()))
-            return;
-        QMenu *const menu = m_menu;
-        m_action->trigger();
-        menu->close();
-    }
-
-private:
-    VOKAttributedString m_text;
-    QWidgetAction *m_action;
-    QMenu *m_menu;
-};
 
 } // namespace
 
@@ -300,9 +236,9 @@ void VDLPublishViewController::formatJson()
         VOK_WARNING(QStringLiteral("Beep: Can't parse into JSON: %1").arg(failure));
         return;
     }
-    VDLPM formatted = m_pm;
-    formatted.value = vokAttributedStringWithStyle(vokPrettyPrintWithIndent(json, 0, true), fixedPitchStyle());
-    setPm(formatted);
+    const VOKAttributedString formatted =
+        vokAttributedStringWithStyle(vokPrettyPrintWithIndent(json, 0, true), fixedPitchStyle());
+    editPm([&](VDLPM &pm) { pm.value = formatted; });
 }
 
 void VDLPublishViewController::showHistory(QWidget *sender)
@@ -318,7 +254,7 @@ void VDLPublishViewController::showHistory(QWidget *sender)
         const VDLPM entry = history[index];
         auto *const item = new QWidgetAction(menu);
         item->setText(QStringLiteral("Recent %1").arg(index + 1));
-        item->setDefaultWidget(new HistoryMenuLine(entry.attributedStringWithTabWidth(historyMenuTabWidth), item, menu));
+        item->setDefaultWidget(new VDLHistoryMenuLine(entry.attributedStringWithTabWidth(historyMenuTabWidth), item, menu));
         connect(item, &QAction::triggered, this, [this, entry] { setPm(entry); });
         menu->addAction(item);
     }
@@ -333,12 +269,12 @@ void VDLPublishViewController::comboBoxSelectionDidChange(int index)
     if (index < 0 || index >= history.size())
         return;
     const VDLPM &entry = history[index];
-    VDLPM pm = m_pm;
-    pm.path = entry.path;
-    pm.qos = entry.qos;
-    pm.doRetain = entry.doRetain;
-    pm.value = entry.value;
-    setPm(pm);
+    editPm([&](VDLPM &pm) {
+        pm.path = entry.path;
+        pm.qos = entry.qos;
+        pm.doRetain = entry.doRetain;
+        pm.value = entry.value;
+    });
 }
 
 QUrl VDLPublishViewController::asUrl() const
@@ -366,18 +302,22 @@ QMenu *VDLPublishViewController::historyMenu() const
 
 void VDLPublishViewController::buildInterface()
 {
-    const QFont fixedFont = *fixedPitchStyle().font;
+    buildMessageControls();
+    buildHistoryControls();
+    buildStatusControls();
+    layOutControls();
+}
 
+void VDLPublishViewController::buildMessageControls()
+{
+    const QFont fixedFont = *fixedPitchStyle().font;
     m_pathField = new QLineEdit(this);
     m_pathField->setFont(fixedFont);
     m_pathField->setAttribute(Qt::WA_MacShowFocusRect, false);
     m_pathField->setPlaceholderText(QStringLiteral("topic/path"));
     m_pathField->setClearButtonEnabled(true);
-    connect(m_pathField, &QLineEdit::textEdited, this, [this](const QString &text) {
-        VDLPM pm = m_pm;
-        pm.path = text;
-        setPm(pm);
-    });
+    connect(m_pathField, &QLineEdit::textEdited, this,
+            [this](const QString &text) { editPm([&](VDLPM &pm) { pm.path = text; }); });
 
     m_valueView = new QTextEdit(this);
     m_valueView->setFont(fixedFont);
@@ -390,24 +330,21 @@ void VDLPublishViewController::buildInterface()
     m_qosPopUp->addItems({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")});
     m_qosPopUp->setToolTip(QStringLiteral("Quality of service"));
     connect(m_qosPopUp, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index < 0)
-            return;
-        VDLPM pm = m_pm;
-        pm.qos = index;
-        setPm(pm);
+        if (index >= 0)
+            editPm([&](VDLPM &pm) { pm.qos = index; });
     });
 
     m_retainCheckBox = new QCheckBox(QStringLiteral("Retain"), this);
-    connect(m_retainCheckBox, &QCheckBox::toggled, this, [this](bool checked) {
-        VDLPM pm = m_pm;
-        pm.doRetain = checked;
-        setPm(pm);
-    });
+    connect(m_retainCheckBox, &QCheckBox::toggled, this,
+            [this](bool checked) { editPm([&](VDLPM &pm) { pm.doRetain = checked; }); });
 
     m_formatJsonButton = new QPushButton(QStringLiteral("Format JSON"), this);
     m_formatJsonButton->setAutoDefault(false);
     connect(m_formatJsonButton, &QPushButton::clicked, this, &VDLPublishViewController::formatJson);
+}
 
+void VDLPublishViewController::buildHistoryControls()
+{
     m_historyComboBox = new QComboBox(this);
     m_historyComboBox->setPlaceholderText(QStringLiteral("Recently published"));
     m_historyComboBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -422,7 +359,10 @@ void VDLPublishViewController::buildInterface()
     m_historyButton->setArrowType(Qt::DownArrow);
     m_historyButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(m_historyButton, &QToolButton::clicked, this, [this] { showHistory(m_historyButton); });
+}
 
+void VDLPublishViewController::buildStatusControls()
+{
     m_errorLabel = new QLabel(this);
     m_errorLabel->setWordWrap(true);
     m_errorLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -436,6 +376,7 @@ void VDLPublishViewController::buildInterface()
     m_publishedOpacity = new QGraphicsOpacityEffect(m_publishedLabel);
     m_publishedOpacity->setOpacity(0);
     m_publishedLabel->setGraphicsEffect(m_publishedOpacity);
+    // The button beside it stays where it is while the label comes and goes.
     QSizePolicy keepPlace = m_publishedLabel->sizePolicy();
     keepPlace.setRetainSizeWhenHidden(true);
     m_publishedLabel->setSizePolicy(keepPlace);
@@ -451,7 +392,10 @@ void VDLPublishViewController::buildInterface()
             [this] { m_publishButton->setEnabled(!m_isPublishing); });
     auto *const publishShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), this);
     connect(publishShortcut, &QShortcut::activated, this, &VDLPublishViewController::publish);
+}
 
+void VDLPublishViewController::layOutControls()
+{
     auto *const grid = new QGridLayout;
     grid->setColumnStretch(1, 1);
     grid->addWidget(new QLabel(QStringLiteral("Topic:"), this), 0, 0, Qt::AlignRight);
@@ -487,6 +431,13 @@ void VDLPublishViewController::buildInterface()
     layout->addWidget(m_errorLabel);
     layout->addLayout(actions);
     resize(560, 380);
+}
+
+void VDLPublishViewController::editPm(const std::function<void(VDLPM &)> &change)
+{
+    VDLPM pm = m_pm;
+    change(pm);
+    setPm(pm);
 }
 
 void VDLPublishViewController::showPm()
@@ -531,22 +482,22 @@ void VDLPublishViewController::valueEdited()
         return;
     const QString text = m_valueView->toPlainText();
     m_shownValue = text;
-    VDLPM pm = m_pm;
-    pm.value = text;
-    setPm(pm);
+    editPm([&](VDLPM &pm) { pm.value = text; });
 }
 
 void VDLPublishViewController::commitEditing()
 {
-    VDLPM pm = m_pm;
-    if (m_pathField->text() != pm.path)
-        pm.path = m_pathField->text();
+    const QString path = m_pathField->text();
     const QString text = m_valueView->toPlainText();
-    if (text != pm.valueAsString()) {
+    const bool valueEdited = text != m_pm.valueAsString();
+    if (valueEdited)
         m_shownValue = text;
-        pm.value = text;
-    }
-    setPm(pm);
+    editPm([&](VDLPM &pm) {
+        if (path != pm.path)
+            pm.path = path;
+        if (valueEdited)
+            pm.value = text;
+    });
 }
 
 void VDLPublishViewController::showErrString()

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -134,6 +135,12 @@ Q_SIGNALS:
 
 private:
     void buildInterface();
+    void buildMessageControls();
+    void buildHistoryControls();
+    void buildStatusControls();
+    void layOutControls();
+    // Changes a copy of `pm` and sets it, so every edit is one assignment with one notification.
+    void editPm(const std::function<void(VDLPM &)> &change);
     void setIsPublishing(bool isPublishing);
     // Puts `pm` into the controls that do not show it yet.
     void showPm();

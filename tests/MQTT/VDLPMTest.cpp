@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QMetaProperty>
 #include <QUrlQuery>
 
 #include <gtest/gtest.h>
