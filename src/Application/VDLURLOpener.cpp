@@ -1,9 +1,9 @@
 #include "VDLURLOpener.h"
 
 #include "VDLOpenViewController.h"
+#include "VDLPublishViewController.h"
 #include "VDLURLRoute.h"
 #include "VDLViewerViewController.h"
-#include "VOKLog.h"
 #include "VOKWindowController.h"
 #include "VOKWindowPresenter.h"
 #include "VOKWindowRestoration.h"
@@ -18,6 +18,7 @@ void registerWindowClasses()
     std::call_once(registered, [] {
         vokRegisterViewControllerClass<VDLViewerViewController>();
         vokRegisterViewControllerClass<VDLOpenViewController>();
+        vokRegisterViewControllerClass<VDLPublishViewController>();
     });
 }
 
@@ -29,7 +30,10 @@ void open(const QUrl &url)
     case VDLURLRoute::Target::None:
         return;
     case VDLURLRoute::Target::PublishWindow:
-        VOK_WARNING(QStringLiteral("This version has no publish window yet; not opening '%1'").arg(url.toString()));
+        if (auto *const publisher = VOKWindowPresenter::presentViewControllerOfClass<VDLPublishViewController>(
+                route.windowDescription(), true);
+            publisher && route.publishNow())
+            publisher->publish();
         return;
     case VDLURLRoute::Target::Viewer:
         break;

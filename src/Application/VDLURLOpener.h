@@ -5,7 +5,9 @@
 
 // Opens an mqtt:// or mqtts:// URL the way the application does: a viewer window for a server
 // and path (an open one for the same description comes to the front and selects the URL's
-// topic). GUI thread.
+// topic), or for a URL with a query a publish window holding the query's values (an open one
+// with the same values comes to the front), which publishes at once when "publish" says so.
+// GUI thread.
 namespace VDLURLOpener {
 
 // Makes the window classes known by name, as presenting and restoring them needs. Idempotent.

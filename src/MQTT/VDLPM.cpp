@@ -74,6 +74,25 @@ QString VDLPM::valueAsString() const
     return QString();
 }
 
+QVariant VDLPM::variantValue() const
+{
+    if (const auto *text = std::get_if<QString>(&value))
+        return *text;
+    if (const auto *styled = std::get_if<VOKAttributedString>(&value))
+        return QVariant::fromValue(*styled);
+    return QVariant();
+}
+
+void VDLPM::setVariantValue(const QVariant &newValue)
+{
+    if (!newValue.isValid() || newValue.metaType() == QMetaType::fromType<std::nullptr_t>())
+        value = std::monostate();
+    else if (newValue.metaType() == QMetaType::fromType<VOKAttributedString>())
+        value = newValue.value<VOKAttributedString>();
+    else
+        value = newValue.toString();
+}
+
 QVariantMap VDLPM::asDictionary() const
 {
     const auto orEmpty = [](const QString &text) { return text.isNull() ? QStringLiteral("") : text; };

@@ -23,6 +23,10 @@ class VDLPM
     Q_PROPERTY(int qos MEMBER qos)
     Q_PROPERTY(QString path MEMBER path)
     Q_PROPERTY(QString valueAsString READ valueAsString)
+    // The value for key paths and the window presenter: an invalid QVariant for none, else the
+    // QString or the VOKAttributedString. Writing takes a QString or a VOKAttributedString;
+    // an invalid QVariant clears it, other values are stored as their text.
+    Q_PROPERTY(QVariant value READ variantValue WRITE setVariantValue)
 
 public:
     // No value, plain text, or styled text (only its characters are published). A plain text
@@ -39,6 +43,10 @@ public:
 
     // The characters of the value; a null string when there is none.
     QString valueAsString() const;
+
+    // The "value" property: see above.
+    QVariant variantValue() const;
+    void setVariantValue(const QVariant &newValue);
 
     // A history entry: "path", "qos", "retain", "value" (missing text stored as "").
     QVariantMap asDictionary() const;

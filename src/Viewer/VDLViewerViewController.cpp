@@ -87,6 +87,7 @@ void VDLViewerViewController::buildInterface()
     connect(m_client.get(), &VDLClient::pauseChanged, this, &VDLViewerViewController::updatePauseText);
     connect(m_client.get(), &VDLClient::pauseChanged, this, &VDLViewerViewController::pausedChanged);
     toolbar->addAction(QStringLiteral("$SYS"), m_client.get(), &VDLClient::showBrokerMetadata);
+    toolbar->addAction(QStringLiteral("Publish…"), m_client.get(), &VDLClient::showPublishUI);
     toolbar->addSeparator();
     toolbar->addAction(QStringLiteral("Forget Server…"), this, &VDLViewerViewController::closeAndForgetServer);
     auto *const spacer = new QWidget(toolbar);

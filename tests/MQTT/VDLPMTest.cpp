@@ -1,8 +1,10 @@
 #include "VDLPM.h"
+#include "VOKKeyPath.h"
 #include "VOKMarkupParser.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QMetaProperty>
 #include <QUrlQuery>
 
 #include <gtest/gtest.h>
@@ -49,6 +51,24 @@ TEST(VDLPM, HistoryEntriesRoundTripAndMissingKeysReadAsNone)
     EXPECT_TRUE(partial.valueAsString().isNull());
     EXPECT_EQ(partial.qos, 1);
     EXPECT_FALSE(partial.doRetain);
+}
+
+TEST(VDLPM, KeyPathsReadAndWriteTheValueOfEitherKind)
+{
+    const QString valueKey = QStringLiteral("value");
+    QVariant pm = QVariant::fromValue(VDLPM(QStringLiteral("a"), QStringLiteral("ON")));
+    EXPECT_EQ(vokSafeValueForKeyPath(pm, valueKey), QVariant(QStringLiteral("ON")));
+    EXPECT_FALSE(vokSafeValueForKeyPath(QVariant::fromValue(VDLPM()), valueKey).isValid()) << "none reads as none";
+
+    const QMetaProperty property = VDLPM::staticMetaObject.property(VDLPM::staticMetaObject.indexOfProperty("value"));
+    const VOKAttributedString styled = vokAttributedStringNoCLip(QStringLiteral("[c:Blue]42"));
+    ASSERT_TRUE(property.writeOnGadget(pm.data(), QVariant::fromValue(styled)));
+    EXPECT_EQ(pm.value<VDLPM>().value, VDLPM::Value(styled));
+    EXPECT_EQ(vokSafeValueForKeyPath(pm, valueKey).value<VOKAttributedString>(), styled);
+    ASSERT_TRUE(property.writeOnGadget(pm.data(), QStringLiteral("")));
+    EXPECT_EQ(pm.value<VDLPM>().value, VDLPM::Value(QStringLiteral("")));
+    ASSERT_TRUE(property.writeOnGadget(pm.data(), QVariant()));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(pm.value<VDLPM>().value));
 }
 
 TEST(VDLPM, PublishUrls)

@@ -13,6 +13,7 @@
 #include "VOKWindowRestoration.h"
 
 #include <QJsonValue>
+#include <QMetaProperty>
 
 #include <algorithm>
 #include <memory>
@@ -56,19 +57,55 @@ bool matches(const QObject *controller, const QString &className, const QVariant
     return true;
 }
 
-// Sets the value on the object the key path leads to, through its last component.
+// Sets the value at the key path inside a gadget value (changed in place) or a gadget pointer:
+// the first key names one of its properties; further keys go into that property's gadget value,
+// which is then written back. False when a key is not a writable gadget property.
+bool setValueInGadget(QVariant &gadget, const QStringList &keys, const QVariant &value)
+{
+    const QMetaType type = gadget.metaType();
+    void *address = nullptr;
+    if (type.flags() & QMetaType::IsGadget)
+        address = gadget.data();
+    else if (type.flags() & QMetaType::PointerToGadget)
+        address = *static_cast<void **>(gadget.data());
+    const QMetaObject *meta = type.metaObject();
+    if (!address || !meta)
+        return false;
+    const int index = meta->indexOfProperty(keys.first().toUtf8().constData());
+    if (index < 0)
+        return false;
+    const QMetaProperty property = meta->property(index);
+    if (keys.size() == 1)
+        return property.writeOnGadget(address, value);
+    QVariant inner = property.readOnGadget(address);
+    return setValueInGadget(inner, keys.mid(1), value) && property.writeOnGadget(address, inner);
+}
+
+// Sets the value on the object the key path leads to. Objects along the path are changed where
+// they are; a gadget value on the way (a controller's "pm") is read, changed on the copy and
+// written back through its holder's property, so the holder's setter and change signal run.
 void setValueForKeyPath(QObject *object, const QString &keyPath, const QVariant &value)
 {
-    const qsizetype lastDot = keyPath.lastIndexOf(QLatin1Char('.'));
+    const QStringList keys = keyPath.split(QLatin1Char('.'));
     QObject *target = object;
-    if (lastDot >= 0)
-        target = vokSafeValueForKeyPath(object, keyPath.left(lastDot)).value<QObject *>();
-    if (!target) {
-        VOK_ERROR(QStringLiteral("Can't set value for key path '%1' of %2")
-                      .arg(keyPath, VOKKeyPath::describe(QVariant::fromValue(object))));
+    qsizetype next = 0;
+    while (next + 1 < keys.size()) {
+        QObject *const child = vokSafeValueForKeyPath(target, keys[next]).value<QObject *>();
+        if (!child)
+            break;
+        target = child;
+        ++next;
+    }
+    if (next + 1 == keys.size()) {
+        vokSafeSetValue(target, value, keys.last());
         return;
     }
-    vokSafeSetValue(target, value, keyPath.mid(lastDot + 1));
+    const QByteArray holderKey = keys[next].toUtf8();
+    QVariant held = target->property(holderKey.constData());
+    if (!setValueInGadget(held, keys.mid(next + 1), value) || !target->setProperty(holderKey.constData(), held)) {
+        VOK_ERROR(QStringLiteral("Can't set value for key path '%1' of %2")
+                      .arg(keyPath, VOKKeyPath::describe(QVariant::fromValue(object))));
+    }
 }
 
 // Whether JSON can say the value: the null marker, text, numbers, booleans and containers of them.

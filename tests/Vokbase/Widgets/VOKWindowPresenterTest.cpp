@@ -112,6 +112,25 @@ TEST_F(VOKWindowPresenterTest, CreationAndIdentifierFailuresAreLoggedAndSurvived
     EXPECT_EQ(log.linesContaining(QStringLiteral("ERROR: Can't set value for key path 'owner.objectName'")).size(), 1);
 }
 
+TEST_F(VOKWindowPresenterTest, KeyPathsSetMembersOfGadgetValuesThroughTheirHolder)
+{
+    const QVariantMap description{{QStringLiteral("host"), QStringLiteral("g")},
+                                  {QStringLiteral("reading.value"), 21.5},
+                                  {QStringLiteral("reading.unit"), QStringLiteral("°C")}};
+    auto *viewController = VOKWindowPresenter::presentViewControllerOfClass<TestServerViewController>(description);
+    ASSERT_NE(viewController, nullptr);
+    // Each member is written on a copy that goes back through the setter, so the change is told.
+    EXPECT_EQ(viewController->storedReading.value, 21.5);
+    EXPECT_EQ(viewController->storedReading.unit, QStringLiteral("°C"));
+    EXPECT_EQ(viewController->readingWrites, 2);
+    EXPECT_EQ(VOKWindowPresenter::presentViewControllerOfClass(ServerClass, description, false), viewController);
+
+    LogCapture log;
+    const QVariantMap unknownMember{{QStringLiteral("reading.colour"), QStringLiteral("red")}};
+    ASSERT_NE(VOKWindowPresenter::presentViewControllerOfClass<TestRestorableViewController>(unknownMember), nullptr);
+    EXPECT_EQ(log.linesContaining(QStringLiteral("ERROR: Can't set value for key path 'reading.colour'")).size(), 1);
+}
+
 TEST_F(VOKWindowPresenterTest, ClosingReleasesTheControllerOnce)
 {
     auto *viewController = VOKWindowPresenter::presentViewControllerOfClass<TestServerViewController>(server("a", 1));

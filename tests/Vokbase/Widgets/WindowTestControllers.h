@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestNode.h"
 #include "VOKViewController.h"
 
 #include <QLabel>
@@ -18,6 +19,7 @@ class TestServerViewController : public VOKViewController
     Q_PROPERTY(QObject *owner MEMBER owner)
     Q_PROPERTY(QVariant vokWindowTitle MEMBER vokWindowTitle NOTIFY vokWindowTitleChanged)
     Q_PROPERTY(QUrl vokRepresentedUrl MEMBER vokRepresentedUrl NOTIFY vokRepresentedUrlChanged)
+    Q_PROPERTY(TestReading reading READ reading WRITE setReading NOTIFY readingChanged)
 
 public:
     QString host;
@@ -30,6 +32,16 @@ public:
     int allSetPort = -1; // the port when vokAllSet ran
     int didRestoreCalls = 0;
     QString autoSaveName; // null: use the title
+    TestReading storedReading; // a gadget value, set through "reading.value" and "reading.unit"
+    int readingWrites = 0;
+
+    TestReading reading() const { return storedReading; }
+    void setReading(const TestReading &reading)
+    {
+        storedReading = reading;
+        ++readingWrites;
+        Q_EMIT readingChanged();
+    }
 
     void vokAllSet() override
     {
@@ -42,6 +54,7 @@ public:
 Q_SIGNALS:
     void vokWindowTitleChanged();
     void vokRepresentedUrlChanged();
+    void readingChanged();
 };
 
 class TestRestorableViewController final : public TestServerViewController

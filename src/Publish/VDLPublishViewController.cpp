@@ -1,0 +1,554 @@
+#include "VDLPublishViewController.h"
+
+#include "VDLHistoryMenuLine.h"
+#include "VOKColor.h"
+#include "VOKError.h"
+#include "VOKJSONPrinter.h"
+#include "VOKKeyPath.h"
+#include "VOKLog.h"
+#include "VOKMarkupParser.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGraphicsOpacityEffect>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPropertyAnimation>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWidgetAction>
+
+#include <functional>
+#include <mutex>
+
+namespace {
+
+constexpr int publishedShowMilliseconds = 1000;
+constexpr int publishedFadeMilliseconds = 500;
+
+const QString separator = QStringLiteral(" \u2014 ");
+
+// Every line break becomes a space, so a value fits on one line of the history combo box.
+QString onOneLine(QString text)
+{
+    for (QChar &character : text) {
+        const char16_t unit = character.unicode();
+        if (unit == u'\n' || unit == u'\r' || unit == 0x0B || unit == 0x0C || unit == 0x85 || unit == 0x2028
+            || unit == 0x2029)
+            character = QLatin1Char(' ');
+    }
+    return text;
+}
+
+// Percent-encodes everything but the unreserved characters (and what `keep` names), so every
+// part of a URL reads back exactly.
+QString encoded(const QString &text, const QByteArray &keep = QByteArray())
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(text, keep));
+}
+
+// The JSON value of the text, fragments (a bare number, string, true, false, null) allowed; an
+// invalid QVariant with the parser's complaint otherwise. Values are held as VOKJSON.h says.
+QVariant parseJSONFragment(const QByteArray &text, QString *failure)
+{
+    // Qt's parser wants a document: the text alone inside an array is one. The array adds one
+    // level of nesting, so the nesting limit still holds.
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson('[' + text + ']', &error);
+    if (error.error != QJsonParseError::NoError) {
+        *failure = QStringLiteral("%1 at offset %2").arg(error.errorString()).arg(std::max(0, error.offset - 1));
+        return QVariant();
+    }
+    const QJsonArray array = document.array();
+    if (array.size() != 1) {
+        *failure = array.isEmpty() ? QStringLiteral("no value") : QStringLiteral("more than one value");
+        return QVariant();
+    }
+    return array.first().toVariant();
+}
+
+} // namespace
+
+VDLPublishViewController::VDLPublishViewController(QWidget *parent)
+    : VOKViewController(parent)
+{
+    // Key paths read through the shared client ("client.history") as through an object.
+    static std::once_flag unwrapperRegistered;
+    std::call_once(unwrapperRegistered, [] {
+        VOKKeyPath::registerUnwrapper(QMetaType::fromType<std::shared_ptr<VDLPubClient>>(), [](const QVariant &value) {
+            return QVariant::fromValue<QObject *>(value.value<std::shared_ptr<VDLPubClient>>().get());
+        });
+    });
+    buildInterface();
+}
+
+VDLPublishViewController::~VDLPublishViewController() = default;
+
+const VOKTextAttributes &VDLPublishViewController::fixedPitchStyle()
+{
+    static const VOKTextAttributes style = [] {
+        QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPointSizeF(12);
+        VOKTextAttributes attributes;
+        attributes.font = font;
+        return attributes;
+    }();
+    return style;
+}
+
+// MARK: - Properties
+
+void VDLPublishViewController::setHost(const QString &host)
+{
+    if (host == m_host && host.isNull() == m_host.isNull())
+        return;
+    m_host = host;
+    Q_EMIT hostChanged();
+    Q_EMIT vokWindowTitleChanged();
+}
+
+void VDLPublishViewController::setPort(int port)
+{
+    if (port == m_port)
+        return;
+    m_port = port;
+    Q_EMIT portChanged();
+    Q_EMIT vokWindowTitleChanged();
+}
+
+void VDLPublishViewController::setPm(const VDLPM &pm)
+{
+    if (pm == m_pm)
+        return;
+    const bool retainChanged = pm.doRetain != m_pm.doRetain;
+    m_pm = pm;
+    showPm();
+    Q_EMIT pmChanged();
+    if (retainChanged)
+        Q_EMIT publishButtonTitleChanged();
+}
+
+void VDLPublishViewController::setErrString(const QString &errString)
+{
+    if (errString == m_errString && errString.isNull() == m_errString.isNull())
+        return;
+    m_errString = errString;
+    showErrString();
+    Q_EMIT errStringChanged();
+}
+
+void VDLPublishViewController::setIsPublishing(bool isPublishing)
+{
+    if (isPublishing == m_isPublishing)
+        return;
+    m_isPublishing = isPublishing;
+    Q_EMIT isPublishingChanged();
+}
+
+void VDLPublishViewController::setUuid(const QString &uuid)
+{
+    if (uuid == m_uuid && uuid.isNull() == m_uuid.isNull())
+        return;
+    m_uuid = uuid;
+    Q_EMIT uuidChanged();
+}
+
+QString VDLPublishViewController::publishButtonTitle() const
+{
+    return m_pm.doRetain ? QStringLiteral("Publish Retained") : QStringLiteral("Publish");
+}
+
+QString VDLPublishViewController::vokWindowTitle() const
+{
+    return QStringLiteral("Publish to %1:%2").arg(m_host).arg(m_port);
+}
+
+// MARK: - Completing the window
+
+void VDLPublishViewController::vokAllSet()
+{
+    if (m_client)
+        return;
+    if (m_host.isEmpty()) {
+        VOK_WARNING(QStringLiteral("Beep: No host given!"));
+        return;
+    }
+    if (m_port == noPort)
+        setPort(defaultPort);
+    m_client = VDLPubClient::clientWithHost(m_host, m_port);
+    if (!m_client) {
+        VOK_WARNING(QStringLiteral("Beep: Failed to create client for %1:%2!").arg(m_host).arg(m_port));
+        return;
+    }
+    connect(m_client.get(), &VDLPubClient::historyChanged, this, &VDLPublishViewController::showHistoryEntries);
+    showHistoryEntries();
+    Q_EMIT clientChanged();
+}
+
+// MARK: - Actions
+
+void VDLPublishViewController::publish()
+{
+    commitEditing();
+    doPublish();
+}
+
+void VDLPublishViewController::doPublish()
+{
+    setErrString(QString());
+    setIsPublishing(true);
+    if (!m_client || !m_client->isConnected()) {
+        VOK_ERROR(QStringLiteral("Publish failed: not connected to %1:%2").arg(m_host).arg(m_port));
+        setErrString(QStringLiteral("Not connected"));
+        setIsPublishing(false);
+        return;
+    }
+    VOKError error;
+    if (m_client->publish(m_pm, &error)) {
+        flashPublishedLabel();
+    } else {
+        VOK_ERROR(QStringLiteral("Publish failed to %1:%2 - %3").arg(m_host).arg(m_port).arg(error.localizedDescription()));
+        setErrString(error.localizedDescription());
+    }
+    setIsPublishing(false);
+}
+
+void VDLPublishViewController::formatJson()
+{
+    QString failure;
+    const QVariant json = parseJSONFragment(m_pm.valueAsString().toUtf8(), &failure);
+    if (!json.isValid()) {
+        VOK_WARNING(QStringLiteral("Beep: Can't parse into JSON: %1").arg(failure));
+        return;
+    }
+    const VOKAttributedString formatted =
+        vokAttributedStringWithStyle(vokPrettyPrintWithIndent(json, 0, true), fixedPitchStyle());
+    editPm([&](VDLPM &pm) { pm.value = formatted; });
+}
+
+void VDLPublishViewController::showHistory(QWidget *sender)
+{
+    const QList<VDLPM> history = m_client ? m_client->history() : QList<VDLPM>();
+    if (history.isEmpty()) {
+        VOK_WARNING(QStringLiteral("Beep: No History yet"));
+        return;
+    }
+    auto *const menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (qsizetype index = 0; index < history.size(); ++index) {
+        const VDLPM entry = history[index];
+        auto *const item = new QWidgetAction(menu);
+        item->setText(QStringLiteral("Recent %1").arg(index + 1));
+        item->setDefaultWidget(new VDLHistoryMenuLine(entry.attributedStringWithTabWidth(historyMenuTabWidth), item, menu));
+        connect(item, &QAction::triggered, this, [this, entry] { setPm(entry); });
+        menu->addAction(item);
+    }
+    m_historyMenu = menu;
+    const QPoint position = sender ? sender->mapToGlobal(sender->rect().center()) : mapToGlobal(QPoint(0, 0));
+    menu->popup(position, menu->actions().constFirst());
+}
+
+void VDLPublishViewController::comboBoxSelectionDidChange(int index)
+{
+    const QList<VDLPM> history = m_client ? m_client->history() : QList<VDLPM>();
+    if (index < 0 || index >= history.size())
+        return;
+    const VDLPM &entry = history[index];
+    editPm([&](VDLPM &pm) {
+        pm.path = entry.path;
+        pm.qos = entry.qos;
+        pm.doRetain = entry.doRetain;
+        pm.value = entry.value;
+    });
+}
+
+QUrl VDLPublishViewController::asUrl() const
+{
+    QUrl url;
+    url.setScheme(QStringLiteral("mqtt"));
+    url.setHost(m_host);
+    if (m_port != noPort)
+        url.setPort(m_port);
+    url.setPath(QLatin1Char('/') + encoded(m_pm.path.isNull() ? QStringLiteral("") : m_pm.path, "/"), QUrl::StrictMode);
+    const QString value = m_pm.valueAsString();
+    url.setQuery(QStringLiteral("value=%1&qos=%2&retain=%3")
+                     .arg(encoded(value.isNull() ? QStringLiteral("") : value), QString::number(m_pm.qos),
+                          m_pm.doRetain ? QStringLiteral("true") : QStringLiteral("false")),
+                 QUrl::StrictMode);
+    return url;
+}
+
+// MARK: - Interface
+
+QMenu *VDLPublishViewController::historyMenu() const
+{
+    return m_historyMenu;
+}
+
+void VDLPublishViewController::buildInterface()
+{
+    buildMessageControls();
+    buildHistoryControls();
+    buildStatusControls();
+    layOutControls();
+}
+
+void VDLPublishViewController::buildMessageControls()
+{
+    const QFont fixedFont = *fixedPitchStyle().font;
+    m_pathField = new QLineEdit(this);
+    m_pathField->setFont(fixedFont);
+    m_pathField->setAttribute(Qt::WA_MacShowFocusRect, false);
+    m_pathField->setPlaceholderText(QStringLiteral("topic/path"));
+    m_pathField->setClearButtonEnabled(true);
+    connect(m_pathField, &QLineEdit::textEdited, this,
+            [this](const QString &text) { editPm([&](VDLPM &pm) { pm.path = text; }); });
+
+    m_valueView = new QTextEdit(this);
+    m_valueView->setFont(fixedFont);
+    m_valueView->setAcceptRichText(false);
+    m_valueView->setTabChangesFocus(true);
+    m_valueView->setPlaceholderText(QStringLiteral("Value"));
+    connect(m_valueView, &QTextEdit::textChanged, this, &VDLPublishViewController::valueEdited);
+
+    m_qosPopUp = new QComboBox(this);
+    m_qosPopUp->addItems({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")});
+    m_qosPopUp->setToolTip(QStringLiteral("Quality of service"));
+    connect(m_qosPopUp, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            editPm([&](VDLPM &pm) { pm.qos = index; });
+    });
+
+    m_retainCheckBox = new QCheckBox(QStringLiteral("Retain"), this);
+    connect(m_retainCheckBox, &QCheckBox::toggled, this,
+            [this](bool checked) { editPm([&](VDLPM &pm) { pm.doRetain = checked; }); });
+
+    m_formatJsonButton = new QPushButton(QStringLiteral("Format JSON"), this);
+    m_formatJsonButton->setAutoDefault(false);
+    connect(m_formatJsonButton, &QPushButton::clicked, this, &VDLPublishViewController::formatJson);
+}
+
+void VDLPublishViewController::buildHistoryControls()
+{
+    m_historyComboBox = new QComboBox(this);
+    m_historyComboBox->setPlaceholderText(QStringLiteral("Recently published"));
+    m_historyComboBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_historyComboBox->setMinimumContentsLength(20);
+    m_historyComboBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_historyComboBox->setEnabled(false);
+    connect(m_historyComboBox, &QComboBox::activated, this, &VDLPublishViewController::comboBoxSelectionDidChange);
+
+    m_historyButton = new QToolButton(this);
+    m_historyButton->setText(QStringLiteral("History"));
+    m_historyButton->setToolTip(QStringLiteral("Show the publish history"));
+    m_historyButton->setArrowType(Qt::DownArrow);
+    m_historyButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    connect(m_historyButton, &QToolButton::clicked, this, [this] { showHistory(m_historyButton); });
+}
+
+void VDLPublishViewController::buildStatusControls()
+{
+    m_errorLabel = new QLabel(this);
+    m_errorLabel->setWordWrap(true);
+    m_errorLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_errorLabel->setTextFormat(Qt::PlainText);
+    QPalette errorColours = m_errorLabel->palette();
+    errorColours.setColor(QPalette::WindowText, vokColorNamed(QStringLiteral("NSColor:systemRedColor")));
+    m_errorLabel->setPalette(errorColours);
+    m_errorLabel->hide();
+
+    m_publishedLabel = new QLabel(QStringLiteral("Published"), this);
+    m_publishedOpacity = new QGraphicsOpacityEffect(m_publishedLabel);
+    m_publishedOpacity->setOpacity(0);
+    m_publishedLabel->setGraphicsEffect(m_publishedOpacity);
+    // The button beside it stays where it is while the label comes and goes.
+    QSizePolicy keepPlace = m_publishedLabel->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    m_publishedLabel->setSizePolicy(keepPlace);
+    m_publishedLabel->hide();
+
+    m_publishButton = new QPushButton(publishButtonTitle(), this);
+    m_publishButton->setDefault(true);
+    m_publishButton->setToolTip(QStringLiteral("Publish (Ctrl+Return)"));
+    connect(m_publishButton, &QPushButton::clicked, this, &VDLPublishViewController::publish);
+    connect(this, &VDLPublishViewController::publishButtonTitleChanged, m_publishButton,
+            [this] { m_publishButton->setText(publishButtonTitle()); });
+    connect(this, &VDLPublishViewController::isPublishingChanged, m_publishButton,
+            [this] { m_publishButton->setEnabled(!m_isPublishing); });
+    auto *const publishShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), this);
+    connect(publishShortcut, &QShortcut::activated, this, &VDLPublishViewController::publish);
+}
+
+void VDLPublishViewController::layOutControls()
+{
+    auto *const grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Topic:"), this), 0, 0, Qt::AlignRight);
+    grid->addWidget(m_pathField, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Value:"), this), 1, 0, Qt::AlignRight | Qt::AlignTop);
+    grid->addWidget(m_valueView, 1, 1);
+    grid->setRowStretch(1, 1);
+
+    auto *const options = new QHBoxLayout;
+    options->addWidget(new QLabel(QStringLiteral("QoS:"), this));
+    options->addWidget(m_qosPopUp);
+    options->addSpacing(16);
+    options->addWidget(m_retainCheckBox);
+    options->addStretch(1);
+    options->addWidget(m_formatJsonButton);
+    grid->addLayout(options, 2, 1);
+
+    auto *const recent = new QHBoxLayout;
+    recent->addWidget(m_historyComboBox, 1);
+    recent->addWidget(m_historyButton);
+    grid->addWidget(new QLabel(QStringLiteral("History:"), this), 3, 0, Qt::AlignRight);
+    grid->addLayout(recent, 3, 1);
+
+    auto *const actions = new QHBoxLayout;
+    actions->addStretch(1);
+    actions->addWidget(m_publishedLabel);
+    actions->addSpacing(8);
+    actions->addWidget(m_publishButton);
+
+    auto *const layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 16);
+    layout->addLayout(grid, 1);
+    layout->addWidget(m_errorLabel);
+    layout->addLayout(actions);
+    resize(560, 380);
+}
+
+void VDLPublishViewController::editPm(const std::function<void(VDLPM &)> &change)
+{
+    VDLPM pm = m_pm;
+    change(pm);
+    setPm(pm);
+}
+
+void VDLPublishViewController::showPm()
+{
+    if (m_pathField->text() != m_pm.path)
+        m_pathField->setText(m_pm.path);
+    const int qosIndex = m_pm.qos >= 0 && m_pm.qos < m_qosPopUp->count() ? m_pm.qos : -1;
+    if (m_qosPopUp->currentIndex() != qosIndex) {
+        const QSignalBlocker quiet(m_qosPopUp);
+        m_qosPopUp->setCurrentIndex(qosIndex);
+    }
+    if (m_retainCheckBox->isChecked() != m_pm.doRetain) {
+        const QSignalBlocker quiet(m_retainCheckBox);
+        m_retainCheckBox->setChecked(m_pm.doRetain);
+    }
+    if (!(m_shownValue == m_pm.value))
+        showValue();
+}
+
+void VDLPublishViewController::showValue()
+{
+    m_showingValue = true;
+    QTextDocument *const document = m_valueView->document();
+    document->clear();
+    QTextCursor cursor(document);
+    if (const auto *styled = std::get_if<VOKAttributedString>(&m_pm.value)) {
+        const std::unique_ptr<QTextDocument> shown =
+            styled->toTextDocument(*fixedPitchStyle().font, m_valueView->palette().color(QPalette::Text));
+        cursor.insertFragment(QTextDocumentFragment(shown.get()));
+    } else {
+        cursor.insertText(m_pm.valueAsString(), QTextCharFormat());
+    }
+    // Typing goes on in the plain style, whatever the last character showed.
+    m_valueView->setCurrentCharFormat(QTextCharFormat());
+    m_shownValue = m_pm.value;
+    m_showingValue = false;
+}
+
+void VDLPublishViewController::valueEdited()
+{
+    if (m_showingValue)
+        return;
+    const QString text = m_valueView->toPlainText();
+    m_shownValue = text;
+    editPm([&](VDLPM &pm) { pm.value = text; });
+}
+
+void VDLPublishViewController::commitEditing()
+{
+    const QString path = m_pathField->text();
+    const QString text = m_valueView->toPlainText();
+    const bool valueEdited = text != m_pm.valueAsString();
+    if (valueEdited)
+        m_shownValue = text;
+    editPm([&](VDLPM &pm) {
+        if (path != pm.path)
+            pm.path = path;
+        if (valueEdited)
+            pm.value = text;
+    });
+}
+
+void VDLPublishViewController::showErrString()
+{
+    m_errorLabel->setText(m_errString);
+    m_errorLabel->setVisible(!m_errString.isNull());
+}
+
+void VDLPublishViewController::showHistoryEntries()
+{
+    const QList<VDLPM> history = m_client ? m_client->history() : QList<VDLPM>();
+    const QSignalBlocker quiet(m_historyComboBox);
+    m_historyComboBox->clear();
+    for (const VDLPM &entry : history) {
+        const QString value = entry.valueAsString();
+        QString title = entry.path + separator + onOneLine(value);
+        if (entry.doRetain)
+            title += QStringLiteral("  (retained)");
+        m_historyComboBox->addItem(title);
+        m_historyComboBox->setItemData(m_historyComboBox->count() - 1,
+                                       QStringLiteral("%1\nQoS %2%3\n\n%4")
+                                           .arg(entry.path)
+                                           .arg(entry.qos)
+                                           .arg(entry.doRetain ? QStringLiteral(", retained") : QString())
+                                           .arg(value.left(2000)),
+                                       Qt::ToolTipRole);
+    }
+    m_historyComboBox->setCurrentIndex(-1);
+    m_historyComboBox->setEnabled(!history.isEmpty());
+}
+
+void VDLPublishViewController::flashPublishedLabel()
+{
+    const int generation = ++m_flashGeneration;
+    if (m_fade)
+        m_fade->stop();
+    m_publishedOpacity->setOpacity(1.0);
+    m_publishedLabel->show();
+    // `this` as the context: once the window is gone, neither step runs.
+    QTimer::singleShot(publishedShowMilliseconds, this, [this, generation] {
+        if (generation != m_flashGeneration)
+            return;
+        auto *const fade = new QPropertyAnimation(m_publishedOpacity, "opacity", this);
+        fade->setDuration(publishedFadeMilliseconds);
+        fade->setStartValue(m_publishedOpacity->opacity());
+        fade->setEndValue(0.0);
+        connect(fade, &QPropertyAnimation::finished, this, [this, generation] {
+            if (generation == m_flashGeneration)
+                m_publishedLabel->hide();
+        });
+        m_fade = fade;
+        fade->start(QAbstractAnimation::DeleteWhenStopped);
+    });
+}

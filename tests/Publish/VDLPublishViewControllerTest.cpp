@@ -1,0 +1,451 @@
+#include "LogCapture.h"
+#include "MosquittoBroker.h"
+#include "VDLPubClient.h"
+#include "VDLPublishViewController.h"
+#include "VDLURLOpener.h"
+#include "VDLViewerViewController.h"
+#include "VOKColor.h"
+#include "VOKJSONPrinter.h"
+#include "VOKKeyPath.h"
+#include "VOKWindow.h"
+#include "VOKWindowController.h"
+#include "VOKWindowPresenter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWidgetAction>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString localhost = QStringLiteral("127.0.0.1");
+
+QString text(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+struct PublishWindowTest : ::testing::Test
+{
+    static void SetUpTestSuite() { VDLURLOpener::registerWindowClasses(); }
+
+    void TearDown() override
+    {
+        for (VOKWindowController *controller : VOKWindowController::openControllers())
+            controller->window()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (const auto &[host, port] : usedServers)
+            VDLPubClient::deleteHistoryForHost(host, port);
+    }
+
+    VDLPublishViewController *present(const QVariantMap &description)
+    {
+        const QVariant port = description.value(QStringLiteral("port"));
+        usedServers.append({description.value(QStringLiteral("host")).toString(), port.isValid() ? port.toInt() : 1883});
+        return VOKWindowPresenter::presentViewControllerOfClass<VDLPublishViewController>(description);
+    }
+
+    VDLPublishViewController *open(const QString &url, int port)
+    {
+        usedServers.append({localhost, port});
+        VDLURLOpener::open(QUrl(url));
+        const QList<VDLPublishViewController *> windows = publishWindows();
+        return windows.isEmpty() ? nullptr : windows.first();
+    }
+
+    // Publish windows, frontmost first.
+    static QList<VDLPublishViewController *> publishWindows()
+    {
+        QList<VDLPublishViewController *> windows;
+        for (VOKWindowController *controller : VOKWindowController::openControllers()) {
+            if (auto *const publisher = qobject_cast<VDLPublishViewController *>(controller->viewController()))
+                windows.append(publisher);
+        }
+        return windows;
+    }
+
+    static QVariantMap server(const QString &host, int port)
+    {
+        return {{QStringLiteral("host"), host}, {QStringLiteral("port"), port}};
+    }
+
+    QList<std::pair<QString, int>> usedServers;
+    LogCapture log;
+};
+
+// The retained message of the topic as "retained qos topic payload", read by a fresh subscriber.
+QString retainedMessage(int port, const QString &topic)
+{
+    QProcess subscriber;
+    subscriber.start(QStringLiteral("mosquitto_sub"),
+                     {QStringLiteral("-h"), localhost, QStringLiteral("-p"), QString::number(port), QStringLiteral("-q"),
+                      QStringLiteral("2"), QStringLiteral("-t"), topic, QStringLiteral("-C"), QStringLiteral("1"),
+                      QStringLiteral("-W"), QStringLiteral("10"), QStringLiteral("-F"), QStringLiteral("%r %q %t %p")});
+    if (!subscriber.waitForFinished(15000))
+        return QStringLiteral("(no answer)");
+    return QString::fromUtf8(subscriber.readAllStandardOutput()).trimmed();
+}
+
+bool holdsNoValue(const VDLPM &pm)
+{
+    return std::holds_alternative<std::monostate>(pm.value);
+}
+
+} // namespace
+
+TEST_F(PublishWindowTest, CompletingFillsThePortTakesTheSharedClientAndTitlesTheWindow)
+{
+    VDLPublishViewController *const window = present({{QStringLiteral("host"), QStringLiteral("h")}});
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->port(), 1883);
+    EXPECT_EQ(window->vokWindowTitle(), QStringLiteral("Publish to h:1883"));
+    EXPECT_EQ(window->window()->windowTitle(), QStringLiteral("Publish to h:1883"));
+    ASSERT_TRUE(window->client());
+    EXPECT_EQ(window->client(), VDLPubClient::clientWithHost(QStringLiteral("h"), 1883));
+    EXPECT_TRUE(vokSafeValueForKeyPath(window, QStringLiteral("client.history")).isValid());
+    EXPECT_FALSE(window->vokAutoRestore());
+    EXPECT_TRUE(window->vokRecentsMenuTitle().isNull());
+    EXPECT_TRUE(window->errString().isNull());
+    EXPECT_FALSE(window->errorLabel()->isVisible());
+    EXPECT_TRUE(log.beeps() == 0);
+
+    // A second window for the same server, told apart by a uuid, shares the client.
+    QVariantMap second = server(QStringLiteral("h"), 1883);
+    second.insert(QStringLiteral("uuid"), QStringLiteral("2"));
+    VDLPublishViewController *const other = present(second);
+    ASSERT_TRUE(other);
+    EXPECT_NE(other, window);
+    EXPECT_EQ(other->client(), window->client());
+
+    // Without a host there is no client, and publishing reports that it is not connected.
+    VDLPublishViewController *const hostless = present({{QStringLiteral("uuid"), QStringLiteral("none")}});
+    ASSERT_TRUE(hostless);
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": WARNING: Beep: No host given!")).size(), 1);
+    EXPECT_EQ(log.beeps(), 1);
+    EXPECT_FALSE(hostless->client());
+    hostless->publish();
+    EXPECT_EQ(hostless->errString(), QStringLiteral("Not connected"));
+}
+
+TEST_F(PublishWindowTest, WidgetsAndTheMessageFollowEachOther)
+{
+    VDLPublishViewController *const window = present(server(localhost, 1));
+    ASSERT_TRUE(window);
+    QSignalSpy titleChanges(window, &VDLPublishViewController::publishButtonTitleChanged);
+    EXPECT_EQ(window->publishButton()->text(), QStringLiteral("Publish"));
+
+    // Programmatic changes reach the controls; the retain flag retitles the button at once.
+    window->setPm(VDLPM(QStringLiteral("a/b"), QStringLiteral("v1"), 2, true));
+    EXPECT_EQ(window->publishButtonTitle(), QStringLiteral("Publish Retained"));
+    EXPECT_EQ(window->publishButton()->text(), QStringLiteral("Publish Retained"));
+    EXPECT_EQ(titleChanges.size(), 1);
+    EXPECT_EQ(window->pathField()->text(), QStringLiteral("a/b"));
+    EXPECT_EQ(window->valueView()->toPlainText(), QStringLiteral("v1"));
+    EXPECT_EQ(window->qosPopUp()->currentIndex(), 2);
+    EXPECT_TRUE(window->retainCheckBox()->isChecked());
+
+    // User edits reach the message; the edited control keeps its text and cursor.
+    window->pathField()->setFocus();
+    window->pathField()->end(false);
+    QTest::keyClicks(window->pathField(), QStringLiteral("/c"));
+    EXPECT_EQ(window->pm().path, QStringLiteral("a/b/c"));
+    EXPECT_EQ(window->pathField()->cursorPosition(), 5);
+    window->valueView()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(window->valueView(), QStringLiteral("23"));
+    EXPECT_EQ(window->pm().value, VDLPM::Value(QStringLiteral("v123")));
+    EXPECT_EQ(window->valueView()->textCursor().position(), 4);
+    window->qosPopUp()->setCurrentIndex(0);
+    EXPECT_EQ(window->pm().qos, 0);
+    window->retainCheckBox()->click();
+    EXPECT_FALSE(window->pm().doRetain);
+    EXPECT_EQ(window->publishButton()->text(), QStringLiteral("Publish"));
+    EXPECT_EQ(titleChanges.size(), 2);
+
+    // Key paths set members of the message through the window's property, as the presenter does.
+    QSignalSpy pmChanges(window, &VDLPublishViewController::pmChanged);
+    EXPECT_EQ(VOKWindowPresenter::presentViewControllerOfClass(
+                  QStringLiteral("VDLPublishViewController"),
+                  {{QStringLiteral("pm.path"), QStringLiteral("a/b/c")}, {QStringLiteral("pm.value"), QStringLiteral("v123")}},
+                  false),
+              window);
+    EXPECT_EQ(pmChanges.size(), 0) << "matching only reads";
+}
+
+TEST_F(PublishWindowTest, PublishesOnlyOnceConnectedAndRecordsTheHistory)
+{
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    broker.freeze(); // accepts the connection but does not answer yet
+
+    const int port = broker.port();
+    VDLPublishViewController *const window =
+        open(QStringLiteral("mqtt://127.0.0.1:%1/test/lamp?value=ON&qos=1&retain=true&publish=1").arg(port), port);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->errString(), QStringLiteral("Not connected"));
+    EXPECT_TRUE(window->errorLabel()->isVisible());
+    EXPECT_EQ(window->errorLabel()->text(), QStringLiteral("Not connected"));
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: Publish failed: not connected to 127.0.0.1:%1").arg(port)).size(), 1);
+    EXPECT_EQ(log.beeps(), 0);
+    EXPECT_FALSE(window->isPublishing());
+    EXPECT_TRUE(window->client()->history().isEmpty());
+
+    broker.thaw();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->client()->isConnected(); }, 15000));
+    QSignalSpy publishing(window, &VDLPublishViewController::isPublishingChanged);
+    window->publishButton()->click();
+    EXPECT_TRUE(window->errString().isNull()) << "a new attempt clears the error line";
+    EXPECT_FALSE(window->errorLabel()->isVisible());
+    EXPECT_EQ(publishing.size(), 2);
+    EXPECT_FALSE(window->isPublishing());
+    ASSERT_EQ(window->client()->history().size(), 1);
+    EXPECT_EQ(window->client()->history().first(), VDLPM(QStringLiteral("test/lamp"), QStringLiteral("ON"), 1, true));
+    EXPECT_EQ(window->historyComboBox()->count(), 1);
+    EXPECT_EQ(retainedMessage(port, QStringLiteral("test/lamp")), QStringLiteral("1 1 test/lamp ON"));
+
+    // The confirmation shows, then fades out and hides.
+    EXPECT_TRUE(window->publishedLabel()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->publishedLabel()->isVisible(); }, 5000));
+    EXPECT_EQ(window->publishedOpacity()->opacity(), 0.0);
+
+    // A publish the client refuses shows the client's reason.
+    VDLPM invalid = window->pm();
+    invalid.qos = 3;
+    window->setPm(invalid);
+    window->publish();
+    ASSERT_FALSE(window->errString().isNull());
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: Publish failed to 127.0.0.1:%1 - %2").arg(port).arg(window->errString()))
+                  .size(),
+              1);
+    EXPECT_EQ(window->client()->history().size(), 1);
+
+    // A window closed while its confirmation is still showing leaves nothing behind to run.
+    invalid.qos = 0;
+    window->setPm(invalid);
+    window->publish();
+    ASSERT_TRUE(window->publishedLabel()->isVisible());
+    EXPECT_EQ(window->client()->history().size(), 2);
+    QPointer<VDLPublishViewController> gone = window;
+    window->window()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(gone.isNull());
+    QTest::qWait(1700);
+}
+
+TEST_F(PublishWindowTest, FormatsJsonFragmentsAndObjectsAndLeavesOtherValues)
+{
+    VDLPublishViewController *const window = present(server(localhost, 1));
+    ASSERT_TRUE(window);
+    const QFont fixed = *VDLPublishViewController::fixedPitchStyle().font;
+    EXPECT_EQ(fixed.pointSizeF(), 12);
+    EXPECT_EQ(window->pathField()->font(), fixed);
+
+    window->setPm(VDLPM(QStringLiteral("n"), QStringLiteral("42")));
+    window->formatJson();
+    const VDLPM formattedNumber = window->pm();
+    const auto *number = std::get_if<VOKAttributedString>(&formattedNumber.value);
+    ASSERT_TRUE(number);
+    EXPECT_EQ(number->string(), QStringLiteral("42"));
+    ASSERT_EQ(number->runs().size(), 1);
+    EXPECT_EQ(number->runs().first().attributes.foreground, vokColorNamed(QStringLiteral("Blue")));
+    EXPECT_EQ(number->runs().first().attributes.font, fixed);
+    // The value view shows the colours.
+    QTextCursor shown(window->valueView()->document());
+    shown.setPosition(1);
+    EXPECT_EQ(shown.charFormat().foreground().color(), vokColorNamed(QStringLiteral("Blue")));
+    EXPECT_EQ(window->valueView()->toPlainText(), QStringLiteral("42"));
+
+    window->setPm(VDLPM(QStringLiteral("n"), text(R"({"state":"ON"})")));
+    window->formatJson();
+    const VDLPM formattedObject = window->pm();
+    const auto *object = std::get_if<VOKAttributedString>(&formattedObject.value);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(object->string(), vokPrettyPrintWithIndent(QVariantMap{{QStringLiteral("state"), QStringLiteral("ON")}}, 0, false));
+    EXPECT_GE(object->string().count(QLatin1Char('\n')), 2);
+    const auto coloured = [&](const char *colour) {
+        return std::any_of(object->runs().cbegin(), object->runs().cend(), [&](const VOKAttributedString::Run &run) {
+            return run.attributes.foreground == vokColorNamed(QLatin1String(colour)) && run.attributes.font == fixed;
+        });
+    };
+    EXPECT_TRUE(coloured("Brown")) << "the key";
+    EXPECT_TRUE(coloured("Green")) << "the string";
+    EXPECT_EQ(window->valueView()->toPlainText(), object->string());
+
+    // Editing a formatted value makes it plain text again.
+    window->valueView()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(window->valueView(), QStringLiteral(" "));
+    EXPECT_EQ(window->pm().value, VDLPM::Value(object->string() + QStringLiteral(" ")));
+
+    EXPECT_EQ(log.beeps(), 0);
+    for (const char *notJson : {"not json", "1,2", "", "{\"a\":"}) {
+        log.clear();
+        window->setPm(VDLPM(QStringLiteral("n"), text(notJson)));
+        window->formatJson();
+        EXPECT_EQ(window->pm().value, VDLPM::Value(text(notJson))) << notJson;
+        EXPECT_EQ(log.linesContaining(QStringLiteral(": WARNING: Beep: Can't parse into JSON: ")).size(), 1) << notJson;
+        EXPECT_EQ(log.beeps(), 1) << notJson;
+    }
+}
+
+TEST_F(PublishWindowTest, HistoryComboAndMenuLoadEntries)
+{
+    VDLPubClient::deleteHistoryForHost(localhost, 1);
+    VDLPublishViewController *const window = present(server(localhost, 1));
+    ASSERT_TRUE(window);
+    window->showHistory(window->historyButton());
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": WARNING: Beep: No History yet")).size(), 1);
+    EXPECT_EQ(log.beeps(), 1);
+    EXPECT_FALSE(window->historyMenu());
+    EXPECT_FALSE(window->historyComboBox()->isEnabled());
+
+    const VDLPM older(QStringLiteral("older"), QStringLiteral("line 1\nline 2"), 1, true);
+    const VDLPM newer(QStringLiteral("newer"), QStringLiteral("x"), 0, false);
+    window->client()->addToHistory(older);
+    window->client()->addToHistory(newer);
+    ASSERT_EQ(window->historyComboBox()->count(), 2);
+    EXPECT_TRUE(window->historyComboBox()->itemText(0).startsWith(QStringLiteral("newer")));
+    EXPECT_EQ(window->historyComboBox()->currentIndex(), -1);
+
+    const VDLPM composed(QStringLiteral("mine"), QStringLiteral("draft"), 2, false);
+    window->setPm(composed);
+    window->comboBoxSelectionDidChange(-1);
+    window->comboBoxSelectionDidChange(2);
+    EXPECT_EQ(window->pm(), composed);
+    Q_EMIT window->historyComboBox()->activated(1);
+    EXPECT_EQ(window->pm(), older);
+    EXPECT_EQ(window->pathField()->text(), QStringLiteral("older"));
+    EXPECT_EQ(window->valueView()->toPlainText(), QStringLiteral("line 1\nline 2"));
+
+    window->showHistory(window->historyButton());
+    QMenu *const menu = window->historyMenu();
+    ASSERT_TRUE(menu);
+    const QList<QAction *> items = menu->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->text(), QStringLiteral("Recent 1"));
+    EXPECT_EQ(items[1]->text(), QStringLiteral("Recent 2"));
+    auto *const shownLine = qobject_cast<QWidgetAction *>(items[0]);
+    ASSERT_TRUE(shownLine && shownLine->defaultWidget());
+    EXPECT_GE(shownLine->defaultWidget()->sizeHint().width(), VDLPublishViewController::historyMenuTabWidth);
+    items[0]->trigger();
+    EXPECT_EQ(window->pm(), newer);
+    EXPECT_FALSE(window->retainCheckBox()->isChecked());
+    EXPECT_EQ(log.beeps(), 1);
+}
+
+TEST_F(PublishWindowTest, ItsUrlOpensAWindowWithTheSameValuesThatDoesNotPublish)
+{
+    QVariantMap description = server(QStringLiteral("h"), 1883);
+    description.insert(QStringLiteral("pm.path"), QStringLiteral("a/b"));
+    description.insert(QStringLiteral("pm.value"), QStringLiteral("x y"));
+    description.insert(QStringLiteral("pm.qos"), 2);
+    description.insert(QStringLiteral("pm.doRetain"), false);
+    VDLPublishViewController *const window = present(description);
+    ASSERT_TRUE(window);
+    const QUrl url = window->asUrl();
+    EXPECT_EQ(url.scheme(), QStringLiteral("mqtt"));
+    EXPECT_EQ(url.host(), QStringLiteral("h"));
+    EXPECT_EQ(url.port(), 1883);
+    EXPECT_EQ(url.path(), QStringLiteral("/a/b"));
+    EXPECT_EQ(url.query(QUrl::FullyEncoded), QStringLiteral("value=x%20y&qos=2&retain=false"));
+
+    // While the window is open, its own URL finds it.
+    VDLURLOpener::open(url);
+    EXPECT_EQ(publishWindows(), QList<VDLPublishViewController *>{window});
+
+    window->window()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    VDLURLOpener::open(url);
+    const QList<VDLPublishViewController *> reopened = publishWindows();
+    ASSERT_EQ(reopened.size(), 1);
+    EXPECT_EQ(reopened.first()->host(), QStringLiteral("h"));
+    EXPECT_EQ(reopened.first()->port(), 1883);
+    EXPECT_EQ(reopened.first()->pm(), VDLPM(QStringLiteral("a/b"), QStringLiteral("x y"), 2, false));
+    EXPECT_TRUE(reopened.first()->errString().isNull());
+    EXPECT_TRUE(log.linesContaining(QStringLiteral("Publish failed")).isEmpty());
+}
+
+TEST_F(PublishWindowTest, RoutedUrlsFillTheWindowAndPublishOnlyWhenAsked)
+{
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    const int port = broker.port();
+    const QString base = QStringLiteral("mqtt://127.0.0.1:%1").arg(port);
+    // A client that is already connected, as when a publish window for the server is open.
+    const auto held = VDLPubClient::clientWithHost(localhost, port);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held->isConnected(); }, 15000));
+
+    VDLPublishViewController *const lamp = open(base + QStringLiteral("/home/lamp/set?value=ON&qos=1&retain=true"), port);
+    ASSERT_TRUE(lamp);
+    EXPECT_EQ(lamp->pm(), VDLPM(QStringLiteral("home/lamp/set"), QStringLiteral("ON"), 1, true));
+    EXPECT_TRUE(held->history().isEmpty()) << "nothing is sent yet";
+    EXPECT_TRUE(lamp->errString().isNull());
+
+    // The same URL again shows the same window.
+    EXPECT_EQ(open(base + QStringLiteral("/home/lamp/set?value=ON&qos=1&retain=true"), port), lamp);
+    EXPECT_EQ(publishWindows().size(), 1);
+
+    VDLPublishViewController *const off = open(base + QStringLiteral("/home/lamp/set?value=OFF&publish=1"), port);
+    ASSERT_TRUE(off);
+    EXPECT_NE(off, lamp);
+    EXPECT_TRUE(off->errString().isNull());
+    ASSERT_EQ(held->history().size(), 1);
+    EXPECT_EQ(held->history().first(), VDLPM(QStringLiteral("home/lamp/set"), QStringLiteral("OFF")));
+
+    VDLPublishViewController *const bare = open(base + QStringLiteral("/?value"), port);
+    ASSERT_TRUE(bare);
+    EXPECT_NE(bare, off);
+    EXPECT_EQ(bare->pm().path, QString());
+    EXPECT_TRUE(holdsNoValue(bare->pm()));
+
+    VDLPublishViewController *const colour = open(base + QStringLiteral("/x?colour=red"), port);
+    ASSERT_TRUE(colour);
+    EXPECT_EQ(colour->pm().path, QStringLiteral("x"));
+    EXPECT_EQ(colour->errString(), QStringLiteral("Unknown query item 'colour'"));
+    EXPECT_TRUE(colour->errorLabel()->isVisible());
+
+    // A server without a publishing client yet: the new client is still connecting.
+    log.clear();
+    VDLPublishViewController *const fresh = open(QStringLiteral("mqtt://127.0.0.1:1/t?value=OFF&publish=1"), 1);
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ(fresh->errString(), QStringLiteral("Not connected"));
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: Publish failed: not connected to 127.0.0.1:1")).size(), 1);
+}
+
+TEST_F(PublishWindowTest, TheViewersPublishActionOpensAWindowForItsServer)
+{
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    const int port = broker.port();
+    VDLURLOpener::open(QUrl(QStringLiteral("mqtt://127.0.0.1:%1/home").arg(port)));
+    ASSERT_EQ(VOKWindowController::openControllers().size(), 1);
+    auto *const viewer = qobject_cast<VDLViewerViewController *>(VOKWindowController::openControllers().first()->viewController());
+    ASSERT_TRUE(viewer);
+    QAction *publishAction = nullptr;
+    for (QAction *action : viewer->findChild<QToolBar *>()->actions()) {
+        if (action->text() == QStringLiteral("Publish…"))
+            publishAction = action;
+    }
+    ASSERT_TRUE(publishAction);
+    usedServers.append({localhost, port});
+    publishAction->trigger();
+
+    const QList<VDLPublishViewController *> windows = publishWindows();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_EQ(windows.first()->host(), localhost);
+    EXPECT_EQ(windows.first()->port(), port);
+    EXPECT_EQ(windows.first()->pm().path, QString());
+    EXPECT_TRUE(holdsNoValue(windows.first()->pm()));
+}
