@@ -4,9 +4,7 @@
 #include "VDLPublishViewController.h"
 #include "VDLURLRoute.h"
 #include "VDLViewerViewController.h"
-#include "VOKWindowController.h"
 #include "VOKWindowPresenter.h"
-#include "VOKWindowRestoration.h"
 
 #include <mutex>
 
@@ -42,15 +40,6 @@ void open(const QUrl &url)
         VOKWindowPresenter::presentViewControllerOfClass<VDLViewerViewController>(route.windowDescription(), true);
     if (viewer)
         viewer->handleUrl(url);
-}
-
-bool openAtLaunch(const QStringList &urls)
-{
-    registerWindowClasses();
-    VOKWindowRestoration::restoreWindows();
-    for (const QString &url : urls)
-        open(QUrl(url));
-    return !VOKWindowController::openControllers().isEmpty();
 }
 
 } // namespace VDLURLOpener

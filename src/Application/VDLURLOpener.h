@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QStringList>
 #include <QUrl>
 
 // Opens an mqtt:// or mqtts:// URL the way the application does: a viewer window for a server
@@ -14,9 +13,5 @@ namespace VDLURLOpener {
 void registerWindowClasses();
 
 void open(const QUrl &url);
-
-// Start-up: brings back the windows open at the last quit, then opens the URLs given. Answers
-// whether any window is open afterwards.
-bool openAtLaunch(const QStringList &urls);
 
 } // namespace VDLURLOpener

@@ -96,7 +96,9 @@ void VDLViewerViewController::buildInterface()
     toolbar->addWidget(new VDLViewerFlagsViewController(m_client.get(), toolbar));
     m_favorite = toolbar->addAction(favoriteIcon(), QStringLiteral("Favorite"));
     m_favorite->setCheckable(true);
-    m_favorite->setToolTip(QStringLiteral("Keep this window among the favorites of File ▸ Open Recent"));
+    // As a browser bookmarks a page.
+    m_favorite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    m_favorite->setToolTip(QStringLiteral("Keep this window among the favorites of File ▸ Open Recent (Ctrl+D)"));
     connect(m_client.get(), &VDLClient::openURLRequested, this, &VDLURLOpener::open);
 
     // A TLS fallback shows as a status change; the title's scheme follows it.
