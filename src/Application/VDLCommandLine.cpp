@@ -30,11 +30,15 @@ VDLCommandLine::VDLCommandLine(const QStringList &arguments)
     const QCommandLineOption timeoutOption(
         QStringLiteral("timeout"), QStringLiteral("With --dump: stop after S seconds (default 10)."),
         QStringLiteral("S"), QStringLiteral("10"));
+    const QCommandLineOption newInstanceOption(
+        QStringLiteral("new-instance"),
+        QStringLiteral("Run a Vindle of its own even when one is running, instead of handing the URLs to it."));
     parser.addOption(helpOption);
     parser.addOption(versionOption);
     parser.addOption(dumpOption);
     parser.addOption(quietOption);
     parser.addOption(timeoutOption);
+    parser.addOption(newInstanceOption);
     parser.addPositionalArgument(QStringLiteral("URL"),
                                  QStringLiteral("Servers to open, as mqtt://host[:port][/path] or "
                                                 "mqtts://host[:port][/path]."),
@@ -54,6 +58,7 @@ VDLCommandLine::VDLCommandLine(const QStringList &arguments)
         readDumpOptions(parser.positionalArguments(), parser.value(quietOption), parser.value(timeoutOption));
     } else {
         m_urls = parser.positionalArguments();
+        m_newInstance = parser.isSet(newInstanceOption);
     }
 }
 

@@ -26,6 +26,8 @@ public:
     Action action() const { return m_action; }
     // The servers to open, as given (mqtt:// or mqtts:// URLs).
     QStringList urls() const { return m_urls; }
+    // Run on its own rather than hand the URLs to a Vindle already running.
+    bool newInstance() const { return m_newInstance; }
     // What to print for ShowHelp, ShowVersion and Fail.
     QString output() const { return m_output; }
     DumpOptions dumpOptions() const { return m_dumpOptions; }
@@ -36,6 +38,7 @@ private:
 
     Action m_action = Action::Run;
     QStringList m_urls;
+    bool m_newInstance = false;
     QString m_output;
     DumpOptions m_dumpOptions;
 };

@@ -49,11 +49,12 @@ int main(int argc, char **argv)
 
     VDLApplication application(argc, argv);
     VDLSingleInstance instance;
-    // A Vindle already running opens the URLs itself.
-    if (instance.handOver(commandLine.urls()))
+    // A Vindle already running opens the URLs itself. A separate one leaves the socket to it.
+    if (!commandLine.newInstance() && instance.handOver(commandLine.urls()))
         return 0;
     VDLAppDelegate delegate;
-    instance.listen();
+    if (!commandLine.newInstance())
+        instance.listen();
     QObject::connect(&instance, &VDLSingleInstance::urlsReceived, &delegate, &VDLAppDelegate::openHandedOverURLs);
     delegate.launch(urlsFrom(commandLine.urls()));
     return application.exec();

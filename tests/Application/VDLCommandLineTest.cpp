@@ -30,6 +30,8 @@ TEST(VDLCommandLine, UrlsAndMistakes)
     EXPECT_EQ(run.action(), VDLCommandLine::Action::Run);
     EXPECT_EQ(run.urls(), QStringList({QStringLiteral("mqtt://a"), QStringLiteral("mqtts://b:8884/x")}));
     EXPECT_TRUE(parse({}).urls().isEmpty());
+    EXPECT_FALSE(run.newInstance());
+    EXPECT_TRUE(parse({QStringLiteral("--new-instance"), QStringLiteral("mqtt://a")}).newInstance());
 
     const VDLCommandLine wrong = parse({QStringLiteral("--frobnicate")});
     EXPECT_EQ(wrong.action(), VDLCommandLine::Action::Fail);

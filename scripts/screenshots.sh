@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots on a virtual screen: a viewer on the demo home, the publish
+# window after a publish, and the recents and favorites menu. Writes docs/*.png.
+#   scripts/screenshots.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/common.sh
+
+if [ -z "${VINDLE_SCREENSHOTS_INSIDE:-}" ]; then
+    VINDLE_PACKAGES+=(xdotool imagemagick)
+    vindle_install_missing
+    vindle_build
+    VINDLE_SCREENSHOTS_INSIDE=1 exec xvfb-run -a -s "-screen 0 1280x800x24" "$0"
+fi
+
+readonly vindle="$PWD/build/src/vindle"
+source scripts/demo-broker.sh
+
+# Vindle starts from nothing: no windows to restore, no recents, no stored history.
+state=$(mktemp -d -t vindle-shots.XXXXXX)
+trap 'cleanup; rm -rf "$state"' EXIT
+export XDG_CONFIG_HOME="$state/config" XDG_DATA_HOME="$state/data" XDG_CACHE_HOME="$state/cache"
+export XDG_RUNTIME_DIR="$state/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+window_named() {
+    local id=""
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) && [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || { echo "No window named '$1' appeared." >&2; exit 1; }
+    echo "$id"
+}
+
+keys() {
+    xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"
+    shift
+    xdotool key --delay 150 "$@"
+}
+
+start_demo_broker
+"$vindle" "$DEMO_URL" >"$state/vindle.log" 2>&1 &
+vindle_pid=$!
+
+viewer=$(window_named "^$DEMO_URL/\$")
+sleep 2
+# Expand the tree and select a device, so the summaries and a coloured JSON value show.
+keys "$viewer" Home asterisk Down Down Down Down Down Down Down Down Down Down Down
+sleep 1.5
+import -window "$viewer" docs/viewer.png
+
+# A second viewer and a favorite give the recents menu both sections.
+keys "$viewer" ctrl+d
+"$vindle" "$DEMO_URL/tele"
+window_named "^$DEMO_URL/tele\$" >/dev/null
+
+publish="$DEMO_URL/home/kitchen/light/set?value=%7B%22state%22%3A%22ON%22%2C%22brightness%22%3A180%7D&qos=1"
+"$vindle" "$publish"
+publisher=$(window_named "^Publish to ")
+sleep 2
+"$vindle" "$publish&publish=1"
+# The confirmation fades after a second: format the value and take the picture before that.
+xdotool mousemove --window "$publisher" 500 294 click 1
+sleep 0.3
+import -window "$publisher" docs/publish.png
+keys "$publisher" ctrl+w
+keys "$(window_named "^$DEMO_URL/tele\$")" ctrl+w
+
+keys "$viewer" alt+f r
+sleep 1
+import -window root -crop 760x420+100+100 +repage docs/recents.png
+echo "Wrote docs/viewer.png, docs/publish.png and docs/recents.png"
