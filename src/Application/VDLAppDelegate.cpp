@@ -4,6 +4,7 @@
 #include "VDLMainMenu.h"
 #include "VDLOpenViewController.h"
 #include "VDLURLOpener.h"
+#include "VDLURLRoute.h"
 #include "VOKRecentsManager.h"
 #include "VOKWindow.h"
 #include "VOKWindowController.h"
@@ -42,9 +43,23 @@ void VDLAppDelegate::connectMenuCommands()
     connect(m_mainMenu.get(), &VDLMainMenu::aboutRequested, this, &VDLAppDelegate::showAbout);
 }
 
-void VDLAppDelegate::launch(const QList<QUrl> &urls)
+namespace {
+
+QList<QUrl> urlsFromText(const QStringList &texts)
 {
-    applicationOpenURLs(urls);
+    QList<QUrl> urls;
+    for (const QString &text : texts) {
+        if (const std::optional<QUrl> url = VDLURLRoute::urlFromText(text))
+            urls.append(*url);
+    }
+    return urls;
+}
+
+} // namespace
+
+void VDLAppDelegate::launch(const QStringList &urls)
+{
+    applicationOpenURLs(urlsFromText(urls));
     VOKWindowRestoration::restoreWindows();
     applicationDidFinishLaunching();
     if (VOKWindowController::openControllers().isEmpty())
@@ -61,10 +76,7 @@ void VDLAppDelegate::openHandedOverURLs(const QStringList &urls)
             open.first()->showWindow();
         return;
     }
-    QList<QUrl> parsed;
-    for (const QString &url : urls)
-        parsed.append(QUrl(url));
-    applicationOpenURLs(parsed);
+    applicationOpenURLs(urlsFromText(urls));
 }
 
 void VDLAppDelegate::applicationDidFinishLaunching()

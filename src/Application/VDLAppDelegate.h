@@ -37,7 +37,7 @@ public:
 
     // Start-up: takes the URLs of the command line, brings back the windows open at the last
     // quit, finishes launching, and shows the connection dialog when no window is open then.
-    void launch(const QList<QUrl> &urls);
+    void launch(const QStringList &urls);
     // URLs another launch handed over (as text); none brings Vindle to the front.
     void openHandedOverURLs(const QStringList &urls);
 

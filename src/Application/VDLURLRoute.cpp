@@ -39,6 +39,17 @@ int qosValue(const QString &text)
 
 } // namespace
 
+std::optional<QUrl> VDLURLRoute::urlFromText(const QString &text)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    const QString scheme = colon < 0 ? QString() : text.left(colon);
+    if (scheme != QLatin1String("mqtt") && scheme != QLatin1String("mqtts")) {
+        VOK_ERROR(QStringLiteral("Unknown scheme in URL '%1'").arg(text));
+        return std::nullopt;
+    }
+    return QUrl(text);
+}
+
 VDLURLRoute VDLURLRoute::fromUrl(const QUrl &url)
 {
     VDLURLRoute route;

@@ -4,6 +4,8 @@
 #include <QUrl>
 #include <QVariantMap>
 
+#include <optional>
+
 // Where an mqtt:// or mqtts:// URL leads: a viewer on a server and topic path, or - when the URL
 // has a query - a publish window with the values of its query items. Parsing logs what the URL
 // gets wrong (an unknown scheme, an unparsable URL, a missing host, a port outside 1...65535, an
@@ -22,6 +24,10 @@ public:
     static constexpr int maximumPort = 65535;
 
     static VDLURLRoute fromUrl(const QUrl &url);
+    // A URL given as text (command line, another launch). The scheme must be exactly "mqtt" or
+    // "mqtts": a parsed URL no longer tells "MQTT" from "mqtt", so the text is checked first,
+    // and anything else is refused here with the "Unknown scheme" ERROR line.
+    static std::optional<QUrl> urlFromText(const QString &text);
 
     Target target() const { return m_target; }
     QString host() const { return m_host; }

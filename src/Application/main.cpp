@@ -20,14 +20,6 @@ int runDump(int argc, char **argv, const VDLCommandLine &commandLine)
     return application.exec();
 }
 
-QList<QUrl> urlsFrom(const QStringList &texts)
-{
-    QList<QUrl> urls;
-    for (const QString &text : texts)
-        urls.append(QUrl(text));
-    return urls;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -56,6 +48,6 @@ int main(int argc, char **argv)
     if (!commandLine.newInstance())
         instance.listen();
     QObject::connect(&instance, &VDLSingleInstance::urlsReceived, &delegate, &VDLAppDelegate::openHandedOverURLs);
-    delegate.launch(urlsFrom(commandLine.urls()));
+    delegate.launch(commandLine.urls());
     return application.exec();
 }

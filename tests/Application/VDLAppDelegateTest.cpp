@@ -97,6 +97,10 @@ TEST_F(VDLAppDelegateTest, OneWindowPerServerAndPath)
     delegate.openURL(QUrl(QStringLiteral("tcp://127.0.0.1/p")));
     EXPECT_EQ(openTitles().size(), 1);
     EXPECT_EQ(log.linesContaining(QStringLiteral("ERROR: Unknown scheme in URL 'tcp://127.0.0.1/p'")).size(), 1);
+    // URLs given as text keep the case of their scheme, which must be exact.
+    delegate.openHandedOverURLs({QStringLiteral("MQTT://127.0.0.1:1/q")});
+    EXPECT_EQ(openTitles().size(), 1);
+    EXPECT_EQ(log.linesContaining(QStringLiteral("ERROR: Unknown scheme in URL 'MQTT://127.0.0.1:1/q'")).size(), 1);
 }
 
 TEST_F(VDLAppDelegateTest, NewConnectionShowsOneDialog)

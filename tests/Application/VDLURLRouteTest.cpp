@@ -76,9 +76,13 @@ TEST(VDLURLRoute, UnknownItemsAndSchemesAreReported)
 
     log.clear();
     EXPECT_EQ(route("tcp://192.0.2.10/x").target(), VDLURLRoute::Target::None);
-    // Schemes are case-insensitive in URLs: the parser has made this one "mqtt" already.
-    EXPECT_EQ(route("MQTT://h").target(), VDLURLRoute::Target::Viewer);
     EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: Unknown scheme in URL 'tcp://192.0.2.10/x'")).size(), 1);
+    // The scheme is compared exactly, which only the text still allows: a parsed URL has it
+    // in lower case already.
+    EXPECT_FALSE(VDLURLRoute::urlFromText(QStringLiteral("MQTT://h")));
+    EXPECT_FALSE(VDLURLRoute::urlFromText(QStringLiteral("mqtt")));
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: Unknown scheme in URL 'MQTT://h'")).size(), 1);
+    EXPECT_EQ(VDLURLRoute::urlFromText(QStringLiteral("mqtts://h/a%2Fb")), QUrl(QStringLiteral("mqtts://h/a%2Fb")));
     EXPECT_EQ(log.beeps(), 0);
     EXPECT_EQ(route("mqtt:///x").target(), VDLURLRoute::Target::None);
 }
