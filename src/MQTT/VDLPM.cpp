@@ -1,6 +1,7 @@
 #include "VDLPM.h"
 
 #include "VOKMarkupParser.h"
+#include "VOKString.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -36,24 +37,7 @@ qreal widthOf(const QString &text, const VOKTextAttributes &attributes)
     return QFontMetricsF(attributes.font.value_or(mainFont())).horizontalAdvance(text);
 }
 
-// Every line-break character becomes one space, so a value shows on one menu line.
-QString onOneLine(QString text)
-{
-    for (QChar &character : text) {
-        const char16_t unit = character.unicode();
-        if (unit == u'\n' || unit == u'\r' || unit == 0x0B || unit == 0x0C || unit == 0x85 || unit == 0x2028
-            || unit == 0x2029)
-            character = QLatin1Char(' ');
-    }
-    return text;
-}
 
-// Percent-encodes everything but the unreserved characters (and "/" where asked), so the
-// parts read back exactly.
-QString encoded(const QString &text, const QByteArray &keep = QByteArray())
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(text, keep));
-}
 
 } // namespace
 
@@ -126,10 +110,10 @@ QUrl VDLPM::urlWithHost(const QString &host, int port) const
     url.setScheme(QStringLiteral("mqtt"));
     url.setHost(host);
     url.setPort(port);
-    url.setPath(QLatin1Char('/') + encoded(path, "/"), QUrl::StrictMode);
+    url.setPath(QLatin1Char('/') + vokPercentEncoded(path, "/"), QUrl::StrictMode);
     QStringList items;
     if (!std::holds_alternative<std::monostate>(value))
-        items.append(QStringLiteral("value=") + encoded(valueAsString()));
+        items.append(QStringLiteral("value=") + vokPercentEncoded(valueAsString()));
     if (qos != 0)
         items.append(QStringLiteral("qos=%1").arg(qos));
     if (doRetain)
@@ -171,7 +155,7 @@ VOKAttributedString VDLPM::attributedStringWithTabWidth(qreal tabWidth) const
     const qreal separatorWidth = widthOf(separator, mainStyle);
     const QString pathText = truncateString(path.isNull() ? QStringLiteral("") : path, available - separatorWidth, mainStyle);
     const qreal valueWidth = available - widthOf(pathText, mainStyle) - separatorWidth;
-    const QString valueText = truncateString(onOneLine(valueAsString()), valueWidth, smallStyle);
+    const QString valueText = truncateString(vokStringOnOneLine(valueAsString()), valueWidth, smallStyle);
 
     VOKAttributedString line;
     line.vokAdd(pathText + separator, mainStyle);

@@ -7,6 +7,7 @@
 #include "VOKKeyPath.h"
 #include "VOKLog.h"
 #include "VOKMarkupParser.h"
+#include "VOKString.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,24 +44,7 @@ constexpr int publishedFadeMilliseconds = 500;
 
 const QString separator = QStringLiteral(" \u2014 ");
 
-// Every line break becomes a space, so a value fits on one line of the history combo box.
-QString onOneLine(QString text)
-{
-    for (QChar &character : text) {
-        const char16_t unit = character.unicode();
-        if (unit == u'\n' || unit == u'\r' || unit == 0x0B || unit == 0x0C || unit == 0x85 || unit == 0x2028
-            || unit == 0x2029)
-            character = QLatin1Char(' ');
-    }
-    return text;
-}
 
-// Percent-encodes everything but the unreserved characters (and what `keep` names), so every
-// part of a URL reads back exactly.
-QString encoded(const QString &text, const QByteArray &keep = QByteArray())
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(text, keep));
-}
 
 // The JSON value of the text, fragments (a bare number, string, true, false, null) allowed; an
 // invalid QVariant with the parser's complaint otherwise. Values are held as VOKJSON.h says.
@@ -284,10 +268,11 @@ QUrl VDLPublishViewController::asUrl() const
     url.setHost(m_host);
     if (m_port != noPort)
         url.setPort(m_port);
-    url.setPath(QLatin1Char('/') + encoded(m_pm.path.isNull() ? QStringLiteral("") : m_pm.path, "/"), QUrl::StrictMode);
+    const QString path = m_pm.path.isNull() ? QStringLiteral("") : m_pm.path;
+    url.setPath(QLatin1Char('/') + vokPercentEncoded(path, "/"), QUrl::StrictMode);
     const QString value = m_pm.valueAsString();
     url.setQuery(QStringLiteral("value=%1&qos=%2&retain=%3")
-                     .arg(encoded(value.isNull() ? QStringLiteral("") : value), QString::number(m_pm.qos),
+                     .arg(vokPercentEncoded(value.isNull() ? QStringLiteral("") : value), QString::number(m_pm.qos),
                           m_pm.doRetain ? QStringLiteral("true") : QStringLiteral("false")),
                  QUrl::StrictMode);
     return url;
@@ -513,7 +498,7 @@ void VDLPublishViewController::showHistoryEntries()
     m_historyComboBox->clear();
     for (const VDLPM &entry : history) {
         const QString value = entry.valueAsString();
-        QString title = entry.path + separator + onOneLine(value);
+        QString title = entry.path + separator + vokStringOnOneLine(value);
         if (entry.doRetain)
             title += QStringLiteral("  (retained)");
         m_historyComboBox->addItem(title);

@@ -164,3 +164,19 @@ void vokCopyToPasteboard(const QString &text)
     if (QClipboard *clipboard = QGuiApplication::clipboard())
         clipboard->setText(text);
 }
+
+QString vokStringOnOneLine(QString text)
+{
+    for (QChar &character : text) {
+        const char16_t unit = character.unicode();
+        if (unit == u'\n' || unit == u'\r' || unit == 0x0B || unit == 0x0C || unit == 0x85 || unit == 0x2028
+            || unit == 0x2029)
+            character = QLatin1Char(' ');
+    }
+    return text;
+}
+
+QString vokPercentEncoded(const QString &text, const QByteArray &keep)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(text, keep));
+}

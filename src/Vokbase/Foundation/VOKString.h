@@ -48,6 +48,12 @@ qint64 vokIntegerValue(const QString &text);
 
 // The string parsed strictly as a URL, or none when it is not a valid URL.
 std::optional<QUrl> vokUrl(const QString &text);
+// Every line-break character (LF, CR, VT, FF, NEL, LS, PS) replaced by one space, so the text
+// shows on one line.
+QString vokStringOnOneLine(QString text);
+// Percent-encodes everything but the unreserved characters and those in `keep`, so each part of
+// a URL built from it reads back exactly.
+QString vokPercentEncoded(const QString &text, const QByteArray &keep = QByteArray());
 
 // A file URL for the local path.
 QUrl vokFileUrl(const QString &path);
