@@ -15,6 +15,20 @@
 #include <QMessageBox>
 #include <QScreen>
 
+namespace {
+
+QList<QUrl> urlsFromText(const QStringList &texts)
+{
+    QList<QUrl> urls;
+    for (const QString &text : texts) {
+        if (const std::optional<QUrl> url = VDLURLRoute::urlFromText(text))
+            urls.append(*url);
+    }
+    return urls;
+}
+
+} // namespace
+
 VDLAppDelegate::VDLAppDelegate(QObject *parent)
     : QObject(parent)
     , m_mainMenu(std::make_unique<VDLMainMenu>())
@@ -42,20 +56,6 @@ void VDLAppDelegate::connectMenuCommands()
     connect(m_mainMenu.get(), &VDLMainMenu::acknowledgementsRequested, this, &VDLApplication::showAcknowledgements);
     connect(m_mainMenu.get(), &VDLMainMenu::aboutRequested, this, &VDLAppDelegate::showAbout);
 }
-
-namespace {
-
-QList<QUrl> urlsFromText(const QStringList &texts)
-{
-    QList<QUrl> urls;
-    for (const QString &text : texts) {
-        if (const std::optional<QUrl> url = VDLURLRoute::urlFromText(text))
-            urls.append(*url);
-    }
-    return urls;
-}
-
-} // namespace
 
 void VDLAppDelegate::launch(const QStringList &urls)
 {
