@@ -3,6 +3,7 @@
 #include "VDLHistoryMenuLine.h"
 #include "VOKColor.h"
 #include "VOKError.h"
+#include "VOKJSON.h"
 #include "VOKJSONPrinter.h"
 #include "VOKKeyPath.h"
 #include "VOKLog.h"
@@ -15,9 +16,6 @@
 #include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonParseError>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -43,28 +41,6 @@ constexpr int publishedShowMilliseconds = 1000;
 constexpr int publishedFadeMilliseconds = 500;
 
 const QString separator = QStringLiteral(" \u2014 ");
-
-
-
-// The JSON value of the text, fragments (a bare number, string, true, false, null) allowed; an
-// invalid QVariant with the parser's complaint otherwise. Values are held as VOKJSON.h says.
-QVariant parseJSONFragment(const QByteArray &text, QString *failure)
-{
-    // Qt's parser wants a document: the text alone inside an array is one. The array adds one
-    // level of nesting, so the nesting limit still holds.
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson('[' + text + ']', &error);
-    if (error.error != QJsonParseError::NoError) {
-        *failure = QStringLiteral("%1 at offset %2").arg(error.errorString()).arg(std::max(0, error.offset - 1));
-        return QVariant();
-    }
-    const QJsonArray array = document.array();
-    if (array.size() != 1) {
-        *failure = array.isEmpty() ? QStringLiteral("no value") : QStringLiteral("more than one value");
-        return QVariant();
-    }
-    return array.first().toVariant();
-}
 
 } // namespace
 
@@ -215,7 +191,7 @@ void VDLPublishViewController::doPublish()
 void VDLPublishViewController::formatJson()
 {
     QString failure;
-    const QVariant json = parseJSONFragment(m_pm.valueAsString().toUtf8(), &failure);
+    const QVariant json = vokJSONFragmentValue(m_pm.valueAsString().toUtf8(), &failure);
     if (!json.isValid()) {
         VOK_WARNING(QStringLiteral("Beep: Can't parse into JSON: %1").arg(failure));
         return;

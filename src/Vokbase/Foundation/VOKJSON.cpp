@@ -13,6 +13,8 @@
 #include <QJsonObject>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 // Parses a document; on failure the description of what went wrong.
@@ -44,6 +46,24 @@ QByteArray vokJSON(const QVariant &value)
                   .arg(QStringLiteral("only a dictionary or an array can be written as JSON"),
                        VOKKeyPath::describe(value)));
     return QByteArray();
+}
+
+QVariant vokJSONFragmentValue(const QByteArray &bytes, QString *failure)
+{
+    // Qt's parser wants a document: the text alone inside an array is one. The array adds one
+    // level of nesting, so the nesting limit still holds.
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson('[' + bytes + ']', &error);
+    QString complaint;
+    if (error.error != QJsonParseError::NoError)
+        complaint = QStringLiteral("%1 at offset %2").arg(error.errorString()).arg(std::max(0, error.offset - 1));
+    else if (document.array().size() != 1)
+        complaint = document.array().isEmpty() ? QStringLiteral("no value") : QStringLiteral("more than one value");
+    else
+        return document.array().first().toVariant();
+    if (failure)
+        *failure = complaint;
+    return QVariant();
 }
 
 QVariant vokJSONValue(const QString &text)

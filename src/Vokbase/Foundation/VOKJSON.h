@@ -24,6 +24,10 @@ QByteArray vokJSON(const QVariant &value);
 QVariant vokJSONValue(const QString &text);
 QVariant vokJSONValue(const QByteArray &bytes);
 
+// The bytes parsed with fragments allowed (a bare number, string, true, false or null, as a
+// user may type them); none, with the parser's complaint in `failure`, otherwise. Logs nothing.
+QVariant vokJSONFragmentValue(const QByteArray &bytes, QString *failure = nullptr);
+
 // The bytes decoded as UTF-8 and percent-encoded for a URL host; a null string when the bytes
 // are not UTF-8.
 QString vokForUrl(const QByteArray &bytes);

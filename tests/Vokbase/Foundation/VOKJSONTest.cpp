@@ -22,6 +22,22 @@ TEST(VOKJSON, ParsesOnlyObjectsAndArrays)
     }
 }
 
+TEST(VOKJSON, FragmentsAreOneValueOfAnyKind)
+{
+    LogCapture log;
+    EXPECT_EQ(vokJSONFragmentValue("42"), QVariant(qlonglong(42)));
+    EXPECT_EQ(vokJSONFragmentValue(" \"x\" "), QVariant(QStringLiteral("x")));
+    EXPECT_EQ(vokJSONFragmentValue("null"), QVariant::fromValue(nullptr));
+    EXPECT_EQ(vokJSONFragmentValue("{\"a\":true}"), QVariant(QVariantMap({{QStringLiteral("a"), true}})));
+    // Text that would close the wrapping array early is not smuggled through as two values.
+    for (const char *wrong : {"", "1,2", "1],[2", "{", "nul"}) {
+        QString failure;
+        EXPECT_FALSE(vokJSONFragmentValue(wrong, &failure).isValid()) << wrong;
+        EXPECT_FALSE(failure.isEmpty()) << wrong;
+    }
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
 TEST(VOKJSON, KeepsTypesApart)
 {
     const QVariantList value = vokJSONValue(QStringLiteral(R"([null,true,7,7.5,"s"])")).toList();
