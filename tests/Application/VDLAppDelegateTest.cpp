@@ -85,6 +85,15 @@ TEST_F(VDLAppDelegateTest, ALaunchOpensEarlyURLsInOrderThenBuildsTheRecentsMenu)
     VOKWindowController::openControllers().last()->window()->close();
     delegate.openURL(server("one"));
     EXPECT_EQ(recentTitles(), QStringList({title("one"), title("four"), title("three"), title("two")}));
+
+    // The recents' shortcuts work from any window's menu bar: Ctrl+3 brings back "three".
+    for (VOKWindowController *controller : VOKWindowController::openControllers().mid(1))
+        controller->window()->close();
+    VOKWindow *const front = VOKWindowController::openControllers().first()->window();
+    front->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(front));
+    QTest::keyClick(front, Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(openTitles(), QStringList({title("three"), title("one")}));
 }
 
 TEST_F(VDLAppDelegateTest, OneWindowPerServerAndPath)
