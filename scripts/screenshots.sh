@@ -45,8 +45,9 @@ vindle_pid=$!
 
 viewer=$(window_named "^$DEMO_URL/\$")
 sleep 2
-# Expand the tree and select a device, so the summaries and a coloured JSON value show.
-keys "$viewer" Home asterisk Down Down Down Down Down Down Down Down Down Down Down
+# Expand the Tasmota and Shelly devices and select a JSON topic, so device summaries and a coloured JSON
+# value show.
+keys "$viewer" Home Down Down Down Down Down asterisk Up Up asterisk Down
 sleep 1.5
 import -window "$viewer" docs/viewer.png
 

@@ -30,6 +30,9 @@ VDLTopicsViewController::VDLTopicsViewController(QWidget *parent)
     m_outline->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_outline->header()->setSectionResizeMode(VDLTopicsModel::NameColumn, QHeaderView::Interactive);
     m_outline->header()->resizeSection(VDLTopicsModel::NameColumn, 220);
+    // Wide enough for its title and two counts in the thousands; the retained mark needs little.
+    m_outline->header()->resizeSection(VDLTopicsModel::InfoColumn, 140);
+    m_outline->header()->resizeSection(VDLTopicsModel::RetainedColumn, 40);
     m_outline->header()->setStretchLastSection(true);
 
     m_orderChoice->addItems({QStringLiteral("Sort by Name"), QStringLiteral("Sort by Creation"),
