@@ -6,6 +6,7 @@
 #include "VOKKeyPath.h"
 #include "VOKLog.h"
 #include "VOKMarkupEscape.h"
+#include "VOKMergeSort.h"
 #include "VOKMarkupParser.h"
 #include "VOKObjectDescription.h"
 #include "VOKTreeFilter.h"
@@ -434,7 +435,7 @@ QList<VDLTopic *> VDLTopic::sortedChildren(const QList<VOKSortDescriptor> &order
         comparisons.append(VOKSortDescriptor(QString(), descriptor.ascending(), descriptor.selector()));
     std::vector<qsizetype> indexes(m_subTopics.size());
     std::iota(indexes.begin(), indexes.end(), 0);
-    std::stable_sort(indexes.begin(), indexes.end(), [&](qsizetype left, qsizetype right) {
+    vokMergeSort(indexes, [&](qsizetype left, qsizetype right) {
         for (qsizetype key = 0; key < comparisons.size(); ++key) {
             const int result = comparisons[key].compare(keys[left][key], keys[right][key]);
             if (result != 0)

@@ -1,6 +1,7 @@
 #include "VDLTopicComparator.h"
 
 #include "VDLTopic.h"
+#include "VOKMergeSort.h"
 #include "VOKString.h"
 
 #include <algorithm>
@@ -53,22 +54,7 @@ void VDLTopicComparator::sort(QList<VDLTopic *> &topics) const
 {
     if (m_order > 3)
         return;
-    // A bottom-up merge sort: every index it touches is bounded by the run lengths, never by
-    // what the comparator answers, so an inconsistent comparator can misorder but not overrun.
-    QList<VDLTopic *> buffer(topics.size());
-    for (qsizetype width = 1; width < topics.size(); width *= 2) {
-        for (qsizetype start = 0; start < topics.size(); start += 2 * width) {
-            const qsizetype middle = std::min(start + width, topics.size());
-            const qsizetype end = std::min(start + 2 * width, topics.size());
-            qsizetype left = start;
-            qsizetype right = middle;
-            for (qsizetype out = start; out < end; ++out) {
-                const bool takeRight = right < end && (left >= middle || lessThan(topics[right], topics[left]));
-                buffer[out] = takeRight ? topics[right++] : topics[left++];
-            }
-        }
-        topics.swap(buffer);
-    }
+    vokMergeSort(topics, [this](const VDLTopic *left, const VDLTopic *right) { return lessThan(left, right); });
 }
 
 qsizetype VDLTopicComparator::insertionPosition(const QList<VDLTopic *> &topics, const VDLTopic *topic) const
@@ -82,17 +68,19 @@ qsizetype VDLTopicComparator::insertionPosition(const QList<VDLTopic *> &topics,
 
 QList<VOKSortDescriptor> VDLTopicComparator::sortDescriptors() const
 {
-    const VOKSortDescriptor byName(QStringLiteral("name"), true,
-                                   QStringLiteral("vokCaseInsensitiveCompareWithTrailingNumber:"));
+    // The name, then the exact name for names equal but for case, as compareNames does.
+    const QList<VOKSortDescriptor> byName{
+        VOKSortDescriptor(QStringLiteral("name"), true, QStringLiteral("vokCaseInsensitiveCompareWithTrailingNumber:")),
+        VOKSortDescriptor(QStringLiteral("name"), true)};
     switch (m_order) {
     case 0:
-        return {byName};
+        return byName;
     case 1:
-        return {VOKSortDescriptor(QStringLiteral("created"), true)};
+        return QList<VOKSortDescriptor>{VOKSortDescriptor(QStringLiteral("created"), true)} + byName;
     case 2:
-        return {VOKSortDescriptor(QStringLiteral("totalTopics"), false), byName};
+        return QList<VOKSortDescriptor>{VOKSortDescriptor(QStringLiteral("totalTopics"), false)} + byName;
     case 3:
-        return {VOKSortDescriptor(QStringLiteral("totalMessages"), false), byName};
+        return QList<VOKSortDescriptor>{VOKSortDescriptor(QStringLiteral("totalMessages"), false)} + byName;
     default:
         return {};
     }

@@ -32,8 +32,9 @@ public:
     // sort after it.
     qsizetype insertionPosition(const QList<VDLTopic *> &topics, const VDLTopic *topic) const;
 
-    // The same order for VDLTopic::flattenInto: none for the arrival order; for 2 and 3 the
-    // count (descending) then the name, which orders exactly like the comparison above.
+    // The same order as descriptors for VDLTopic::flattenInto, ties broken exactly like the
+    // comparison above, so a flattened tree lists siblings as the outline shows them; none for
+    // the order of arrival.
     QList<VOKSortDescriptor> sortDescriptors() const;
 
 private:
