@@ -7,15 +7,23 @@
 
 #include <QStringList>
 
-#include <cstdlib>
+#include <charconv>
+#include <cmath>
 
 namespace {
 
-// The leading decimal number of a field, or 0.
+// The leading decimal number of a field ("9x" reads 9), or 0. Always with a decimal point: the
+// C library's readers follow the user's locale, which Qt installs at start-up.
 double leadingNumber(const QString &field)
 {
-    const QByteArray text = field.toLatin1();
-    return std::strtod(text.constData(), nullptr);
+    const QByteArray text = field.trimmed().toLatin1();
+    const char *begin = text.constData();
+    const char *const end = begin + text.size();
+    if (begin != end && *begin == '+')
+        ++begin;
+    double number = 0;
+    const auto result = std::from_chars(begin, end, number);
+    return result.ec == std::errc() && std::isfinite(number) ? number : 0;
 }
 
 } // namespace

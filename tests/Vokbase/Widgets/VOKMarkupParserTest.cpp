@@ -1,3 +1,4 @@
+#include "DecimalCommaLocale.h"
 #include "LogCapture.h"
 #include "VOKColor.h"
 #include "VOKJSON.h"
@@ -100,17 +101,19 @@ TEST(VOKMarkupParser, ColourRunsAndFailures)
     EXPECT_EQ(log.linesContaining(QStringLiteral("ERROR: Can't find color for 'NSColor:nothing'")).size(), 1);
 }
 
-TEST(VOKMarkupParser, FontRuns)
+TEST(VOKMarkupParser, FontRunsReadNumbersWithADecimalPointUnderAnyLocale)
 {
+    const DecimalCommaLocale german;
+    ASSERT_TRUE(german.isActive());
     LogCapture log;
     const VOKAttributedString text = vokAttributedStringWithStyle(
-        QStringLiteral("a[F:systemFontOfSize:|20]b[F:boldSystemFontOfSize:]c[F:a|1|2|3]d[F:monospacedSystemFontOfSize:weight:|9x|0.4]e"),
+        QStringLiteral("a[F:systemFontOfSize:|20.5]b[F:boldSystemFontOfSize:]c[F:a|1|2|3]d[F:monospacedSystemFontOfSize:weight:|9x|0.4]e"),
         style());
     EXPECT_EQ(text.string(), QStringLiteral("abcde"));
     EXPECT_EQ(text.attributesAt(0).font, style().font);
-    EXPECT_EQ(text.attributesAt(1).font->pointSizeF(), 20);
+    EXPECT_EQ(text.attributesAt(1).font->pointSizeF(), 20.5);
     // A known operation without a size keeps the font in force.
-    EXPECT_EQ(text.attributesAt(2).font->pointSizeF(), 20);
+    EXPECT_EQ(text.attributesAt(2).font->pointSizeF(), 20.5);
     EXPECT_FALSE(text.attributesAt(3).font);
     EXPECT_EQ(text.attributesAt(4).font->pointSizeF(), 9);
     EXPECT_EQ(text.attributesAt(4).font->weight(), QFont::Bold);
