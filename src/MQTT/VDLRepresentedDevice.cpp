@@ -5,15 +5,19 @@
 #include "VOKMarkupParser.h"
 #include "VOKPlistRepresentation.h"
 
+#include "VOKString.h"
+
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <QMutex>
+
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace {
-
-const QString placeholder = QStringLiteral("%@");
 
 // The loaded definitions: the holder owns them for the life of the process.
 struct Catalogue
@@ -23,25 +27,42 @@ struct Catalogue
     int maxMatchDepth = 0;
 };
 
+std::unique_ptr<Catalogue> loadCatalogue()
+{
+    auto loaded = std::make_unique<Catalogue>();
+    const QList<VDLRepresentedDevice *> user =
+        VDLRepresentedDevice::devicesFromList(VDLRepresentedDevice::userDefinitionList(), &loaded->holder);
+    const QList<VDLRepresentedDevice *> builtIn = VDLRepresentedDevice::devicesFromList(
+        vokLoadPropertyListFromJSONResourceNamed(QStringLiteral("RepresentedDevices")), &loaded->holder);
+    for (const QList<VDLRepresentedDevice *> &list : {user, builtIn}) {
+        for (const VDLRepresentedDevice *device : list) {
+            loaded->devices.append(device);
+            for (const QString &path : device->matchPaths())
+                loaded->maxMatchDepth = std::max(loaded->maxMatchDepth, int(path.count(QLatin1Char('/')) + 1));
+        }
+    }
+    return loaded;
+}
+
+QMutex catalogueMutex;
+std::atomic<const Catalogue *> currentCatalogue{nullptr};
+
+// Every catalogue ever loaded stays: topics keep pointers to the definitions they matched.
+void install(std::unique_ptr<Catalogue> loaded)
+{
+    static std::vector<std::unique_ptr<Catalogue>> kept;
+    currentCatalogue.store(loaded.get(), std::memory_order_release);
+    kept.push_back(std::move(loaded));
+}
+
 const Catalogue &catalogue()
 {
-    static std::once_flag once;
-    static std::unique_ptr<Catalogue> loaded;
-    std::call_once(once, [] {
-        loaded = std::make_unique<Catalogue>();
-        const QList<VDLRepresentedDevice *> user =
-            VDLRepresentedDevice::devicesFromList(VDLRepresentedDevice::userDefinitionList(), &loaded->holder);
-        const QList<VDLRepresentedDevice *> builtIn = VDLRepresentedDevice::devicesFromList(
-            vokLoadPropertyListFromJSONResourceNamed(QStringLiteral("RepresentedDevices")), &loaded->holder);
-        for (const QList<VDLRepresentedDevice *> &list : {user, builtIn}) {
-            for (const VDLRepresentedDevice *device : list) {
-                loaded->devices.append(device);
-                for (const QString &path : device->matchPaths())
-                    loaded->maxMatchDepth = std::max(loaded->maxMatchDepth, int(path.count(QLatin1Char('/')) + 1));
-            }
-        }
-    });
-    return *loaded;
+    if (const Catalogue *loaded = currentCatalogue.load(std::memory_order_acquire))
+        return *loaded;
+    QMutexLocker lock(&catalogueMutex);
+    if (!currentCatalogue.load(std::memory_order_acquire))
+        install(loadCatalogue());
+    return *currentCatalogue.load(std::memory_order_acquire);
 }
 
 void registerClasses()
@@ -53,22 +74,13 @@ void registerClasses()
     });
 }
 
-// Fills the placeholders in order. Each search starts after the value put in before, so a value
-// that itself holds "%@" is never filled in again.
-QString filledFormat(QString format, const QStringList &values)
-{
-    qsizetype from = 0;
-    for (const QString &value : values) {
-        const qsizetype at = format.indexOf(placeholder, from);
-        if (at < 0)
-            break;
-        format.replace(at, placeholder.size(), value);
-        from = at + value.size();
-    }
-    return format;
-}
-
 } // namespace
+
+void VDLRepresentedDevice::reloadDefinitions()
+{
+    QMutexLocker lock(&catalogueMutex);
+    install(loadCatalogue());
+}
 
 const QList<const VDLRepresentedDevice *> &VDLRepresentedDevice::allDevices()
 {
@@ -143,7 +155,7 @@ std::optional<VOKAttributedString> VDLRepresentedDevice::render(const TopicResol
     }
     VOKTextAttributes style;
     style.truncatesTail = true;
-    return vokAttributedStringWithStyle(filledFormat(m_format, values), style);
+    return vokAttributedStringWithStyle(vokStringByFillingPlaceholders(m_format, values), style);
 }
 
 QVariantList VDLRepresentedDevice::fieldList() const

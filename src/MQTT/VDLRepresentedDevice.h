@@ -15,9 +15,10 @@
 // ("matchPaths"), and how to render the device from the values of its source topics ("format"
 // with one "%@" per field, "fields").
 //
-// Definitions are loaded once per process (thread-safe) from the user's file
+// Definitions are loaded on first use (thread-safe) from the user's file
 // "Vindle/RepresentedDevices.json" in the data folder, then the built-in resource; the user's
-// come first and win. They are never changed afterwards. Matching and rendering read the tree
+// come first and win. A definition is never changed once loaded and stays valid for the life of
+// the process, also when the definitions are read again. Matching and rendering read the tree
 // and run on the GUI thread.
 class VDLRepresentedDevice final : public VOKPlistObject
 {
@@ -34,6 +35,9 @@ public:
 
     using VOKPlistObject::VOKPlistObject;
 
+    // Reads the user's file and the built-in list again; what was matched before keeps working.
+    // GUI thread, while nothing is being matched.
+    static void reloadDefinitions();
     // Every definition, user ones first. Loads them on first use.
     static const QList<const VDLRepresentedDevice *> &allDevices();
     // The largest number of "/"-separated components of any match path; 0 without definitions.

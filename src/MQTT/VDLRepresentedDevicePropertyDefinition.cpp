@@ -2,6 +2,7 @@
 
 #include "VOKKeyPath.h"
 #include "VOKMarkupEscape.h"
+#include "VOKString.h"
 
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -34,6 +35,16 @@ std::optional<QString> VDLRepresentedDevicePropertyDefinition::markupForSource(c
     const QString text = source ? textOf(vokSafeValueForKeyPath(source, m_valueKeyPath, false)) : QString();
     if (!m_optional && text.isEmpty())
         return std::nullopt;
+    if (!m_format.isEmpty()) {
+        if (text.isEmpty())
+            return QStringLiteral("");
+        return vokStringByFillingPlaceholders(m_format, {valueMarkup(text)});
+    }
+    return valueMarkup(text);
+}
+
+QString VDLRepresentedDevicePropertyDefinition::valueMarkup(const QString &text) const
+{
     if (!m_map.isEmpty()) {
         const QVariant mapped = text.isNull() ? QVariant() : m_map.value(text.toLower());
         const QVariant chosen = mapped.isValid() ? mapped : m_map.value(QStringLiteral("default"));

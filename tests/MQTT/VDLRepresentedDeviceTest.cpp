@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -60,6 +61,8 @@ void writeUserFile(const QByteArray &contents)
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(contents);
+    file.close();
+    VDLRepresentedDevice::reloadDefinitions();
 }
 
 const char *plug = R"([{"identifier": "plug", "matchPaths": ["power", "state"],
@@ -110,6 +113,29 @@ TEST(VDLRepresentedDevice, RendersValuesSymbolsAndMaps)
     EXPECT_EQ(rendered(device, topics), QStringLiteral("<none>"));
     topics.addEmpty(QStringLiteral("power"));
     EXPECT_EQ(rendered(device, topics), QStringLiteral("<none>"));
+}
+
+TEST(VDLRepresentedDevice, Zigbee2mqttDevicesShowWhatTheyReportAndNothingElse)
+{
+    QObject owner;
+    const auto builtIn = VDLRepresentedDevice::devicesFromList(
+        vokLoadPropertyListFromJSONResourceNamed(QStringLiteral("RepresentedDevices")), &owner);
+    const auto zigbee = std::find_if(builtIn.cbegin(), builtIn.cend(), [](const VDLRepresentedDevice *device) {
+        return device->identifier() == QLatin1String("zigbee2mqtt-device");
+    });
+    ASSERT_NE(zigbee, builtIn.cend());
+    const auto summaryOf = [&](const char *state) {
+        FakeTopics topics;
+        topics.add(QStringLiteral("availability"), QStringLiteral("offline"));
+        topics.add(QString(), QString::fromUtf8(state));
+        return rendered(**zigbee, topics);
+    };
+    // Symbols render as U+FFFC.
+    EXPECT_EQ(summaryOf(R"({"contact":true,"battery":78,"linkquality":64})"), QStringLiteral("\uFFFC closed \uFFFC78 %"));
+    EXPECT_EQ(summaryOf(R"({"state":"ON","brightness":200})"), QStringLiteral("\uFFFC \uFFFC ON \uFFFC200"));
+    EXPECT_EQ(summaryOf(R"({"occupancy":false,"water_leak":true,"temperature":21.5,"humidity":45,"power":3.2})"),
+              QStringLiteral("\uFFFC clear \uFFFC LEAK \uFFFC21.5 °C \uFFFC45 % \uFFFC3.2 W"));
+    EXPECT_EQ(summaryOf(R"({"linkquality":64})"), QStringLiteral("\uFFFC"));
 }
 
 TEST(VDLRepresentedDevice, PlaceholdersAndValuesAreFilledInOrderAndDataStaysData)

@@ -87,6 +87,20 @@ int vokCaseInsensitiveCompareWithTrailingNumber(const QString &text, const QStri
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
+QString vokStringByFillingPlaceholders(QString format, const QStringList &values)
+{
+    static const QString placeholder = QStringLiteral("%@");
+    qsizetype from = 0;
+    for (const QString &value : values) {
+        const qsizetype at = format.indexOf(placeholder, from);
+        if (at < 0)
+            break;
+        format.replace(at, placeholder.size(), value);
+        from = at + value.size();
+    }
+    return format;
+}
+
 bool vokMayBeString(const QString &text)
 {
     for (const QChar c : text) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -45,6 +46,11 @@ bool vokBoolValue(const QString &text);
 // The leading decimal digits after optional white space and sign; 0 without any. Saturates
 // instead of overflowing.
 qint64 vokIntegerValue(const QString &text);
+
+// The format with its "%@" placeholders replaced by the values in order. Each search starts after
+// the value put in before, so a value that itself holds "%@" is never filled in again; extra
+// placeholders stay, extra values are dropped.
+QString vokStringByFillingPlaceholders(QString format, const QStringList &values);
 
 // The string parsed strictly as a URL, or none when it is not a valid URL.
 std::optional<QUrl> vokUrl(const QString &text);
