@@ -99,7 +99,11 @@ QString VDLMessage::contentMarkup() const
     case VDLPayloadType::Number:
         return QStringLiteral("[c:Blue]") + vokEscapedForMarkup(payload());
     case VDLPayloadType::JSON: {
-        const QVariant value = vokJSONValue(data());
+        // A top-level string or null is JSON but no document: say so once, not at every refresh.
+        QString failure;
+        const QVariant value = m_contentFailureLogged ? vokJSONValue(data(), &failure) : vokJSONValue(data());
+        if (!value.isValid())
+            m_contentFailureLogged = true;
         return value.isValid() ? vokPrettyPrintWithIndent(value, 0, true) : QString();
     }
     case VDLPayloadType::Boolean:

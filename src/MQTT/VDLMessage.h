@@ -16,7 +16,8 @@
 // payload.
 //
 // Immutable and shared as VDLMessagePtr. Made and classified on the network thread; every const
-// function may be called from any thread except attributedContent (GUI thread: fonts and colours).
+// function may be called from any thread except attributedContent (GUI thread: fonts and colours,
+// and the memo that logs a payload's parse error once).
 class VDLMessage : public VOKMosquittoMessage
 {
     Q_GADGET
@@ -58,8 +59,10 @@ public:
 private:
     QString contentMarkup() const;
 
-    // One byte, which the compiler places in the record's tail padding.
+    // One byte each, which the compiler places in the record's tail padding.
     VDLPayloadType m_type = VDLPayloadType::None;
+    // Whether the content's parse error was logged; only attributedContent (GUI thread) uses it.
+    mutable bool m_contentFailureLogged = false;
 };
 
 // A busy broker's history holds millions of these: with its shared control block a message must

@@ -70,12 +70,18 @@ TEST(VDLMessage, DisplayFormsKeepTheReceivedText)
     EXPECT_TRUE(pretty.contains(QStringLiteral("\"k\""))) << qPrintable(pretty);
 }
 
-TEST(VDLMessage, TopLevelStringOrNullHasNoStyledContent)
+TEST(VDLMessage, TopLevelStringOrNullHasNoStyledContentAndLogsOnceAndBriefly)
 {
     LogCapture log;
-    EXPECT_FALSE(makeMessage("t", "\"abc\"")->attributedContent().has_value());
+    const VDLMessagePtr longString = makeMessage("t", '"' + QByteArray(100000, 'x') + '"');
+    // The value pane asks again at every refresh.
+    for (int refresh = 0; refresh < 5; ++refresh)
+        EXPECT_FALSE(longString->attributedContent().has_value());
     EXPECT_FALSE(makeMessage("t", "null")->attributedContent().has_value());
-    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: ")).size(), 2);
+    const QStringList errors = log.linesContaining(QStringLiteral(": ERROR: "));
+    ASSERT_EQ(errors.size(), 2);
+    EXPECT_LT(errors.first().size(), 400);
+    EXPECT_TRUE(errors.first().contains(QStringLiteral("(100002 bytes)")));
 }
 
 TEST(VDLMessage, HostileOrHugePayloadsFallBackSoundly)

@@ -44,7 +44,7 @@ QByteArray vokJSON(const QVariant &value)
         return QJsonDocument(QJsonArray::fromVariantList(value.toList())).toJson(QJsonDocument::Compact);
     VOK_ERROR(QStringLiteral("Error creating JSON: %1\nObject: %2")
                   .arg(QStringLiteral("only a dictionary or an array can be written as JSON"),
-                       VOKKeyPath::describe(value)));
+                       VOKLog::excerpt(VOKKeyPath::describe(value).toUtf8())));
     return QByteArray();
 }
 
@@ -68,21 +68,19 @@ QVariant vokJSONFragmentValue(const QByteArray &bytes, QString *failure)
 
 QVariant vokJSONValue(const QString &text)
 {
-    QString failure;
-    const QVariant value = parse(text.toUtf8(), &failure);
-    if (!value.isValid())
-        VOK_ERROR(QStringLiteral("Error creating object from JSON: %1\nJSON String: %2").arg(failure, text));
-    return value;
+    return vokJSONValue(text.toUtf8());
 }
 
-QVariant vokJSONValue(const QByteArray &bytes)
+QVariant vokJSONValue(const QByteArray &bytes, QString *failure)
 {
-    QString failure;
-    const QVariant value = parse(bytes, &failure);
-    if (!value.isValid()) {
-        VOK_ERROR(QStringLiteral("Error creating object from JSON: %1\nJSON String: %2")
-                      .arg(failure, vokUTF8String(bytes)));
-    }
+    QString complaint;
+    const QVariant value = parse(bytes, &complaint);
+    if (value.isValid())
+        return value;
+    if (failure)
+        *failure = complaint;
+    else
+        VOK_ERROR(QStringLiteral("Error creating object from JSON: %1\nJSON String: %2").arg(complaint, VOKLog::excerpt(bytes)));
     return value;
 }
 

@@ -20,9 +20,10 @@
 // value is neither.
 QByteArray vokJSON(const QVariant &value);
 
-// The text (as UTF-8) or the bytes parsed, or none with an ERROR line.
+// The text (as UTF-8) or the bytes parsed, or none with an ERROR line that quotes at most the
+// start of the document. Given `failure`, the parser's complaint goes there instead of the log.
 QVariant vokJSONValue(const QString &text);
-QVariant vokJSONValue(const QByteArray &bytes);
+QVariant vokJSONValue(const QByteArray &bytes, QString *failure = nullptr);
 
 // The bytes parsed with fragments allowed (a bare number, string, true, false or null, as a
 // user may type them); none, with the parser's complaint in `failure`, otherwise. Logs nothing.

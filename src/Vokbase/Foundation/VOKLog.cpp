@@ -58,6 +58,17 @@ void write(const char *file, int line, Level level, const QString &message)
         VOKAlertSound::play();
 }
 
+QString excerpt(QByteArrayView bytes)
+{
+    if (bytes.size() <= ExcerptBytes)
+        return QString::fromUtf8(bytes);
+    qsizetype cut = ExcerptBytes;
+    // Never end inside a UTF-8 sequence: continuation bytes are 10xxxxxx.
+    while (cut > 0 && (quint8(bytes[cut]) & 0xC0) == 0x80)
+        --cut;
+    return QStringLiteral("%1… (%2 bytes)").arg(QString::fromUtf8(bytes.first(cut))).arg(bytes.size());
+}
+
 Sink setSink(Sink sink)
 {
     QMutexLocker lock(&sinkMutex);

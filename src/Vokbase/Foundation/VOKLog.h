@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
@@ -24,6 +25,13 @@ QString formatLine(const char *file, int line, Level level, const QString &messa
 
 // Writes one line (and beeps for "Beep: " messages). Prefer the macros, which fill file and line.
 void write(const char *file, int line, Level level, const QString &message);
+
+// How much of a payload or other outside data a line may quote.
+constexpr qsizetype ExcerptBytes = 200;
+
+// The first ExcerptBytes bytes of the data as text (invalid UTF-8 as U+FFFD), with the whole
+// size added when there was more: what a line may say of data it did not make.
+QString excerpt(QByteArrayView bytes);
 
 // Receives every finished line instead of syslog and stderr. Tests install one to read what
 // was logged. The sink is called on the logging thread; it must be thread-safe.

@@ -80,7 +80,7 @@ void VOKMosquittoTopic::publishTopicJSON(const QString &subTopic, const QVariant
     const QJsonDocument document = QJsonDocument::fromVariant(value);
     if (document.isNull()) {
         VOK_ERROR(QStringLiteral("Error creating JSON: %1\nObject: %2")
-                      .arg(QStringLiteral("not an object or an array"), value.toString()));
+                      .arg(QStringLiteral("not an object or an array"), VOKLog::excerpt(value.toString().toUtf8())));
         return;
     }
     publishTopic(subTopic, document.toJson(QJsonDocument::Compact), retain);

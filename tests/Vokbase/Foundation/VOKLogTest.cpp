@@ -61,3 +61,11 @@ TEST(VOKLog, CaptureRestoresThePreviousSink)
     EXPECT_EQ(outer.lines(), QStringList({VOKLog::formatLine(__FILE__, __LINE__ - 1, VOKLog::Level::Error,
                                                               QStringLiteral("outer"))}));
 }
+
+TEST(VOKLog, ExcerptsQuoteTheStartWholeCharactersAndTheSize)
+{
+    EXPECT_EQ(VOKLog::excerpt(QByteArray(200, 'a')), QString(200, QLatin1Char('a')));
+    // "é" is two bytes; the one that would straddle the cut is left out whole.
+    const QByteArray accented = QByteArray(199, 'a') + "\xC3\xA9" + "tail";
+    EXPECT_EQ(VOKLog::excerpt(accented), QString(199, QLatin1Char('a')) + QStringLiteral("… (205 bytes)"));
+}
