@@ -1,11 +1,7 @@
 #include "VOKWindowRestoration.h"
 
-#include "VOKClassRegistry.h"
-#include "VOKJSON.h"
 #include "VOKLog.h"
 #include "VOKPreferences.h"
-#include "VOKString.h"
-#include "VOKVariant.h"
 #include "VOKViewController.h"
 #include "VOKWindow.h"
 #include "VOKWindowPresenter.h"
@@ -25,13 +21,7 @@ VOKError cannotRestore(const QString &identifier)
 
 void VOKWindowRestoration::restoreWindowWithIdentifier(const QString &identifier, const CompletionHandler &completion)
 {
-    VOKViewController *restored = nullptr;
-    if (const auto parts = vokSplitAtFirst(identifier, QStringLiteral("|"))) {
-        const auto &[className, json] = *parts;
-        const QVariant description = VOKClassRegistry::factory(className) ? vokJSONValue(json) : QVariant();
-        if (vokIsDictionary(description))
-            restored = VOKWindowPresenter::presentViewControllerOfClass(className, description.toMap(), true);
-    }
+    VOKViewController *const restored = VOKWindowPresenter::presentViewControllerWithIdentifier(identifier);
     if (!restored) {
         completion(nullptr, cannotRestore(identifier));
         return;
