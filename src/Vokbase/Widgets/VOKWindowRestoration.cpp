@@ -6,9 +6,14 @@
 #include "VOKWindow.h"
 #include "VOKWindowPresenter.h"
 
+#include <QApplication>
+
 namespace {
 
 const QString RestorationClassName = QStringLiteral("VOKWindowRestoration");
+
+// While quitting closes the windows, their closing is not the user's choice to forget them.
+bool quitting = false;
 
 VOKError cannotRestore(const QString &identifier)
 {
@@ -37,10 +42,19 @@ void VOKWindowRestoration::markRestorable(const VOKWindow *window)
     if (!identifiers.contains(identifier))
         setRestorableIdentifiers(identifiers << identifier);
     QObject::connect(window, &VOKWindow::willClose, window, [identifier] {
+        if (quitting)
+            return;
         QStringList kept = restorableIdentifiers();
         kept.removeAll(identifier);
         setRestorableIdentifiers(kept);
     }, Qt::SingleShotConnection);
+}
+
+void VOKWindowRestoration::closeAllWindowsForQuitting()
+{
+    quitting = true;
+    QApplication::closeAllWindows();
+    quitting = false;
 }
 
 void VOKWindowRestoration::restoreWindows()
