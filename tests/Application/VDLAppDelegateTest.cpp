@@ -162,3 +162,12 @@ TEST_F(VDLAppDelegateTest, QuitKeepsTheOpenWindowsForTheNextLaunch)
     VOKWindowRestoration::restoreWindows();
     EXPECT_EQ(openTitles(), QStringList{title("kept")});
 }
+
+TEST_F(VDLAppDelegateTest, ASeparateInstanceOpensItsURLsWithoutTheSessionsWindows)
+{
+    // Another Vindle may be showing these windows right now.
+    VOKPreferences::standard().setObject(QStringList({viewerIdentifier("a"), viewerIdentifier("b")}),
+                                         VOKWindowRestoration::PreferencesKey);
+    delegate.launch({title("b")}, VDLAppDelegate::Restoration::Skip);
+    EXPECT_EQ(openTitles(), QStringList{title("b")});
+}
