@@ -128,4 +128,20 @@ TEST_F(VDLMainMenuTest, CommandsGoToTheActiveWindowAndFollowItsState)
     EXPECT_FALSE(controller->window()->isVisible());
 }
 
+TEST_F(VDLMainMenuTest, MenusOpenedFromTheKeyboardServeThePaneThatHadTheFocus)
+{
+    VOKWindowController *const controller = showViewerLike();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(controller->window()));
+    auto *const content = static_cast<ViewerLike *>(controller->viewController());
+    content->field->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return content->field->hasFocus(); }));
+
+    // Alt+E hands the focus to the menu bar and opens Edit.
+    QTest::keyClick(controller->window(), Qt::Key_E, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu(1).isVisible(); }));
+    EXPECT_TRUE(item(menu(1), QStringLiteral("Copy"))->isEnabled());
+    EXPECT_TRUE(item(menu(1), QStringLiteral("Select All"))->isEnabled());
+    menu(1).close();
+}
+
 #include "VDLMainMenuTest.moc"
