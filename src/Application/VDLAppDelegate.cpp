@@ -57,10 +57,11 @@ void VDLAppDelegate::connectMenuCommands()
     connect(m_mainMenu.get(), &VDLMainMenu::aboutRequested, this, &VDLAppDelegate::showAbout);
 }
 
-void VDLAppDelegate::launch(const QStringList &urls)
+void VDLAppDelegate::launch(const QStringList &urls, Restoration restoration)
 {
     applicationOpenURLs(urlsFromText(urls));
-    VOKWindowRestoration::restoreWindows();
+    if (restoration == Restoration::Restore)
+        VOKWindowRestoration::restoreWindows();
     applicationDidFinishLaunching();
     if (VOKWindowController::openControllers().isEmpty())
         newConnection();

@@ -35,9 +35,15 @@ public:
     explicit VDLAppDelegate(QObject *parent = nullptr);
     ~VDLAppDelegate() override;
 
+    // Whether a launch brings back the windows open at the last quit. A separate instance
+    // (--new-instance) skips them: they belong to the session, which another Vindle may be
+    // showing, and a URL among them would open twice.
+    enum class Restoration { Restore, Skip };
+
     // Start-up: takes the URLs of the command line, brings back the windows open at the last
-    // quit, finishes launching, and shows the connection dialog when no window is open then.
-    void launch(const QStringList &urls);
+    // quit (unless told to skip them), finishes launching, and shows the connection dialog when
+    // no window is open then.
+    void launch(const QStringList &urls, Restoration restoration = Restoration::Restore);
     // URLs another launch handed over (as text); none brings Vindle to the front.
     void openHandedOverURLs(const QStringList &urls);
 

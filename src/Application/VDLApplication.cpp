@@ -10,7 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QStandardPaths>
+
+#include <atomic>
 
 namespace {
 
@@ -129,10 +132,28 @@ void VDLApplication::openBundlePage(const QString &name, const QString &section)
     QUrl url = *page;
     if (!section.isEmpty())
         url.setFragment(section);
-    vokOpenInWebBrowser(url);
+    vokOpenInWebBrowser(url, [page = *page] { showPageNotOpened(page); });
+}
+
+void VDLApplication::showPageNotOpened(const QUrl &page)
+{
+    QWidget *const window = QApplication::activeWindow();
+    auto *const box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Page Not Opened"),
+                                      QStringLiteral("Vindle could not open the page “%1”.").arg(page.fileName()),
+                                      QMessageBox::Ok, window);
+    box->setInformativeText(
+        QStringLiteral("No web browser is set up to show it. You can open the file yourself:\n%1")
+            .arg(page.toLocalFile()));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void VDLApplication::setAppIconCount(unsigned count)
+{
+    setAppIconCount(count, QDBusConnection::sessionBus());
+}
+
+void VDLApplication::setAppIconCount(unsigned count, const QDBusConnection &bus)
 {
     const QString appUri = QStringLiteral("application://%1.desktop").arg(DesktopFileName);
     QDBusMessage update = QDBusMessage::createSignal(
@@ -140,12 +161,14 @@ void VDLApplication::setAppIconCount(unsigned count)
         QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"));
     update << appUri
            << QVariantMap{{QStringLiteral("count"), qint64(count)}, {QStringLiteral("count-visible"), count > 0}};
-    QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected() && bus.send(update))
+        return;
+    static std::atomic_bool told = false;
+    if (told.exchange(true))
         return;
     const QString reason = bus.lastError().isValid() ? bus.lastError().message()
                                                      : QStringLiteral("no session bus");
-    VOK_ERROR(QStringLiteral("badgeLabel count failed to set: %1").arg(reason));
+    VOK_WARNING(QStringLiteral("badgeLabel count failed to set: %1").arg(reason));
 }
 
 void VDLApplication::updateModifiers()

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+class QDBusConnection;
+
 // Vindle's application object: what the whole application offers rather than one window —
 // its version, the help, release-notes and acknowledgements pages, the launcher badge, and the
 // state of the modifier keys for whatever wants to observe it.
@@ -43,8 +45,9 @@ public:
     void showSettings() {}
     static QString shortVersionString();
 
-    // Open our own page in the default web browser; a page missing from the resources beeps.
-    // showHelp jumps to the sender's "helpSectionID" when it has a non-empty one.
+    // Open our own page in the default web browser; a page missing from the resources beeps, a
+    // page no browser opens is explained in a message box (on the active window when there is
+    // one). showHelp jumps to the sender's "helpSectionID" when it has a non-empty one.
     static void showHelp(const QObject *sender = nullptr);
     static void showReleaseNotes();
     static void showAcknowledgements();
@@ -53,8 +56,11 @@ public:
     static std::optional<QUrl> bundlePageUrl(const QString &name);
 
     // The number on the application's launcher icon (0 hides it), sent as the Unity launcher
-    // signal that common Linux docks understand. A failure is logged.
+    // signal that common Linux docks understand, on the session bus or the given one. A desktop
+    // without such a launcher is nothing the user can mend: a failure is logged as a WARNING,
+    // once per process.
     static void setAppIconCount(unsigned count);
+    static void setAppIconCount(unsigned count, const QDBusConnection &bus);
 
     bool shiftKeyDown() const { return m_shiftKeyDown; }
     bool controlKeyDown() const { return m_controlKeyDown; }
@@ -73,6 +79,7 @@ Q_SIGNALS:
 
 private:
     static void openBundlePage(const QString &name, const QString &section);
+    static void showPageNotOpened(const QUrl &page);
     void applyModifiers(Qt::KeyboardModifiers modifiers);
 
     bool m_shiftKeyDown = false;

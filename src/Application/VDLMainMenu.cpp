@@ -3,6 +3,7 @@
 #include "VOKResponderChain.h"
 #include "VOKWindow.h"
 #include "VOKWindowController.h"
+#include "VOKWindowRestoration.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -79,8 +80,9 @@ void VDLMainMenu::buildFileMenu()
             window->close();
     });
     m_file->addSeparator();
-    QAction *const quit = m_file->addAction(QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), qApp,
-                                            &QApplication::closeAllWindows);
+    // Closing the last window ends the application; the windows open now come back next time.
+    QAction *const quit = m_file->addAction(QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this,
+                                            &VOKWindowRestoration::closeAllWindowsForQuitting);
     quit->setMenuRole(QAction::QuitRole);
 }
 

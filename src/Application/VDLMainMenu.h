@@ -15,9 +15,10 @@ class QMenuBar;
 // menu bar of every window.
 //
 // File and Help ask for their commands through signals; Close and Minimize act on the active
-// window. Edit and View send their commands along the active window's command chain
-// (VOKResponderChain), so whichever pane has the focus answers them, and are enabled only
-// while something in the chain does: "copy()", "selectAll()", "performDelete()",
+// window; Quit closes every window, keeping the open ones for the next launch. Edit and View
+// send their commands along the active window's command chain (VOKResponderChain), so
+// whichever pane has the focus answers them, and are enabled only while something in the
+// chain does: "copy()", "selectAll()", "performDelete()",
 // "performFindPanelAction(int)" (1 find, 2 next, 3 previous), "selectSortOrder(int)" with the
 // current order in the property "sortOrderIndex", and "togglePause()" with the state in the
 // property "paused".

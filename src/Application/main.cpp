@@ -48,6 +48,7 @@ int main(int argc, char **argv)
     if (!commandLine.newInstance())
         instance.listen();
     QObject::connect(&instance, &VDLSingleInstance::urlsReceived, &delegate, &VDLAppDelegate::openHandedOverURLs);
-    delegate.launch(commandLine.urls());
+    delegate.launch(commandLine.urls(), commandLine.newInstance() ? VDLAppDelegate::Restoration::Skip
+                                                                  : VDLAppDelegate::Restoration::Restore);
     return application.exec();
 }

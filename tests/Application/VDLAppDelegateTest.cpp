@@ -5,6 +5,8 @@
 #include "VOKRecentsManager.h"
 #include "VOKWindow.h"
 #include "VOKWindowController.h"
+#include "VOKWindowPresenter.h"
+#include "VOKWindowRestoration.h"
 
 #include <QAction>
 #include <QMenu>
@@ -24,6 +26,23 @@ QUrl server(const char *path)
 QString title(const char *path)
 {
     return QStringLiteral("mqtt://127.0.0.1:1/%1").arg(QLatin1String(path));
+}
+
+QString viewerIdentifier(const char *path)
+{
+    return VOKWindowPresenter::windowIdentifier(
+        QStringLiteral("VDLViewerViewController"),
+        {{QStringLiteral("host"), QStringLiteral("127.0.0.1")}, {QStringLiteral("port"), 1},
+         {QStringLiteral("path"), QLatin1String(path)}, {QStringLiteral("useTLS"), false}});
+}
+
+QAction *fileMenuItem(const VDLAppDelegate &delegate, const QString &text)
+{
+    for (QAction *action : delegate.mainMenu()->menus().first()->actions()) {
+        if (action->text().remove(QLatin1Char('&')) == text)
+            return action;
+    }
+    return nullptr;
 }
 
 QStringList openTitles()
@@ -53,6 +72,7 @@ struct VDLAppDelegateTest : ::testing::Test
             controller->window()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         VOKPreferences::standard().removeObjectForKey(VOKRecentsManager::RecentsKey);
+        VOKPreferences::standard().removeObjectForKey(VOKWindowRestoration::PreferencesKey);
     }
 };
 
@@ -125,4 +145,29 @@ TEST_F(VDLAppDelegateTest, NewConnectionShowsOneDialog)
     EXPECT_EQ(openTitles(), QStringList({QStringLiteral("New Connection")}));
     delegate.openHandedOverURLs({title("x")});
     EXPECT_EQ(openTitles().size(), 2);
+}
+
+TEST_F(VDLAppDelegateTest, QuitKeepsTheOpenWindowsForTheNextLaunch)
+{
+    delegate.applicationDidFinishLaunching();
+    delegate.openURL(server("kept"));
+    delegate.openURL(server("closed"));
+    VOKWindowController::openControllers().first()->window()->close();
+
+    fileMenuItem(delegate, QStringLiteral("Quit"))->trigger();
+    EXPECT_TRUE(openTitles().isEmpty());
+    EXPECT_EQ(VOKWindowRestoration::restorableIdentifiers(), QStringList{viewerIdentifier("kept")});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    VOKWindowRestoration::restoreWindows();
+    EXPECT_EQ(openTitles(), QStringList{title("kept")});
+}
+
+TEST_F(VDLAppDelegateTest, ASeparateInstanceOpensItsURLsWithoutTheSessionsWindows)
+{
+    // Another Vindle may be showing these windows right now.
+    VOKPreferences::standard().setObject(QStringList({viewerIdentifier("a"), viewerIdentifier("b")}),
+                                         VOKWindowRestoration::PreferencesKey);
+    delegate.launch({title("b")}, VDLAppDelegate::Restoration::Skip);
+    EXPECT_EQ(openTitles(), QStringList{title("b")});
 }

@@ -59,6 +59,17 @@ struct VDLMainMenuTest : ::testing::Test
         return controller;
     }
 
+    // A viewer-like window in front with the focus in its text field.
+    ViewerLike *showFocusedViewerLike()
+    {
+        VOKWindowController *const controller = showViewerLike();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(controller->window()));
+        auto *const content = static_cast<ViewerLike *>(controller->viewController());
+        content->field->setFocus();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return content->field->hasFocus(); }));
+        return content;
+    }
+
     void TearDown() override
     {
         for (VOKWindowController *controller : VOKWindowController::openControllers())
@@ -94,11 +105,7 @@ TEST_F(VDLMainMenuTest, EveryWindowShowsTheMenusWithTheUsualShortcuts)
 
 TEST_F(VDLMainMenuTest, CommandsGoToTheActiveWindowAndFollowItsState)
 {
-    VOKWindowController *const controller = showViewerLike();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(controller->window()));
-    auto *const content = static_cast<ViewerLike *>(controller->viewController());
-    content->field->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return content->field->hasFocus(); }));
+    ViewerLike *const content = showFocusedViewerLike();
 
     mainMenu.updateCommandStates();
     EXPECT_TRUE(item(menu(1), QStringLiteral("Copy"))->isEnabled());
@@ -117,7 +124,7 @@ TEST_F(VDLMainMenuTest, CommandsGoToTheActiveWindowAndFollowItsState)
     EXPECT_FALSE(item(menu(2), QStringLiteral("Pause Updates"))->isChecked());
 
     // The Window menu lists the open windows; Close closes the active one.
-    controller->window()->setWindowTitle(QStringLiteral("Viewer one"));
+    content->window()->setWindowTitle(QStringLiteral("Viewer one"));
     Q_EMIT menu(3).aboutToShow();
     Q_EMIT menu(3).aboutToShow();
     const QAction *const listed = item(menu(3), QStringLiteral("Viewer one"));
@@ -125,7 +132,19 @@ TEST_F(VDLMainMenuTest, CommandsGoToTheActiveWindowAndFollowItsState)
     EXPECT_TRUE(listed->isChecked());
     EXPECT_EQ(menu(3).actions().size(), 3) << "minimize, separator and one window";
     item(menu(0), QStringLiteral("Close"))->trigger();
-    EXPECT_FALSE(controller->window()->isVisible());
+    EXPECT_FALSE(content->window()->isVisible());
+}
+
+TEST_F(VDLMainMenuTest, MenusOpenedFromTheKeyboardServeThePaneThatHadTheFocus)
+{
+    ViewerLike *const content = showFocusedViewerLike();
+
+    // Alt+E hands the focus to the menu bar and opens Edit.
+    QTest::keyClick(content->window(), Qt::Key_E, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu(1).isVisible(); }));
+    EXPECT_TRUE(item(menu(1), QStringLiteral("Copy"))->isEnabled());
+    EXPECT_TRUE(item(menu(1), QStringLiteral("Select All"))->isEnabled());
+    menu(1).close();
 }
 
 #include "VDLMainMenuTest.moc"

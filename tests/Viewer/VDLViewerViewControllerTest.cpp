@@ -156,6 +156,7 @@ TEST(VDLViewerViewController, ForgetServerQuestion)
     viewer.setProperty("host", QStringLiteral("broker"));
     viewer.setProperty("port", 1884);
     EXPECT_EQ(viewer.forgetServerMessage(), QStringLiteral("Forget broker:1884?"));
-    EXPECT_TRUE(VDLViewerViewController::forgetServerInformativeText().startsWith(
-        QStringLiteral("The following data will be permanently deleted:\n\n\u2022 Saved username and password\n")));
+    EXPECT_EQ(VDLViewerViewController::forgetServerInformativeText(),
+              QStringLiteral("The following data will be permanently deleted:\n\n\u2022 Saved username and password\n"
+                             "\u2022 TLS and certificate settings\n\u2022 Client certificates\n\u2022 Publish history"));
 }

@@ -1,6 +1,7 @@
 #include "VOKUrl.h"
 
 #include "VOKAlertSound.h"
+#include "VOKDispatch.h"
 #include "VOKLog.h"
 #include "VOKString.h"
 
@@ -12,11 +13,14 @@ void vokCopyToPasteboard(const QUrl &url)
     vokCopyToPasteboard(url.toString(QUrl::FullyEncoded));
 }
 
-void vokOpenInWebBrowser(const QUrl &url)
+void vokOpenInWebBrowser(const QUrl &url, std::function<void()> failed)
 {
-    QThreadPool::globalInstance()->start([url] {
-        if (!QDesktopServices::openUrl(url))
-            VOK_ERROR(QStringLiteral("No handler opened '%1'").arg(url.toString()));
+    QThreadPool::globalInstance()->start([url, failed = std::move(failed)]() mutable {
+        if (QDesktopServices::openUrl(url))
+            return;
+        VOK_ERROR(QStringLiteral("No handler opened '%1'").arg(url.toString()));
+        if (failed)
+            vokOnMain(std::move(failed));
     });
 }
 

@@ -4,6 +4,7 @@
 #include "VOKLog.h"
 #include "VOKPreferences.h"
 #include "VOKString.h"
+#include "VOKVariant.h"
 #include "VOKWindowPresenter.h"
 
 #include <QAction>
@@ -17,6 +18,20 @@ constexpr int shortcutCount = 9;
 QStringList storedList(const QString &key)
 {
     return VOKPreferences::standard().stringArrayForKey(key);
+}
+
+// The title and the window identifier of an entry "title|Class|{JSON}". A title may hold "|"
+// itself (a topic path may), so the identifier is found from its end: the JSON object that
+// closes the entry, and the class name before it. Other entries split at their first "|".
+std::optional<VOKStringPair> splitEntry(const QString &entry)
+{
+    const QString jsonStart = QStringLiteral("|{");
+    for (qsizetype bar = entry.indexOf(jsonStart, 1); bar >= 0; bar = entry.indexOf(jsonStart, bar + 1)) {
+        const qsizetype classBar = entry.lastIndexOf(QLatin1Char('|'), bar - 1);
+        if (classBar >= 0 && vokIsDictionary(vokJSONFragmentValue(entry.mid(bar + 1).toUtf8())))
+            return VOKStringPair(entry.left(classBar), entry.mid(classBar + 1));
+    }
+    return vokSplitAtFirst(entry, QStringLiteral("|"));
 }
 
 QString indented(const QString &title)
@@ -85,7 +100,7 @@ void VOKRecentsManager::addSection(const QString &title, const QString &key, Qt:
     const QStringList entries = storedList(key);
     int parsed = 0;
     for (const QString &entry : entries) {
-        const auto parts = vokSplitAtFirst(entry, QStringLiteral("|"));
+        const auto parts = splitEntry(entry);
         if (!parts) {
             VOK_ERROR(QStringLiteral("Failed to parse recents entry: '%1'").arg(entry));
             continue;
@@ -106,13 +121,7 @@ void VOKRecentsManager::addSection(const QString &title, const QString &key, Qt:
 
 void VOKRecentsManager::openUsingIdentifier(const QString &identifier)
 {
-    const auto parts = vokSplitAtFirst(identifier, QStringLiteral("|"));
-    if (!parts)
-        return;
-    const QVariant description = vokJSONValue(parts->second);
-    if (description.typeId() != QMetaType::QVariantMap)
-        return;
-    VOKWindowPresenter::presentViewControllerOfClass(parts->first, description.toMap(), true);
+    VOKWindowPresenter::presentViewControllerWithIdentifier(identifier);
 }
 
 std::optional<QString> VOKRecentsManager::entryFor(const QString &title, const QString &identifier,

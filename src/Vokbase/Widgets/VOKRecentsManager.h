@@ -16,6 +16,8 @@ class QMenu;
 // The windows the user opened (recents, "VOKRecents") and marked (favorites, "VOKFavorites"),
 // kept in the preferences as entries "title|identifier", newest first, each at most once, and
 // shown as a menu that opens them again (Ctrl+1…9 for recents, Ctrl+Shift+1…9 for favorites).
+// The identifier is "Class|{JSON}" and is read from the end of an entry, so a title may hold
+// "|" itself.
 //
 // One shared manager, created on first use (thread-safe). Once configured with a menu action it
 // owns that action's submenu and rebuilds it whenever either list changes, whoever changed it.
@@ -40,7 +42,8 @@ public:
     bool supportFavorites() const { return m_supportFavorites; }
 
     void updateMenu();
-    // Presents the window a "Class|{json}" identifier describes; a bad identifier opens nothing.
+    // Presents the window a "Class|{json}" identifier describes; a bad identifier opens nothing,
+    // and one naming a class this build does not have says nothing either.
     void openUsingIdentifier(const QString &identifier);
 
     // Put "title|identifier" first in the list; an empty title or identifier beeps instead.

@@ -3,7 +3,10 @@
 #include "VOKWindow.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMetaMethod>
+#include <QPointer>
 #include <QWidget>
 
 namespace {
@@ -13,11 +16,48 @@ int methodIndex(const QObject *object, const QByteArray &signature)
     return object->metaObject()->indexOfMethod(signature.constData());
 }
 
+bool isMenu(const QWidget *widget)
+{
+    return qobject_cast<const QMenuBar *>(widget) || qobject_cast<const QMenu *>(widget);
+}
+
+// The last widget other than a menu that had the focus. Opening the menu bar from the
+// keyboard (Alt+E) moves the focus to the menu bar, yet its commands are meant for the pane the
+// user was in.
+class FocusMemory final : public QObject
+{
+public:
+    FocusMemory() : QObject(QCoreApplication::instance())
+    {
+        remember(QApplication::focusWidget());
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { remember(now); });
+    }
+
+    QWidget *lastPane() const { return m_pane; }
+
+private:
+    void remember(QWidget *widget)
+    {
+        if (widget && !isMenu(widget))
+            m_pane = widget;
+    }
+
+    QPointer<QWidget> m_pane;
+};
+
+QWidget *focusedPane()
+{
+    // Made on the first question, which the menus ask when they are built, before any window.
+    static FocusMemory *const memory = new FocusMemory();
+    QWidget *const focus = QApplication::focusWidget();
+    return isMenu(focus) ? memory->lastPane() : focus;
+}
+
 QList<QObject *> chain()
 {
     QList<QObject *> objects;
     QWidget *const window = QApplication::activeWindow();
-    QWidget *start = QApplication::focusWidget();
+    QWidget *start = focusedPane();
     if (!start || start->window() != window)
         start = window;
     for (QWidget *widget = start; widget; widget = widget->parentWidget()) {

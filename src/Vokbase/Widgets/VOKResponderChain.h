@@ -9,7 +9,9 @@ class QWidget;
 // chain of the active window — the focus widget, then its ancestors up to the window, then
 // the window's content. The first object with an invokable method of the given signature
 // ("copy()", "performFindPanelAction(int)") takes the command, so whatever has the keyboard
-// focus decides, and a command nobody in the chain understands is shown disabled.
+// focus decides, and a command nobody in the chain understands is shown disabled. While a menu
+// or the menu bar holds the focus (opened from the keyboard), the chain starts at the widget
+// that had the focus before, as it does for a menu opened with the mouse.
 //
 // Thread: GUI thread only.
 namespace VOKResponderChain {

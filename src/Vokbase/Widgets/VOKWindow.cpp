@@ -31,7 +31,7 @@ VOKWindow::VOKWindow(QWidget *content) : m_content(content)
 
 VOKWindow::~VOKWindow()
 {
-    // Quitting deletes windows without closing them; a frame change still pending is kept.
+    // A window deleted without closing (at the end of the process) keeps a frame change still pending.
     if (m_frameSaveTimer.isActive())
         saveFrame();
 }

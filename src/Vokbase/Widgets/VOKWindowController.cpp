@@ -60,6 +60,7 @@ VOKWindowController::VOKWindowController(std::unique_ptr<VOKViewController> view
     connect(m_window.get(), &VOKWindow::becameKey, this, &VOKWindowController::orderFront);
     observeTitle();
     setUpFrameAutosave();
+    cascadeOffOtherWindows();
     observeRepresentedUrl();
     connect(m_window.get(), &QWidget::windowTitleChanged, this, &VOKWindowController::vokIdentifierChanged);
     connect(m_window.get(), &VOKWindow::identifierChanged, this, &VOKWindowController::vokIdentifierChanged);
@@ -93,11 +94,13 @@ QList<VOKWindowController *> VOKWindowController::openControllers()
     return open;
 }
 
-QWidget *VOKWindowController::appWindowWithFrameEqualToWindow(const QWidget *window)
+QWidget *VOKWindowController::appWindowAtPlaceOfWindow(const QWidget *window)
 {
+    const QPoint corner = window->geometry().topLeft();
     const QList<QWidget *> windows = QApplication::topLevelWidgets();
-    const auto found = std::find_if(windows.cbegin(), windows.cend(), [window](const QWidget *other) {
-        return other != window && other->isVisible() && other->geometry() == window->geometry();
+    const auto found = std::find_if(windows.cbegin(), windows.cend(), [window, corner](const QWidget *other) {
+        return other != window && other->isVisible()
+            && (other->geometry().topLeft() == corner || other->frameGeometry().topLeft() == corner);
     });
     return found == windows.cend() ? nullptr : *found;
 }
@@ -237,19 +240,13 @@ void VOKWindowController::setUpFrameAutosave()
     if (name.isEmpty())
         return;
     m_window->setFrameAutosaveName(name);
-    cascadeOffOtherWindows();
 }
 
 void VOKWindowController::cascadeOffOtherWindows()
 {
-    const QString name = m_window->frameAutosaveName();
-    const QList<VOKWindowController *> open = openControllers();
-    const bool nameInUse = std::any_of(open.cbegin(), open.cend(), [&](const VOKWindowController *other) {
-        return other != this && other->window()->frameAutosaveName() == name;
-    });
-    if (!nameInUse)
-        return;
-    for (int step = 0; step < MaxCascadeSteps && appWindowWithFrameEqualToWindow(m_window.get()); ++step)
+    // Every window starts at the same default place, and windows of one name at their saved
+    // frame, so without this a new window would hide the one before it.
+    for (int step = 0; step < MaxCascadeSteps && appWindowAtPlaceOfWindow(m_window.get()); ++step)
         m_window->setGeometry(m_window->geometry().translated(CascadeOffset));
 }
 

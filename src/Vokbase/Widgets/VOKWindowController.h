@@ -15,7 +15,8 @@ class VOKWindow;
 // Owns the top-level window that shows one view controller, and gives every window the same
 // behaviour: the title-bar buttons and resizing follow the controller's "vokWindowStyleMask",
 // the title its "vokWindowTitle", the represented URL its "vokRepresentedUrl", the frame is
-// saved by autosave name, and windows of the same name cascade instead of stacking.
+// saved by autosave name, and a new window that would open exactly where another one shows
+// cascades off it instead of hiding it.
 //
 // Ownership: the controller owns its window (which owns the view controller). A controller
 // made by presentViewController() owns itself (retainUntilClose): it is deleted (deleteLater)
@@ -47,8 +48,10 @@ public:
 
     // Controllers whose windows are showing, frontmost first.
     static QList<VOKWindowController *> openControllers();
-    // Another showing window of the application with exactly the window's frame, or null.
-    static QWidget *appWindowWithFrameEqualToWindow(const QWidget *window);
+    // Another showing window of the application that sits where the window would: its content
+    // or its frame (a window manager may put either at the place asked for) starts at the
+    // window's top-left corner. Null when there is none.
+    static QWidget *appWindowAtPlaceOfWindow(const QWidget *window);
     // The controller of the window the widget is in, or null.
     static VOKWindowController *controllerForWidget(const QWidget *widget);
 

@@ -6,6 +6,7 @@
 #include "VOKLog.h"
 #include "VOKPlistRepresentation.h"
 #include "VOKRecentsManager.h"
+#include "VOKString.h"
 #include "VOKVariant.h"
 #include "VOKViewController.h"
 #include "VOKWindow.h"
@@ -136,6 +137,18 @@ VOKViewController *VOKWindowPresenter::presentViewControllerOfClass(const QStrin
     if (!createIfNeeded)
         return nullptr;
     return createViewController(className, keyPathsAndObjects);
+}
+
+VOKViewController *VOKWindowPresenter::presentViewControllerWithIdentifier(const QString &identifier)
+{
+    const auto parts = vokSplitAtFirst(identifier, QStringLiteral("|"));
+    // A class this build does not have is old or foreign data, not a fault to report.
+    if (!parts || !VOKClassRegistry::factory(parts->first))
+        return nullptr;
+    const QVariant description = vokJSONValue(parts->second);
+    if (!vokIsDictionary(description))
+        return nullptr;
+    return presentViewControllerOfClass(parts->first, description.toMap(), true);
 }
 
 bool VOKWindowPresenter::closeViewControllerOfClass(const QString &className, const QVariantMap &keyPathsAndObjects)

@@ -40,6 +40,11 @@ public:
             createIfNeeded));
     }
 
+    // Presents, creating it if needed, the window an identifier "Class|{JSON}" describes. Null,
+    // and nothing opens, when the identifier has no "|", names no registered class (not logged)
+    // or its JSON is not a dictionary (logged by the JSON reader).
+    static VOKViewController *presentViewControllerWithIdentifier(const QString &identifier);
+
     // Closes the frontmost matching window as its close button would. False when none matched.
     static bool closeViewControllerOfClass(const QString &className, const QVariantMap &keyPathsAndObjects);
 

@@ -1,18 +1,19 @@
 #include "VOKWindowRestoration.h"
 
-#include "VOKClassRegistry.h"
-#include "VOKJSON.h"
 #include "VOKLog.h"
 #include "VOKPreferences.h"
-#include "VOKString.h"
-#include "VOKVariant.h"
 #include "VOKViewController.h"
 #include "VOKWindow.h"
 #include "VOKWindowPresenter.h"
 
+#include <QApplication>
+
 namespace {
 
 const QString RestorationClassName = QStringLiteral("VOKWindowRestoration");
+
+// While quitting closes the windows, their closing is not the user's choice to forget them.
+bool quitting = false;
 
 VOKError cannotRestore(const QString &identifier)
 {
@@ -25,13 +26,7 @@ VOKError cannotRestore(const QString &identifier)
 
 void VOKWindowRestoration::restoreWindowWithIdentifier(const QString &identifier, const CompletionHandler &completion)
 {
-    VOKViewController *restored = nullptr;
-    if (const auto parts = vokSplitAtFirst(identifier, QStringLiteral("|"))) {
-        const auto &[className, json] = *parts;
-        const QVariant description = VOKClassRegistry::factory(className) ? vokJSONValue(json) : QVariant();
-        if (vokIsDictionary(description))
-            restored = VOKWindowPresenter::presentViewControllerOfClass(className, description.toMap(), true);
-    }
+    VOKViewController *const restored = VOKWindowPresenter::presentViewControllerWithIdentifier(identifier);
     if (!restored) {
         completion(nullptr, cannotRestore(identifier));
         return;
@@ -47,10 +42,19 @@ void VOKWindowRestoration::markRestorable(const VOKWindow *window)
     if (!identifiers.contains(identifier))
         setRestorableIdentifiers(identifiers << identifier);
     QObject::connect(window, &VOKWindow::willClose, window, [identifier] {
+        if (quitting)
+            return;
         QStringList kept = restorableIdentifiers();
         kept.removeAll(identifier);
         setRestorableIdentifiers(kept);
     }, Qt::SingleShotConnection);
+}
+
+void VOKWindowRestoration::closeAllWindowsForQuitting()
+{
+    quitting = true;
+    QApplication::closeAllWindows();
+    quitting = false;
 }
 
 void VOKWindowRestoration::restoreWindows()

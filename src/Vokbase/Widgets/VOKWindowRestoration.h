@@ -10,8 +10,9 @@
 class VOKWindow;
 
 // Brings windows back at the next launch. The identifiers of open restorable windows are kept,
-// in the order they opened, in the preferences under PreferencesKey; closing a window removes
-// its identifier, quitting keeps it.
+// in the order they opened, in the preferences under PreferencesKey; a window the user closes
+// is forgotten, the windows open when the application quits (closeAllWindowsForQuitting) are
+// kept.
 //
 // Thread: GUI thread only.
 class VOKWindowRestoration
@@ -31,6 +32,10 @@ public:
 
     // Keeps the window's identifier until the window closes. The window must have one.
     static void markRestorable(const VOKWindow *window);
+
+    // Closes every window as quitting does: the windows close as the user would close them, but
+    // the restorable ones stay kept for the next launch.
+    static void closeAllWindowsForQuitting();
 
     // Restores every kept identifier; those that fail are logged and forgotten.
     static void restoreWindows();

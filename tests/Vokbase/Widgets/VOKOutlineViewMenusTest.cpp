@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTest>
 
@@ -172,6 +173,13 @@ TEST(VOKOutlineViewMenus, ColumnMenuOutlivingItsViewDoesNothing)
     auto outline = std::make_unique<VOKOutlineView>();
     outline->setModel(&table.model);
     const std::unique_ptr<QMenu> menu = VOKTableColumnToggleMenu::make(*outline);
+    const QPointer<QHeaderView> header = outline->header();
     outline.reset();
-    menu->actions().at(1)->trigger(); // must not touch the deleted header
+    ASSERT_TRUE(header.isNull()) << "the menu outlives the view's header";
+
+    // Choosing an item then reaches nothing: no header, no model change; the menu stays whole.
+    QSignalSpy headerChanges(&table.model, &QAbstractItemModel::headerDataChanged);
+    menu->actions().at(1)->trigger();
+    EXPECT_EQ(headerChanges.count(), 0);
+    EXPECT_EQ(titlesOf(*menu), (QStringList{"Columns", "Value", "Message count"}));
 }

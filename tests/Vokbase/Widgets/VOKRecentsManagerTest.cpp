@@ -96,6 +96,17 @@ TEST_F(RecentsTest, TheMenuMirrorsBothListsAndOpensWindows)
     EXPECT_TRUE(stored("VOKRecents").isEmpty());
     EXPECT_EQ(menuTexts(*recents.menu())[2], QStringLiteral("Clear Recents (off)"));
 
+    // A title may hold "|", even "|{" (a topic path may): the entry still opens its window.
+    const QVariantMap barred{{QStringLiteral("host"), QStringLiteral("h")},
+                             {QStringLiteral("path"), QStringLiteral("a|{b")},
+                             {QStringLiteral("port"), 1883}};
+    recents.addRecentWithTitle(QStringLiteral("h/a|{b"),
+                               VOKWindowPresenter::windowIdentifier(QStringLiteral("TestServerViewController"), barred));
+    EXPECT_EQ(menuTexts(*recents.menu())[1], QStringLiteral("h/a|{b Ctrl+1"));
+    recents.menu()->actions()[1]->trigger();
+    EXPECT_NE(VOKWindowPresenter::presentViewControllerOfClass(QStringLiteral("TestServerViewController"), barred, false),
+              nullptr);
+
     // Configuring twice is refused and changes nothing.
     QAction other(QStringLiteral("Other"));
     VOKRecentsManager::configureWithMenuItem(&other, false);
@@ -106,9 +117,10 @@ TEST_F(RecentsTest, TheMenuMirrorsBothListsAndOpensWindows)
 
 TEST_F(RecentsTest, BadIdentifiersOpenNothing)
 {
+    LogCapture log;
     recents.openUsingIdentifier(QStringLiteral("no bar"));
     recents.openUsingIdentifier(QStringLiteral("NoSuchClass|{}"));
-    LogCapture log;
+    EXPECT_TRUE(log.lines().isEmpty()) << "an entry of a class this build lacks is skipped silently";
     recents.openUsingIdentifier(QStringLiteral("TestServerViewController|{not json"));
     EXPECT_TRUE(VOKWindowController::openControllers().isEmpty());
 }

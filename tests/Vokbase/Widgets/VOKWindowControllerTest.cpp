@@ -108,6 +108,24 @@ TEST_F(VOKWindowControllerTest, FramesAreSavedByNameAndWindowsOfOneNameCascade)
     }));
 }
 
+TEST_F(VOKWindowControllerTest, NewWindowsOfAnyNameCascadeOffTheWindowAtTheirPlace)
+{
+    const auto first = makeController(QStringLiteral("Main"));
+    const auto second = makeController(QString(), QStringLiteral("Title as name"));
+    const auto third = makeController();
+    EXPECT_EQ(first->window()->geometry().topLeft(), QPoint(100, 100));
+    EXPECT_EQ(second->window()->geometry().topLeft(), QPoint(122, 122));
+    EXPECT_EQ(third->window()->geometry().topLeft(), QPoint(144, 144));
+
+    // A window manager may put a window's frame, not its content, at the place asked for; a new
+    // window asking for the same place would then land on it all the same.
+    second->window()->hide();
+    third->window()->hide();
+    first->window()->move(100, 100);
+    const auto fourth = makeController();
+    EXPECT_EQ(fourth->window()->geometry().topLeft(), QPoint(122, 122));
+}
+
 TEST_F(VOKWindowControllerTest, UnreadableSavedFramesAreReportedAndIgnored)
 {
     LogCapture log;

@@ -162,12 +162,13 @@ TEST_F(VOKWindowPresenterTest, OpenRestorableWindowsComeBackAtTheNextLaunch)
     const QString b = QStringLiteral("TestRestorableViewController|{\"host\":\"b\",\"port\":2}");
     EXPECT_EQ(VOKWindowRestoration::restorableIdentifiers(), (QStringList{a, b}));
 
-    // Closing forgets a window; quitting (deleting without closing) keeps the others.
+    // Closing forgets a window; quitting closes the others but keeps them.
     VOKWindowPresenter::closeViewControllerOfClass(RestorableClass, server("b", 2));
     EXPECT_EQ(VOKWindowRestoration::restorableIdentifiers(), QStringList{a});
-    flushDeletes();
-    qDeleteAll(VOKWindowController::openControllers());
+    VOKWindowRestoration::closeAllWindowsForQuitting();
+    EXPECT_TRUE(VOKWindowController::openControllers().isEmpty());
     EXPECT_EQ(VOKWindowRestoration::restorableIdentifiers(), QStringList{a});
+    flushDeletes();
 
     VOKWindowRestoration::restoreWindows();
     const QList<VOKWindowController *> open = VOKWindowController::openControllers();
