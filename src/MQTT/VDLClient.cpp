@@ -5,6 +5,7 @@
 #include "VOKDispatch.h"
 #include "VOKString.h"
 #include "VOKTreeFilter.h"
+#include "VOKUrl.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -78,18 +79,20 @@ QString VDLClient::urlScheme() const
 
 QString VDLClient::hostUrl() const
 {
-    const QString host = this->host();
-    const QString shownHost = host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(host) : host;
-    return QStringLiteral("%1://%2:%3").arg(urlScheme(), shownHost).arg(port());
+    return vokServerUrlString(urlScheme(), host(), port());
+}
+
+QString VDLClient::urlForTopic(const QString &topic) const
+{
+    if (topic.isEmpty())
+        return hostUrl();
+    return hostUrl() + QLatin1Char('/') + vdlPercentEncodedTopic(topic);
 }
 
 QString VDLClient::urlS() const
 {
-    const QString topic =
-        vokStringByRemovingSuffix(vokStringByRemovingSuffix(path(), QStringLiteral("#")), QStringLiteral("/"));
-    if (topic.isEmpty())
-        return hostUrl();
-    return hostUrl() + QLatin1Char('/') + vdlPercentEncodedTopic(topic);
+    return urlForTopic(
+        vokStringByRemovingSuffix(vokStringByRemovingSuffix(path(), QStringLiteral("#")), QStringLiteral("/")));
 }
 
 QString VDLClient::keychainService() const
@@ -164,9 +167,7 @@ void VDLClient::setConnectionError(const QString &text)
 
 void VDLClient::requestURL(const QString &suffix)
 {
-    const std::optional<QUrl> url =
-        vokUrl(QStringLiteral("%1://%2:%3%4").arg(urlScheme(), host()).arg(port()).arg(suffix));
-    if (url)
+    if (const std::optional<QUrl> url = vokUrl(hostUrl() + suffix))
         Q_EMIT openURLRequested(*url);
 }
 

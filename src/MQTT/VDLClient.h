@@ -71,7 +71,9 @@ public:
     QString urlScheme() const;
     // "scheme://host:port", an IPv6 host in brackets.
     QString hostUrl() const;
-    // hostUrl, then "/" and the percent-encoded path without its "#" and trailing "/".
+    // hostUrl, then "/" and the percent-encoded topic; hostUrl alone for the empty topic.
+    QString urlForTopic(const QString &topic) const;
+    // The URL of the subscribed path: urlForTopic of the path without its "#" and trailing "/".
     QString urlS() const;
 
     QString keychainService() const override;

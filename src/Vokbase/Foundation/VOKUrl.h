@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <QUrl>
+
+#include <optional>
 
 // Helpers on URLs.
 
@@ -10,3 +13,8 @@ void vokCopyToPasteboard(const QUrl &url);
 // Opens the URL with the system's default handler. The opening is issued from a background
 // thread, so the caller never waits for the handler to start. Callable from any thread.
 void vokOpenInWebBrowser(const QUrl &url);
+
+// "scheme://host:port" for a server, the start of every URL built from a host and a port. An IPv6
+// address is put in brackets (a host bracketed already stays as it is); without a port there is
+// no ":port". The host is taken as it is, so callers check the URL they build from it.
+QString vokServerUrlString(const QString &scheme, const QString &host, std::optional<int> port);
