@@ -33,6 +33,19 @@ QString statusForRefusal(int reasonCode)
     }
 }
 
+// Why the library could not request a connection, by its result.
+QString statusForConnectRequestFailure(int result)
+{
+    switch (result) {
+    case MOSQ_ERR_INVAL:
+        return QStringLiteral("Invalid host name");
+    case MOSQ_ERR_EAI:
+        return QStringLiteral("Unknown host");
+    default:
+        return QStringLiteral("Connection failed, retrying…");
+    }
+}
+
 } // namespace
 
 VDLClient::VDLClient(const QString &host, int port, QObject *parent)
@@ -292,6 +305,12 @@ void VDLClient::clientConnectionFailed(int reasonCode)
 {
     VOKMosquittoClient::clientConnectionFailed(reasonCode);
     vokOnMain(this, [this, reasonCode] { reportProblem(statusForRefusal(reasonCode), reasonCode); });
+}
+
+void VDLClient::clientConnectRequestFailed(int result)
+{
+    VOKMosquittoClient::clientConnectRequestFailed(result);
+    vokOnMain(this, [this, result] { reportProblem(statusForConnectRequestFailure(result), -result); });
 }
 
 void VDLClient::clientDisconnectedUnexpectedly(int reasonCode)

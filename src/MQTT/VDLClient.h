@@ -107,6 +107,7 @@ protected:
 
     void clientDidConnect() override;
     void clientConnectionFailed(int reasonCode) override;
+    void clientConnectRequestFailed(int result) override;
     void clientReceivedMessage(const VOKMosquittoMessagePtr &message) override;
     void clientDisconnectedUnexpectedly(int reasonCode) override;
     void clientTLSError(const QString &text) override;
