@@ -104,7 +104,9 @@ void VDLTreeDump::clientDidConnectWithPath(VDLClient *, const QString &)
 void VDLTreeDump::clientConnectionFailedWithReason(VDLClient *client, int reason)
 {
     const QString server = QStringLiteral("%1:%2").arg(client->host()).arg(client->port());
-    if (reason == 4 || reason == 5)
+    if (reason < 0)
+        fail(QStringLiteral("%1: %2").arg(client->connectionError(), server));
+    else if (reason == 4 || reason == 5)
         fail(QStringLiteral("authentication failed at %1 (code %2)").arg(server).arg(reason));
     else if (reason != 0)
         fail(QStringLiteral("connection refused by %1 (code %2)").arg(server).arg(reason));

@@ -14,8 +14,8 @@ class VDLTopic;
 
 // `vindle --dump URL`: connects like a viewer, waits until the broker has been quiet for a while
 // (or the time is up), prints one line per topic that has messages and stops the event loop with
-// the exit code: 0 after printing, 1 when the URL is unusable, the broker refuses, or no
-// connection came within the time.
+// the exit code: 0 after printing, 1 when the URL is unusable, the host is not valid or cannot be
+// resolved, the broker refuses, or no connection came within the time.
 //
 // A line is: path, payload type, retained flag of the latest message, number of messages,
 // summary; tab-separated, in tree order with siblings sorted by name (numbers compared as

@@ -31,7 +31,7 @@ void open(const QUrl &url)
         if (auto *const publisher = VOKWindowPresenter::presentViewControllerOfClass<VDLPublishViewController>(
                 route.windowDescription(), true);
             publisher && route.publishNow())
-            publisher->publish();
+            publisher->publishWhenConnected();
         return;
     case VDLURLRoute::Target::Viewer:
         break;

@@ -5,7 +5,8 @@
 // Opens an mqtt:// or mqtts:// URL the way the application does: a viewer window for a server
 // and path (an open one for the same description comes to the front and selects the URL's
 // topic), or for a URL with a query a publish window holding the query's values (an open one
-// with the same values comes to the front), which publishes at once when "publish" says so.
+// with the same values comes to the front), which publishes when "publish" says so: at once, or
+// as soon as the server's publishing client has connected.
 // GUI thread.
 namespace VDLURLOpener {
 

@@ -3,6 +3,7 @@
 #include "VDLURLOpener.h"
 #include "VDLURLRoute.h"
 #include "VOKString.h"
+#include "VOKUrl.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -31,13 +32,6 @@ constexpr int HostFieldWidth = 260;
 bool endsAuthority(QChar character)
 {
     return character.isSpace() || QStringLiteral("/?#@").contains(character);
-}
-
-// An IPv6 address needs brackets in a URL, or its colons read as the start of a port.
-QString urlHost(const QString &host)
-{
-    const bool bracketed = host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'));
-    return host.contains(QLatin1Char(':')) && !bracketed ? QStringLiteral("[%1]").arg(host) : host;
 }
 
 } // namespace
@@ -94,7 +88,7 @@ QString VDLOpenViewController::validationMessage() const
     const QString host = m_host.trimmed();
     if (std::any_of(host.cbegin(), host.cend(), endsAuthority))
         reasons.append(BadHostCharactersMessage);
-    else if (!host.isEmpty() && !vokUrl(QStringLiteral("mqtt://%1").arg(urlHost(host))))
+    else if (!host.isEmpty() && !vokUrl(vokServerUrlString(QStringLiteral("mqtt"), host, std::nullopt)))
         reasons.append(BadHostMessage);
     if (!portIsValid())
         reasons.append(BadPortMessage);
@@ -106,7 +100,7 @@ std::optional<QUrl> VDLOpenViewController::connectionUrl() const
     if (!portIsValid())
         return std::nullopt;
     const QString scheme = m_useTLS ? QStringLiteral("mqtts") : QStringLiteral("mqtt");
-    return vokUrl(QStringLiteral("%1://%2").arg(scheme, authority()));
+    return vokUrl(vokServerUrlString(scheme, m_host.trimmed(), portNumber()));
 }
 
 void VDLOpenViewController::connect()
@@ -162,13 +156,6 @@ void VDLOpenViewController::buildInterface()
     QObject::connect(escape, &QShortcut::activated, this, &VDLOpenViewController::cancel);
     QObject::connect(this, &VDLOpenViewController::hasValidDataChanged, this, &VDLOpenViewController::showValidity);
     QObject::connect(this, &VDLOpenViewController::useTLSChanged, this, &VDLOpenViewController::showDefaultPort);
-}
-
-QString VDLOpenViewController::authority() const
-{
-    const QString host = urlHost(m_host.trimmed());
-    const std::optional<int> number = portNumber();
-    return number ? QStringLiteral("%1:%2").arg(host).arg(*number) : host;
 }
 
 std::optional<int> VDLOpenViewController::portNumber() const

@@ -70,7 +70,6 @@ Q_SIGNALS:
 
 private:
     void buildInterface();
-    QString authority() const;
     std::optional<int> portNumber() const;
     bool portIsValid() const;
     void showValidity();

@@ -5,6 +5,7 @@
 #include "VOKDispatch.h"
 #include "VOKString.h"
 #include "VOKTreeFilter.h"
+#include "VOKUrl.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -27,6 +28,19 @@ QString statusForRefusal(int reasonCode)
     case 4:
     case 5:
         return QStringLiteral("Authentication failed");
+    default:
+        return QStringLiteral("Connection failed, retrying…");
+    }
+}
+
+// Why the library could not request a connection, by its result.
+QString statusForConnectRequestFailure(int result)
+{
+    switch (result) {
+    case MOSQ_ERR_INVAL:
+        return QStringLiteral("Invalid host name");
+    case MOSQ_ERR_EAI:
+        return QStringLiteral("Unknown host");
     default:
         return QStringLiteral("Connection failed, retrying…");
     }
@@ -78,18 +92,20 @@ QString VDLClient::urlScheme() const
 
 QString VDLClient::hostUrl() const
 {
-    const QString host = this->host();
-    const QString shownHost = host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(host) : host;
-    return QStringLiteral("%1://%2:%3").arg(urlScheme(), shownHost).arg(port());
+    return vokServerUrlString(urlScheme(), host(), port());
+}
+
+QString VDLClient::urlForTopic(const QString &topic) const
+{
+    if (topic.isEmpty())
+        return hostUrl();
+    return hostUrl() + QLatin1Char('/') + vdlPercentEncodedTopic(topic);
 }
 
 QString VDLClient::urlS() const
 {
-    const QString topic =
-        vokStringByRemovingSuffix(vokStringByRemovingSuffix(path(), QStringLiteral("#")), QStringLiteral("/"));
-    if (topic.isEmpty())
-        return hostUrl();
-    return hostUrl() + QLatin1Char('/') + vdlPercentEncodedTopic(topic);
+    return urlForTopic(
+        vokStringByRemovingSuffix(vokStringByRemovingSuffix(path(), QStringLiteral("#")), QStringLiteral("/")));
 }
 
 QString VDLClient::keychainService() const
@@ -164,9 +180,7 @@ void VDLClient::setConnectionError(const QString &text)
 
 void VDLClient::requestURL(const QString &suffix)
 {
-    const std::optional<QUrl> url =
-        vokUrl(QStringLiteral("%1://%2:%3%4").arg(urlScheme(), host()).arg(port()).arg(suffix));
-    if (url)
+    if (const std::optional<QUrl> url = vokUrl(hostUrl() + suffix))
         Q_EMIT openURLRequested(*url);
 }
 
@@ -291,6 +305,12 @@ void VDLClient::clientConnectionFailed(int reasonCode)
 {
     VOKMosquittoClient::clientConnectionFailed(reasonCode);
     vokOnMain(this, [this, reasonCode] { reportProblem(statusForRefusal(reasonCode), reasonCode); });
+}
+
+void VDLClient::clientConnectRequestFailed(int result)
+{
+    VOKMosquittoClient::clientConnectRequestFailed(result);
+    vokOnMain(this, [this, result] { reportProblem(statusForConnectRequestFailure(result), -result); });
 }
 
 void VDLClient::clientDisconnectedUnexpectedly(int reasonCode)

@@ -71,7 +71,9 @@ public:
     QString urlScheme() const;
     // "scheme://host:port", an IPv6 host in brackets.
     QString hostUrl() const;
-    // hostUrl, then "/" and the percent-encoded path without its "#" and trailing "/".
+    // hostUrl, then "/" and the percent-encoded topic; hostUrl alone for the empty topic.
+    QString urlForTopic(const QString &topic) const;
+    // The URL of the subscribed path: urlForTopic of the path without its "#" and trailing "/".
     QString urlS() const;
 
     QString keychainService() const override;
@@ -105,6 +107,7 @@ protected:
 
     void clientDidConnect() override;
     void clientConnectionFailed(int reasonCode) override;
+    void clientConnectRequestFailed(int result) override;
     void clientReceivedMessage(const VOKMosquittoMessagePtr &message) override;
     void clientDisconnectedUnexpectedly(int reasonCode) override;
     void clientTLSError(const QString &text) override;

@@ -18,7 +18,9 @@ public:
     // After each connect whose subscription was accepted.
     virtual void clientDidConnectWithPath(VDLClient *client, const QString &path) = 0;
 
-    // The broker's refusal code, or 0 for a lost connection.
+    // The broker's refusal code, 0 for a lost connection, or the library's result negated when
+    // the connection could not even be requested (-3: the host name is not valid, -15: it cannot
+    // be resolved). The client's connectionError names the cause.
     virtual void clientConnectionFailedWithReason(VDLClient *, int /*reason*/) {}
     virtual void clientRequestsCredentialPrompt(VDLClient *) {}
     virtual void clientRequestsmTLSPrompt(VDLClient *) {}

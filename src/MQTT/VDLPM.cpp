@@ -2,6 +2,7 @@
 
 #include "VOKMarkupParser.h"
 #include "VOKString.h"
+#include "VOKUrl.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -106,11 +107,6 @@ VDLPM VDLPM::fromDictionary(const QVariantMap &dictionary)
 
 QUrl VDLPM::urlWithHost(const QString &host, int port) const
 {
-    QUrl url;
-    url.setScheme(QStringLiteral("mqtt"));
-    url.setHost(host);
-    url.setPort(port);
-    url.setPath(QLatin1Char('/') + vokPercentEncoded(path, "/"), QUrl::StrictMode);
     QStringList items;
     if (!std::holds_alternative<std::monostate>(value))
         items.append(QStringLiteral("value=") + vokPercentEncoded(valueAsString()));
@@ -118,9 +114,10 @@ QUrl VDLPM::urlWithHost(const QString &host, int port) const
         items.append(QStringLiteral("qos=%1").arg(qos));
     if (doRetain)
         items.append(QStringLiteral("retain=1"));
+    QString text = vokServerUrlString(QStringLiteral("mqtt"), host, port) + QLatin1Char('/') + vokPercentEncoded(path, "/");
     if (!items.isEmpty())
-        url.setQuery(items.join(QLatin1Char('&')), QUrl::StrictMode);
-    return url;
+        text += QLatin1Char('?') + items.join(QLatin1Char('&'));
+    return QUrl(text, QUrl::StrictMode);
 }
 
 QString VDLPM::truncateString(const QString &text, qreal width, const VOKTextAttributes &attributes)

@@ -1,5 +1,6 @@
 #include "VDLPubClient.h"
 
+#include "VOKDispatch.h"
 #include "VOKPreferences.h"
 
 #include <QHash>
@@ -81,6 +82,12 @@ bool VDLPubClient::publish(const VDLPM &pm, VOKError *error)
         return false;
     addToHistory(pm);
     return true;
+}
+
+void VDLPubClient::clientDidConnect()
+{
+    VOKMosquittoClient::clientDidConnect();
+    vokOnMain(this, [this] { Q_EMIT connected(); });
 }
 
 void VDLPubClient::addToHistory(const VDLPM &pm)

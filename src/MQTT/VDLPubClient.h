@@ -46,6 +46,11 @@ public:
 
 Q_SIGNALS:
     void historyChanged();
+    // Each successful connect, on the GUI thread, after isConnected() has become true.
+    void connected();
+
+protected:
+    void clientDidConnect() override;
 
 private:
     void setHistory(const QList<VDLPM> &history);

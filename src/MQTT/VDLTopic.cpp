@@ -135,12 +135,15 @@ QString VDLTopic::path() const
 
 QString VDLTopic::urlS() const
 {
-    if (!m_client)
-        return QString();
-    const QString topic = path();
-    if (topic.isEmpty())
-        return m_client->hostUrl();
-    return m_client->hostUrl() + QLatin1Char('/') + vdlPercentEncodedTopic(topic);
+    return m_client ? m_client->urlForTopic(path()) : QString();
+}
+
+QUrl VDLTopic::latestMessageAsUrl() const
+{
+    const VDLMessagePtr latest = latestMessage();
+    if (!latest || !m_client)
+        return QUrl();
+    return latest->pm().urlWithHost(m_client->host(), m_client->port());
 }
 
 QString VDLTopic::displayName() const

@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringView>
+#include <QUrl>
 
 #include <memory>
 #include <optional>
@@ -53,6 +54,7 @@ class VDLTopic : public QObject
     Q_PROPERTY(QDateTime created READ created CONSTANT)
     Q_PROPERTY(QString path READ path CONSTANT)
     Q_PROPERTY(QString urlS READ urlS NOTIFY clientChanged)
+    Q_PROPERTY(QUrl latestMessageAsUrl READ latestMessageAsUrl NOTIFY messagesChanged)
     Q_PROPERTY(QString displayName READ displayName NOTIFY clientChanged)
     Q_PROPERTY(bool isLeaf READ isLeaf NOTIFY subTopicsChanged)
     Q_PROPERTY(QString description READ description CONSTANT)
@@ -97,6 +99,9 @@ public:
     QString path() const;
     // The client's host URL, then "/" and the percent-encoded path when the path is not empty.
     QString urlS() const;
+    // The latest message as a publish URL for the client's server (its publish parameters); an
+    // empty URL without a message or a client.
+    QUrl latestMessageAsUrl() const;
     bool isLeaf() const { return m_subTopics.isEmpty(); }
     // The name; the client's host URL for the root.
     QString displayName() const;

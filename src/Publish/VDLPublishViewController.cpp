@@ -1,6 +1,8 @@
 #include "VDLPublishViewController.h"
 
+#include "VDLConnectionWait.h"
 #include "VDLHistoryMenuLine.h"
+#include "VDLValueText.h"
 #include "VOKColor.h"
 #include "VOKError.h"
 #include "VOKJSON.h"
@@ -9,6 +11,7 @@
 #include "VOKLog.h"
 #include "VOKMarkupParser.h"
 #include "VOKString.h"
+#include "VOKUrl.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,6 +42,8 @@ namespace {
 
 constexpr int publishedShowMilliseconds = 1000;
 constexpr int publishedFadeMilliseconds = 500;
+// How long a publish asked for by a URL waits for a client that is still connecting.
+constexpr qint64 connectionWaitMilliseconds = 10000;
 
 const QString separator = QStringLiteral(" \u2014 ");
 
@@ -164,8 +169,24 @@ void VDLPublishViewController::vokAllSet()
 
 void VDLPublishViewController::publish()
 {
+    if (m_connectionWait && m_connectionWait->isWaiting())
+        return;
     commitEditing();
     doPublish();
+}
+
+void VDLPublishViewController::publishWhenConnected()
+{
+    if (!m_client || m_client->isConnected()) {
+        publish();
+        return;
+    }
+    setErrString(QStringLiteral("Waiting for connection…"));
+    setIsPublishing(true);
+    m_connectionWait = std::make_unique<VDLConnectionWait>(m_client, connectionWaitMilliseconds, [this](bool) {
+        setIsPublishing(false);
+        publish();
+    });
 }
 
 void VDLPublishViewController::doPublish()
@@ -239,19 +260,14 @@ void VDLPublishViewController::comboBoxSelectionDidChange(int index)
 
 QUrl VDLPublishViewController::asUrl() const
 {
-    QUrl url;
-    url.setScheme(QStringLiteral("mqtt"));
-    url.setHost(m_host);
-    if (m_port != noPort)
-        url.setPort(m_port);
-    const QString path = m_pm.path.isNull() ? QStringLiteral("") : m_pm.path;
-    url.setPath(QLatin1Char('/') + vokPercentEncoded(path, "/"), QUrl::StrictMode);
+    const std::optional<int> port = m_port == noPort ? std::nullopt : std::optional<int>(m_port);
     const QString value = m_pm.valueAsString();
-    url.setQuery(QStringLiteral("value=%1&qos=%2&retain=%3")
-                     .arg(vokPercentEncoded(value.isNull() ? QStringLiteral("") : value), QString::number(m_pm.qos),
-                          m_pm.doRetain ? QStringLiteral("true") : QStringLiteral("false")),
-                 QUrl::StrictMode);
-    return url;
+    return QUrl(vokServerUrlString(QStringLiteral("mqtt"), m_host, port) + QLatin1Char('/')
+                    + vokPercentEncoded(m_pm.path, "/")
+                    + QStringLiteral("?value=%1&qos=%2&retain=%3")
+                          .arg(vokPercentEncoded(value), QString::number(m_pm.qos),
+                               m_pm.doRetain ? QStringLiteral("true") : QStringLiteral("false")),
+                QUrl::StrictMode);
 }
 
 // MARK: - Interface
@@ -439,9 +455,19 @@ void VDLPublishViewController::showValue()
 
 void VDLPublishViewController::valueEdited()
 {
-    if (m_showingValue)
+    if (!m_showingValue)
+        takeEditedValue();
+}
+
+void VDLPublishViewController::takeEditedValue()
+{
+    // Only what the user changed is taken from the view: the view cannot show every character
+    // of a value as it is (see VDLValueText).
+    const QString shownNow = m_valueView->document()->toRawText();
+    const QString before = m_pm.valueAsString();
+    if (shownNow == VDLValueText::shown(before))
         return;
-    const QString text = m_valueView->toPlainText();
+    const QString text = VDLValueText::edited(before, shownNow);
     m_shownValue = text;
     editPm([&](VDLPM &pm) { pm.value = text; });
 }
@@ -449,16 +475,9 @@ void VDLPublishViewController::valueEdited()
 void VDLPublishViewController::commitEditing()
 {
     const QString path = m_pathField->text();
-    const QString text = m_valueView->toPlainText();
-    const bool valueEdited = text != m_pm.valueAsString();
-    if (valueEdited)
-        m_shownValue = text;
-    editPm([&](VDLPM &pm) {
-        if (path != pm.path)
-            pm.path = path;
-        if (valueEdited)
-            pm.value = text;
-    });
+    if (path != m_pm.path)
+        editPm([&](VDLPM &pm) { pm.path = path; });
+    takeEditedValue();
 }
 
 void VDLPublishViewController::showErrString()

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class VDLConnectionWait;
 class QCheckBox;
 class QComboBox;
 class QGraphicsOpacityEffect;
@@ -89,8 +90,14 @@ public:
     // becomes 1883 and the window takes the server's shared publishing client.
     void vokAllSet() override;
 
-    // The Publish action: pending edits reach `pm`, then doPublish.
+    // The Publish action: pending edits reach `pm`, then doPublish. Does nothing while
+    // publishWhenConnected waits.
     void publish();
+    // The publish a URL asks for: publish at once when the client is connected (or there is no
+    // client); otherwise "Waiting for connection…" in the error line until the client connects,
+    // then publish, or, after 10 seconds on the current VOKClock without a connection, publish
+    // anyway, which fails with "Not connected". `isPublishing` is true while it waits.
+    void publishWhenConnected();
     // Sends `pm` once; "Not connected" (with an ERROR line) while the client has no connection,
     // the client's error description when it refuses. Success flashes the "Published" label.
     void doPublish();
@@ -150,6 +157,8 @@ private:
     // The controls' current contents into `pm` (what ending the editing does).
     void commitEditing();
     void valueEdited();
+    // The value view's content into `pm`, when the user changed it.
+    void takeEditedValue();
     void flashPublishedLabel();
 
     QString m_host;
@@ -179,4 +188,5 @@ private:
     QGraphicsOpacityEffect *m_publishedOpacity = nullptr;
     QPointer<QPropertyAnimation> m_fade;
     QPointer<QMenu> m_historyMenu;
+    std::unique_ptr<VDLConnectionWait> m_connectionWait;
 };

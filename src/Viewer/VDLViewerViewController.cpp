@@ -8,6 +8,7 @@
 #include "VDLValueViewController.h"
 #include "VDLViewerFlagsViewController.h"
 #include "VOKSymbolImage.h"
+#include "VOKUrl.h"
 #include "VOKWindow.h"
 #include "VOKWindowController.h"
 
@@ -61,7 +62,7 @@ QString VDLViewerViewController::urlScheme() const
 
 QString VDLViewerViewController::vokWindowTitle() const
 {
-    return QStringLiteral("%1://%2:%3/%4").arg(urlScheme(), m_host).arg(m_port).arg(m_path);
+    return vokServerUrlString(urlScheme(), m_host, m_port) + QLatin1Char('/') + m_path;
 }
 
 void VDLViewerViewController::vokAllSet()

@@ -1,4 +1,5 @@
 #include "MosquittoBroker.h"
+#include "TestHosts.h"
 #include "VOKMosquittoClient.h"
 
 #include <QProcess>
@@ -64,6 +65,12 @@ TEST(VDLTreeDump, FailuresExitNonZeroWithOneLine)
                                     QStringLiteral("mqtt://127.0.0.1:%1").arg(unusedPort)});
     EXPECT_NE(nobody.exitCode, 0);
     EXPECT_TRUE(nobody.errors.contains(QStringLiteral("vindle: no connection to 127.0.0.1:%1 within 1 s").arg(unusedPort)));
+
+    // A host that cannot be resolved ends the dump at once, long before its time is up.
+    const QString host = unresolvableHost();
+    const DumpResult unknown = dump({QStringLiteral("--timeout"), QStringLiteral("120"), QStringLiteral("mqtt://%1").arg(host)});
+    EXPECT_NE(unknown.exitCode, 0);
+    EXPECT_TRUE(unknown.errors.contains(QStringLiteral("\nvindle: Unknown host: %1:1883\n").arg(host))) << qPrintable(unknown.errors);
 
     EXPECT_NE(dump({QStringLiteral("http://x")}).exitCode, 0);
     EXPECT_NE(dump({}).exitCode, 0);

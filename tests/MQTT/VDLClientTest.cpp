@@ -1,6 +1,7 @@
 #include "LogCapture.h"
 #include "MessageFactory.h"
 #include "MosquittoBroker.h"
+#include "TestHosts.h"
 #include "VDLClient.h"
 #include "VDLTopic.h"
 
@@ -185,6 +186,21 @@ TEST(VDLClient, RefusalsSetStatusTexts)
     client.reconnectWithUsername(QStringLiteral("user"), QStringLiteral("secret"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.calls.contains(QStringLiteral("connected #")); }, waitMilliseconds));
     EXPECT_TRUE(client.connectionError().isNull());
+}
+
+TEST(VDLClient, HostsThatCannotBeReachedNameTheCause)
+{
+    LogCapture log;
+    RecordingDelegate delegate;
+    VDLClient invalid(QStringLiteral("\u00e9 x"));
+    invalid.setDelegate(&delegate);
+    invalid.connectWithPath(QString());
+    EXPECT_EQ(invalid.connectionError(), QStringLiteral("Invalid host name"));
+    VDLClient unknown(unresolvableHost());
+    unknown.setDelegate(&delegate);
+    unknown.connectWithPath(QString());
+    EXPECT_EQ(unknown.connectionError(), QStringLiteral("Unknown host"));
+    EXPECT_EQ(delegate.reasons, (QList<int>{-3, -15}));
 }
 
 TEST(VDLClient, LostBrokerIsReportedAndReconnectKeepsTheTree)

@@ -79,6 +79,7 @@ TEST(VDLPM, PublishUrls)
     bare.path = QStringLiteral("a");
     EXPECT_EQ(bare.urlWithHost(QStringLiteral("h"), 1883).toString(QUrl::FullyEncoded), QStringLiteral("mqtt://h:1883/a"));
     EXPECT_EQ(VDLPM().urlWithHost(QStringLiteral("h"), 1).toString(), QStringLiteral("mqtt://h:1/"));
+    EXPECT_EQ(bare.urlWithHost(QStringLiteral("fe80::1"), 1883).toString(), QStringLiteral("mqtt://[fe80::1]:1883/a"));
 
     // Whatever the parts hold, they read back exactly.
     const VDLPM awkward = VDLPM(QStringLiteral("a b/#/+/?x%"), QStringLiteral("a&b=c+d #e%f?\u00e9"), 2);

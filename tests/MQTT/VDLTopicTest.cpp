@@ -16,10 +16,14 @@ namespace {
 // A tree with a client that is never connected, so deletions queue their publications.
 struct Tree
 {
-    VDLClient client{QStringLiteral("127.0.0.1"), 1884};
-    VDLTopic root;
+    explicit Tree(const QString &host = QStringLiteral("127.0.0.1"))
+        : client(host, 1884)
+    {
+        root.setClient(&client);
+    }
 
-    Tree() { root.setClient(&client); }
+    VDLClient client;
+    VDLTopic root;
 
     VDLTopic *file(const QByteArray &topic, const QByteArray &payload, bool retained = false)
     {
@@ -104,6 +108,17 @@ TEST(VDLTopic, PathsKeepEmptyLevelsAndUrlsRoundTrip)
         EXPECT_FALSE(url.hasFragment());
         EXPECT_EQ(url.path(QUrl::FullyDecoded).mid(1), QString::fromUtf8(topic)) << qPrintable(node->urlS());
     }
+}
+
+TEST(VDLTopic, LatestMessageAsUrlPublishesItAgainOnTheSameServer)
+{
+    Tree tree(QStringLiteral("::1"));
+    VDLTopic *const topic = tree.file("a b/\xc3\xa9", "21.5 %", true);
+    EXPECT_TRUE(tree.root.latestMessageAsUrl().isEmpty()) << "no message";
+    EXPECT_EQ(topic->latestMessageAsUrl().toString(QUrl::FullyEncoded),
+              QStringLiteral("mqtt://[::1]:1884/a%20b/%C3%A9?value=21.5%20%25&retain=1"));
+    topic->addMessage(makeMessage("a b/\xc3\xa9", "off"));
+    EXPECT_EQ(topic->latestMessageAsUrl().query(), QStringLiteral("value=off"));
 }
 
 TEST(VDLTopic, RecursiveDeleteClearsRetainedTopicsBottomUp)

@@ -1,5 +1,7 @@
 #include "LogCapture.h"
+#include "MockClock.h"
 #include "MosquittoBroker.h"
+#include "VDLClient.h"
 #include "VDLPubClient.h"
 #include "VDLPublishViewController.h"
 #include "VDLURLOpener.h"
@@ -87,17 +89,23 @@ struct PublishWindowTest : ::testing::Test
     LogCapture log;
 };
 
-// The retained message of the topic as "retained qos topic payload", read by a fresh subscriber.
-QString retainedMessage(int port, const QString &topic)
+// The retained message of the topic, printed by a fresh subscriber in the mosquitto_sub format.
+QByteArray retained(int port, const QString &topic, const QString &format)
 {
     QProcess subscriber;
     subscriber.start(QStringLiteral("mosquitto_sub"),
                      {QStringLiteral("-h"), localhost, QStringLiteral("-p"), QString::number(port), QStringLiteral("-q"),
                       QStringLiteral("2"), QStringLiteral("-t"), topic, QStringLiteral("-C"), QStringLiteral("1"),
-                      QStringLiteral("-W"), QStringLiteral("10"), QStringLiteral("-F"), QStringLiteral("%r %q %t %p")});
+                      QStringLiteral("-W"), QStringLiteral("10"), QStringLiteral("-N"), QStringLiteral("-F"), format});
     if (!subscriber.waitForFinished(15000))
-        return QStringLiteral("(no answer)");
-    return QString::fromUtf8(subscriber.readAllStandardOutput()).trimmed();
+        return "(no answer)";
+    return subscriber.readAllStandardOutput();
+}
+
+// The retained message of the topic as "retained qos topic payload".
+QString retainedMessage(int port, const QString &topic)
+{
+    return QString::fromUtf8(retained(port, topic, QStringLiteral("%r %q %t %p")));
 }
 
 bool holdsNoValue(const VDLPM &pm)
@@ -193,8 +201,9 @@ TEST_F(PublishWindowTest, PublishesOnlyOnceConnectedAndRecordsTheHistory)
 
     const int port = broker.port();
     VDLPublishViewController *const window =
-        open(QStringLiteral("mqtt://127.0.0.1:%1/test/lamp?value=ON&qos=1&retain=true&publish=1").arg(port), port);
+        open(QStringLiteral("mqtt://127.0.0.1:%1/test/lamp?value=ON&qos=1&retain=true").arg(port), port);
     ASSERT_TRUE(window);
+    window->publishButton()->click();
     EXPECT_EQ(window->errString(), QStringLiteral("Not connected"));
     EXPECT_TRUE(window->errorLabel()->isVisible());
     EXPECT_EQ(window->errorLabel()->text(), QStringLiteral("Not connected"));
@@ -415,37 +424,121 @@ TEST_F(PublishWindowTest, RoutedUrlsFillTheWindowAndPublishOnlyWhenAsked)
     EXPECT_EQ(colour->pm().path, QStringLiteral("x"));
     EXPECT_EQ(colour->errString(), QStringLiteral("Unknown query item 'colour'"));
     EXPECT_TRUE(colour->errorLabel()->isVisible());
-
-    // A server without a publishing client yet: the new client is still connecting.
-    log.clear();
-    VDLPublishViewController *const fresh = open(QStringLiteral("mqtt://127.0.0.1:1/t?value=OFF&publish=1"), 1);
-    ASSERT_TRUE(fresh);
-    EXPECT_EQ(fresh->errString(), QStringLiteral("Not connected"));
-    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: Publish failed: not connected to 127.0.0.1:1")).size(), 1);
 }
 
-TEST_F(PublishWindowTest, TheViewersPublishActionOpensAWindowForItsServer)
+TEST_F(PublishWindowTest, APublishUrlForANewClientSendsOnceItHasConnected)
+{
+    // The clock stands still: only a connection ends the first wait.
+    MockClock clock(QDateTime::currentDateTime());
+    MosquittoBroker broker;
+    const int port = broker.choosePort();
+    ASSERT_NE(port, 0);
+    VDLPublishViewController *const window =
+        open(QStringLiteral("mqtt://127.0.0.1:%1/late/lamp?value=ON&retain=1&publish=1").arg(port), port);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->errString(), QStringLiteral("Waiting for connection\u2026"));
+    EXPECT_TRUE(window->isPublishing());
+    EXPECT_FALSE(window->publishButton()->isEnabled());
+    window->publish(); // Ctrl+Return while waiting adds no second publish
+
+    // The broker answers only now that the window has asked to publish.
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isPublishing(); }, 30000));
+    EXPECT_TRUE(window->errString().isNull());
+    EXPECT_TRUE(window->publishButton()->isEnabled());
+    EXPECT_EQ(window->client()->history(), QList<VDLPM>{VDLPM(QStringLiteral("late/lamp"), QStringLiteral("ON"), 0, true)});
+    EXPECT_EQ(retainedMessage(port, QStringLiteral("late/lamp")), QStringLiteral("1 0 late/lamp ON"));
+    EXPECT_TRUE(log.linesContaining(QStringLiteral("Publish failed")).isEmpty());
+
+    // A server that never answers: after ten seconds the error line says so.
+    MosquittoBroker absent;
+    const int absentPort = absent.choosePort();
+    VDLPublishViewController *const stranded =
+        open(QStringLiteral("mqtt://127.0.0.1:%1/t?value=OFF&publish=1").arg(absentPort), absentPort);
+    ASSERT_TRUE(stranded);
+    EXPECT_EQ(stranded->errString(), QStringLiteral("Waiting for connection\u2026"));
+    clock.advanceSeconds(10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !stranded->isPublishing(); }, 5000));
+    EXPECT_EQ(stranded->errString(), QStringLiteral("Not connected"));
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: Publish failed: not connected to 127.0.0.1:%1").arg(absentPort)).size(), 1);
+}
+
+TEST_F(PublishWindowTest, TheValueIsSentAsGivenOrAsEditedWithoutChangingOtherCharacters)
 {
     MosquittoBroker broker;
     ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
     const int port = broker.port();
-    VDLURLOpener::open(QUrl(QStringLiteral("mqtt://127.0.0.1:%1/home").arg(port)));
+    const auto held = VDLPubClient::clientWithHost(localhost, port);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held->isConnected(); }, 15000));
+
+    // Characters a text view shows differently: CR LF, a no-break space, a line separator.
+    const QString given = text("a\r\nb\u00a0c\u2028d");
+    VDLPublishViewController *const window =
+        open(QStringLiteral("mqtt://127.0.0.1:%1/raw").arg(port) + QStringLiteral("?value=a%0D%0Ab%C2%A0c%E2%80%A8d&retain=1"), port);
+    ASSERT_TRUE(window);
+    window->publish();
+    EXPECT_EQ(window->pm().value, VDLPM::Value(given));
+    EXPECT_EQ(retained(port, QStringLiteral("raw"), QStringLiteral("%p")), given.toUtf8());
+
+    // Typing keeps what it did not touch and sends what was typed, a no-break space included.
+    window->valueView()->setFocus();
+    window->valueView()->moveCursor(QTextCursor::Start);
+    window->valueView()->moveCursor(QTextCursor::NextCharacter);
+    QTest::keyClicks(window->valueView(), QStringLiteral("Z"));
+    window->valueView()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(window->valueView(), text("X\u00a0"));
+    QTest::keyClick(window->valueView(), Qt::Key_Return);
+    QTest::keyClicks(window->valueView(), QStringLiteral("Y"));
+    const QString edited = text("aZ\r\nb\u00a0c\u2028dX\u00a0\nY");
+    EXPECT_EQ(window->pm().value, VDLPM::Value(edited));
+    window->publish();
+    EXPECT_EQ(retained(port, QStringLiteral("raw"), QStringLiteral("%p")), edited.toUtf8());
+
+    // A history entry comes back byte for byte.
+    window->comboBoxSelectionDidChange(1);
+    window->publish();
+    EXPECT_EQ(window->pm().value, VDLPM::Value(given));
+    EXPECT_EQ(retained(port, QStringLiteral("raw"), QStringLiteral("%p")), given.toUtf8());
+}
+
+TEST_F(PublishWindowTest, TheViewersSysAndPublishActionsOpenWindowsForAnIPv6Server)
+{
+    MosquittoBroker broker(MosquittoBroker::Loopback::IPv6);
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    const int port = broker.port();
+    const QString home = QStringLiteral("mqtt://[::1]:%1/home").arg(port);
+    VDLURLOpener::open(QUrl(home));
     ASSERT_EQ(VOKWindowController::openControllers().size(), 1);
     auto *const viewer = qobject_cast<VDLViewerViewController *>(VOKWindowController::openControllers().first()->viewController());
     ASSERT_TRUE(viewer);
-    QAction *publishAction = nullptr;
-    for (QAction *action : viewer->findChild<QToolBar *>()->actions()) {
-        if (action->text() == QStringLiteral("Publish…"))
-            publishAction = action;
+    EXPECT_EQ(viewer->vokWindowTitle(), home);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->client()->isConnected(); }, 10000));
+    const auto trigger = [viewer](const QString &title) {
+        for (QAction *action : viewer->findChild<QToolBar *>()->actions()) {
+            if (action->text() == title)
+                action->trigger();
+        }
+    };
+    usedServers.append({QStringLiteral("::1"), port});
+    trigger(QStringLiteral("$SYS"));
+    trigger(QStringLiteral("Publish\u2026"));
+
+    QList<VDLViewerViewController *> viewers;
+    for (VOKWindowController *controller : VOKWindowController::openControllers()) {
+        if (auto *const opened = qobject_cast<VDLViewerViewController *>(controller->viewController()); opened && opened != viewer)
+            viewers.append(opened);
     }
-    ASSERT_TRUE(publishAction);
-    usedServers.append({localhost, port});
-    publishAction->trigger();
+    ASSERT_EQ(viewers.size(), 1);
+    EXPECT_EQ(viewers.first()->client()->host(), QStringLiteral("::1"));
+    EXPECT_EQ(viewers.first()->client()->path(), QStringLiteral("$SYS/#"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return viewers.first()->client()->isConnected(); }, 10000));
 
     const QList<VDLPublishViewController *> windows = publishWindows();
     ASSERT_EQ(windows.size(), 1);
-    EXPECT_EQ(windows.first()->host(), localhost);
+    EXPECT_EQ(windows.first()->host(), QStringLiteral("::1"));
     EXPECT_EQ(windows.first()->port(), port);
     EXPECT_EQ(windows.first()->pm().path, QString());
     EXPECT_TRUE(holdsNoValue(windows.first()->pm()));
+    EXPECT_EQ(windows.first()->asUrl().host(), QStringLiteral("::1"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return windows.first()->client()->isConnected(); }, 10000));
 }

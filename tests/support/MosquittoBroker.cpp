@@ -13,10 +13,16 @@ namespace {
 constexpr int startAttempts = 5;
 constexpr int listenTimeoutMsecs = 10000;
 
-int freeLoopbackPort()
+QHostAddress loopbackAddress(MosquittoBroker::Loopback loopback)
+{
+    return loopback == MosquittoBroker::Loopback::IPv6 ? QHostAddress(QHostAddress::LocalHostIPv6)
+                                                      : QHostAddress(QHostAddress::LocalHost);
+}
+
+int freeLoopbackPort(MosquittoBroker::Loopback loopback)
 {
     QTcpServer server;
-    if (!server.listen(QHostAddress::LocalHost, 0))
+    if (!server.listen(loopbackAddress(loopback), 0))
         return 0;
     return server.serverPort();
 }
@@ -28,7 +34,10 @@ QString filePath(const QTemporaryDir &folder, const char *name)
 
 } // namespace
 
-MosquittoBroker::MosquittoBroker() = default;
+MosquittoBroker::MosquittoBroker(Loopback loopback)
+    : m_loopback(loopback)
+{
+}
 
 MosquittoBroker::MosquittoBroker(const QString &username, const QString &password)
     : m_username(username)
@@ -52,15 +61,22 @@ bool MosquittoBroker::start()
     QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                                | QFile::ReadOther | QFile::ExeOther
                                                | QFile::ReadGroup | QFile::ExeGroup);
-    const bool choosePort = m_port == 0;
+    const bool portChosen = m_port != 0;
     // Another test may take a free port before the broker binds it: then try another one.
     for (int attempt = 0; attempt < startAttempts; ++attempt) {
-        if (choosePort)
-            m_port = freeLoopbackPort();
+        if (!portChosen)
+            m_port = freeLoopbackPort(m_loopback);
         if (startOnce())
             return true;
     }
     return false;
+}
+
+int MosquittoBroker::choosePort()
+{
+    if (m_port == 0)
+        m_port = freeLoopbackPort(m_loopback);
+    return m_port;
 }
 
 bool MosquittoBroker::startOnce()
@@ -80,9 +96,10 @@ bool MosquittoBroker::startOnce()
 bool MosquittoBroker::writeConfiguration()
 {
     const bool anonymous = m_username.isEmpty();
-    QString configuration = QStringLiteral("listener %1 127.0.0.1\npersistence false\nallow_anonymous %2\n")
+    QString configuration = QStringLiteral("listener %1 %2\npersistence false\nallow_anonymous %3\n")
                                 .arg(m_port)
-                                .arg(anonymous ? QStringLiteral("true") : QStringLiteral("false"));
+                                .arg(loopbackAddress(m_loopback).toString(),
+                                     anonymous ? QStringLiteral("true") : QStringLiteral("false"));
     if (!anonymous) {
         const QString passwords = filePath(m_folder, "passwords");
         QFile::remove(passwords);
@@ -115,7 +132,7 @@ bool MosquittoBroker::waitUntilListening()
             return false;
         }
         QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, quint16(m_port));
+        probe.connectToHost(loopbackAddress(m_loopback), quint16(m_port));
         if (probe.waitForConnected(200))
             return true;
         QThread::msleep(50);

@@ -4,7 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A real mosquitto broker for tests, listening on a free port of 127.0.0.1 only.
+// A real mosquitto broker for tests, listening on a free port of 127.0.0.1 only, or of ::1 only
+// when asked.
 //
 // Anonymous, or requiring one user name and password. It can be stopped and started again on
 // the same port to provoke a lost connection, and frozen (SIGSTOP) to stand for a broker that no
@@ -12,7 +13,9 @@
 class MosquittoBroker
 {
 public:
-    MosquittoBroker();
+    enum class Loopback { IPv4, IPv6 };
+
+    explicit MosquittoBroker(Loopback loopback = Loopback::IPv4);
     MosquittoBroker(const QString &username, const QString &password);
     ~MosquittoBroker();
 
@@ -22,6 +25,8 @@ public:
     // Starts the broker and waits until it accepts connections. The first start picks the port;
     // later starts reuse it. On failure errorString() says why.
     bool start();
+    // Picks the port without starting, for clients that are to find the broker only later.
+    int choosePort();
     // SIGTERM, then waits for the process to end.
     void stop();
     void freeze();
@@ -41,5 +46,6 @@ private:
     QString m_username;
     QString m_password;
     QString m_error;
+    Loopback m_loopback = Loopback::IPv4;
     int m_port = 0;
 };

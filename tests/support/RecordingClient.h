@@ -20,6 +20,8 @@ public:
     std::atomic<int> connects{0};
     std::atomic<int> failures{0};
     std::atomic<int> lastFailureCode{0};
+    std::atomic<int> connectRequestFailures{0};
+    std::atomic<int> lastConnectRequestResult{0};
     std::atomic<int> unexpectedDisconnects{0};
     std::atomic<int> lastDisconnectCode{0};
     std::atomic<int> messages{0};
@@ -51,6 +53,12 @@ protected:
         noteThread();
         lastFailureCode = reasonCode;
         ++failures;
+    }
+    void clientConnectRequestFailed(int result) override
+    {
+        VOKMosquittoClient::clientConnectRequestFailed(result);
+        lastConnectRequestResult = result;
+        ++connectRequestFailures;
     }
     void clientReceivedMessage(const VOKMosquittoMessagePtr &message) override
     {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QString>
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 // Helpers on URLs.
 
@@ -14,3 +16,8 @@ void vokCopyToPasteboard(const QUrl &url);
 // an ERROR line is logged and `failed` (when given) runs on the main thread. Callable from any
 // thread.
 void vokOpenInWebBrowser(const QUrl &url, std::function<void()> failed = {});
+
+// "scheme://host:port" for a server, the start of every URL built from a host and a port. An IPv6
+// address is put in brackets (a host bracketed already stays as it is); without a port there is
+// no ":port". The host is taken as it is, so callers check the URL they build from it.
+QString vokServerUrlString(const QString &scheme, const QString &host, std::optional<int> port);

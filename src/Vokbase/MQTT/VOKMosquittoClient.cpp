@@ -8,9 +8,11 @@
 #include "VOKServerStore.h"
 
 #include <QFile>
+#include <QUrl>
 
 #include <mosquitto.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <system_error>
@@ -40,14 +42,18 @@ const char *orNull(const QByteArray &text)
     return text.isNull() ? nullptr : text.constData();
 }
 
-// The host name as ASCII for the library, or null when it is not plain ASCII.
+// The host name as ASCII for the library: an internationalised name in its ASCII (punycode)
+// form. Null, which the library refuses as invalid, when the name has no such form or holds a NUL
+// character.
 QByteArray asciiHost(const QString &host)
 {
-    for (const QChar character : host) {
-        if (character.unicode() == 0 || character.unicode() > 0x7f)
-            return QByteArray();
-    }
-    return host.toLatin1();
+    if (host.contains(QChar(0)))
+        return QByteArray();
+    const bool ascii = std::all_of(host.cbegin(), host.cend(), [](QChar character) { return character.unicode() <= 0x7f; });
+    if (ascii)
+        return host.toLatin1();
+    const QByteArray ace = QUrl::toAce(host);
+    return ace.isEmpty() ? QByteArray() : ace;
 }
 
 int publish(mosquitto *mosq, const QString &topic, const QByteArray &data, int qos, bool retain)
@@ -218,6 +224,8 @@ bool VOKMosquittoClient::startHandle()
                       .arg(result)
                       .arg(host)
                       .arg(port));
+        clientConnectRequestFailed(result);
+        return false;
     }
     return true;
 }
@@ -571,6 +579,11 @@ void VOKMosquittoClient::clientDidConnect()
 void VOKMosquittoClient::clientConnectionFailed(int reasonCode)
 {
     logReasonCode("clientConnectionFailed:", reasonCode);
+}
+
+void VOKMosquittoClient::clientConnectRequestFailed(int)
+{
+    // connectToBroker has logged the result with the host and port.
 }
 
 void VOKMosquittoClient::clientReceivedMessage(const VOKMosquittoMessagePtr &message)

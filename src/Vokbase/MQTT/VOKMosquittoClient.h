@@ -80,9 +80,11 @@ public:
     QList<std::shared_ptr<VOKMosquittoTopic>> topics() const;
     QList<VOKMosquittoPublication> publishQueue() const;
 
-    // Starts a connection on a fresh handle. Answers false, and changes nothing, when a handle
-    // already exists; answers false too when a set-up step fails or TLS is asked for, leaving
-    // the handle stalled until disconnectFromBroker().
+    // Starts a connection on a fresh handle; an internationalised host name is used in its ASCII
+    // (punycode) form. Answers false, and changes nothing, when a handle already exists; answers
+    // false too when a set-up step fails or TLS is asked for, leaving the handle stalled until
+    // disconnectFromBroker(), and when the library cannot request the connection
+    // (clientConnectRequestFailed).
     bool connectToBroker();
     // Gives the current handle up at once; the network work happens in the background. Keeps
     // isConnected as it was.
@@ -154,10 +156,15 @@ protected:
     // that can connect with TLS may say yes: otherwise the retry would stop a working handle.
     virtual bool tlsFallbackEnabled() const { return false; }
 
-    // Hooks: network thread, except clientTLSNotSupported (owner's thread). Overrides call the
-    // base version first.
+    // Hooks: network thread, except clientTLSNotSupported and clientConnectRequestFailed (owner's
+    // thread, from connectToBroker). Overrides call the base version first.
     virtual void clientDidConnect();
     virtual void clientConnectionFailed(int reasonCode);
+    // The library could not request the connection; the result is its code, MOSQ_ERR_INVAL for a
+    // host name that is not valid and MOSQ_ERR_EAI for one that cannot be resolved. The network
+    // thread goes on retrying, as after a lost connection. The base does nothing more:
+    // connectToBroker has logged it.
+    virtual void clientConnectRequestFailed(int result);
     virtual void clientReceivedMessage(const VOKMosquittoMessagePtr &message);
     virtual void clientDidDisconnect();
     virtual void clientDisconnectedUnexpectedly(int reasonCode);

@@ -235,14 +235,35 @@ TEST_F(VOKMosquittoBroker, DestroyingClientsWhileFloodedIsSafe)
 {
     const Flooder flooder(broker.port(), "flood/x");
     for (int round = 0; round < 8; ++round) {
+        // Counted outside the client, to be read once it is gone: deliveries on the network
+        // thread, and the work each of them hands to the main thread bound to the client.
+        const auto delivered = std::make_shared<std::atomic<int>>(0);
+        const auto handedOver = std::make_shared<std::atomic<int>>(0);
         auto client = std::make_unique<RecordingClient>(loopback, broker.port());
-        client->registerTopic(std::make_shared<VOKMosquittoTopic>(QStringLiteral("flood/"),
-                                                                  [](const VOKMosquittoTopicMatch &) {}));
+        const RecordingClient *const context = client.get();
+        client->registerTopic(std::make_shared<VOKMosquittoTopic>(
+            QStringLiteral("flood/"), [delivered, handedOver, context](const VOKMosquittoTopicMatch &) {
+                ++*delivered;
+                vokOnMain(context, [handedOver] { ++*handedOver; });
+            }));
         ASSERT_TRUE(client->connectToBroker());
-        ASSERT_TRUE(waitFor([&] { return client->messages > 100; }));
+        ASSERT_TRUE(waitFor([&] { return *handedOver > 100; }));
         client.reset(); // while its network thread is inside callbacks
-        QCoreApplication::processEvents(); // work it queued for the main thread is dropped
+        const int deliveredWhileAlive = *delivered;
+        const int handedOverWhileAlive = *handedOver;
+        QTest::qWait(50); // the flood goes on; the work still queued would run now
+        EXPECT_EQ(*delivered, deliveredWhileAlive) << "round " << round;
+        EXPECT_EQ(*handedOver, handedOverWhileAlive) << "round " << round;
     }
+}
+
+TEST_F(VOKMosquittoBroker, InternationalisedHostNamesConnectInTheirASCIIForm)
+{
+    // Full-width digits and full stops: the name whose ASCII form is 127.0.0.1.
+    RecordingClient client(QStringLiteral("\uff11\uff12\uff17\uff0e\uff10\uff0e\uff10\uff0e\uff11"), broker.port());
+    EXPECT_TRUE(client.connectToBroker());
+    EXPECT_TRUE(waitFor([&] { return client.connects == 1; }));
+    EXPECT_EQ(client.connectRequestFailures, 0);
 }
 
 TEST(VOKMosquittoAuthenticatingBroker, RefusedLoginsReachTheHookAndCredentialsConnect)

@@ -1,5 +1,6 @@
 #include "LogCapture.h"
 #include "RecordingClient.h"
+#include "TestHosts.h"
 
 #include <QTest>
 #include <QThread>
@@ -82,15 +83,25 @@ TEST(VOKMosquittoClient, TLSRequestStallsUntilDisconnect)
     EXPECT_EQ(client.mosq(), nullptr);
 }
 
-TEST(VOKMosquittoClient, HostThatIsNotASCIIIsRefusedByTheLibrary)
+TEST(VOKMosquittoClient, HostsTheLibraryCannotUseFailTheConnectAndReachTheHook)
 {
     LogCapture log;
-    VOKMosquittoClient client(QStringLiteral("h\u00f6st"));
-    EXPECT_TRUE(client.connectToBroker());
-    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: mosquitto_connect_async failed with rc=3 for h\u00f6st:1883")).size(), 1);
-    VOKMosquittoClient withNul(QStringLiteral("127.0.0.1") + QChar(0) + QStringLiteral("evil"));
-    EXPECT_TRUE(withNul.connectToBroker());
-    EXPECT_EQ(log.linesContaining(QStringLiteral("mosquitto_connect_async failed with rc=3")).size(), 2);
+    // No ASCII form, or a NUL that would cut the name short: not a host name at all.
+    for (const QString &host : {QStringLiteral("\u00e9 x"), QStringLiteral("127.0.0.1") + QChar(0) + QStringLiteral("evil")}) {
+        RecordingClient client(host);
+        EXPECT_FALSE(client.connectToBroker());
+        EXPECT_EQ(client.connectRequestFailures, 1);
+        EXPECT_EQ(client.lastConnectRequestResult, MOSQ_ERR_INVAL);
+    }
+    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: mosquitto_connect_async failed with rc=3 for \u00e9 x:1883")).size(), 1);
+
+    // An internationalised name is looked up in its ASCII form, so it is unknown rather than invalid.
+    for (const QString &host : {unresolvableHost(), unresolvableHost(QStringLiteral("b\u00fccher"))}) {
+        RecordingClient client(host);
+        EXPECT_FALSE(client.connectToBroker());
+        EXPECT_EQ(client.connectRequestFailures, 1);
+        EXPECT_EQ(client.lastConnectRequestResult, MOSQ_ERR_EAI);
+    }
 }
 
 TEST(VOKMosquittoClient, LibraryLogLinesAreClassified)
@@ -161,10 +172,20 @@ TEST(VOKMosquittoClient, TLSFallbackOnlyOnceAndOnlyBeforeAFirstSuccess)
 
 TEST(VOKMosquittoClient, FallbackQueuedByAClientThatIsGoneIsDropped)
 {
-    auto client = std::make_unique<RecordingClient>(QStringLiteral("127.0.0.1"));
-    client->fallbackEnabled = true;
-    runOffMainThread([&client] { client->simulateLostConnection(MOSQ_ERR_CONN_LOST); });
-    client.reset();
-    QCoreApplication::processEvents(); // would call reconnectWithTLS on the destroyed client
-    SUCCEED();
+    LogCapture log;
+    RecordingClient staying(QStringLiteral("127.0.0.1"));
+    auto going = std::make_unique<RecordingClient>(QStringLiteral("127.0.0.1"));
+    const QString goingDescription = going->description();
+    for (RecordingClient *client : {&staying, going.get()}) {
+        client->fallbackEnabled = true;
+        runOffMainThread([client] { client->simulateLostConnection(MOSQ_ERR_CONN_LOST); });
+    }
+    log.clear();
+    going.reset();
+    // Only the client that is still there retries with TLS.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return staying.tlsNotSupported == 1; }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(log.linesContaining(QStringLiteral("TLS requested but not supported in this build")).size(), 1);
+    EXPECT_EQ(log.linesContaining(QStringLiteral("clientTLSNotSupported")).size(), 1);
+    EXPECT_TRUE(log.linesContaining(goingDescription).isEmpty());
 }
