@@ -37,6 +37,14 @@ void copyLines(const QList<VDLTopic *> &topics, const TopicText &text)
         vokCopyToPasteboard(lines.join(QLatin1Char('\n')));
 }
 
+QString deleteInformativeText(qsizetype topics, qsizetype retained)
+{
+    return QStringLiteral("This will delete %1 topics, %2 of which are retained and will be deleted from the server "
+                          "(numbers may have increased since).\n\nThis action can not be undone!")
+        .arg(topics)
+        .arg(retained);
+}
+
 } // namespace
 
 VDLTopicsActions::VDLTopicsActions(VDLTopicsViewController &topics)
@@ -56,15 +64,7 @@ void VDLTopicsActions::copy() const
     copyLines(m_topics.selectedObjects(), &VDLTopic::path);
 }
 
-QString VDLTopicsActions::deleteInformativeText(qsizetype topics, qsizetype retained)
-{
-    return QStringLiteral("This will delete %1 topics, %2 of which are retained and will be deleted from the server "
-                          "(numbers may have increased since).\n\nThis action can not be undone!")
-        .arg(topics)
-        .arg(retained);
-}
-
-QMessageBox *VDLTopicsActions::confirmDelete()
+void VDLTopicsActions::confirmDelete()
 {
     auto *const alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete Topics"),
                                         QStringLiteral("Delete Topics"), QMessageBox::NoButton, m_topics.window());
@@ -79,7 +79,6 @@ QMessageBox *VDLTopicsActions::confirmDelete()
             deleteSelection();
     });
     alert->open();
-    return alert;
 }
 
 void VDLTopicsActions::deleteSelection()

@@ -4,7 +4,6 @@
 
 #include <QObject>
 
-class QMessageBox;
 class VDLTopic;
 class VDLTopicsViewController;
 
@@ -26,7 +25,7 @@ public:
     void copy() const;
     // Opens the "Delete Topics" sheet with the counts of this moment; "Delete" deletes the
     // selection as it is when chosen.
-    QMessageBox *confirmDelete();
+    void confirmDelete();
     // Deletes the selected topics, deepest rows first; the retained ones are cleared on the broker
     // with an empty retained message through the viewer's own client (queued while offline).
     void deleteSelection();
@@ -35,8 +34,6 @@ public:
     // Finds or opens the publish window of the topic's server, a new one while Alt is held, and
     // fills it from the topic's latest message (its path alone when it has none).
     static void showPublishWindowFor(VDLTopic *topic);
-
-    static QString deleteInformativeText(qsizetype topics, qsizetype retained);
 
     std::unique_ptr<QMenu> contextMenuForTableView(VOKOutlineView &view, const QModelIndex &clicked) override;
     std::unique_ptr<QMenu> contextMenuForTableHeaderView(QHeaderView &header) override;

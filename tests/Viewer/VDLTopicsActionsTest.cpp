@@ -136,11 +136,6 @@ struct TopicsActionsTest : ::testing::Test
     }
 };
 
-QMessageBox *alertOf(const QWidget &window)
-{
-    return window.findChild<QMessageBox *>();
-}
-
 void clickButton(QMessageBox &alert, const QString &title)
 {
     for (QAbstractButton *button : alert.buttons()) {
@@ -173,7 +168,7 @@ TEST_F(TopicsActionsTest, DeletingClearsRetainedTopicsOnTheBrokerWhileMessagesKe
     // Nothing selected: the sheet still asks, with nothing to count, and deletes nothing.
     outline().selectionModel()->clearSelection();
     topics().performDelete();
-    QMessageBox *alert = alertOf(*viewer->window());
+    QMessageBox *alert = viewer->window()->findChild<QMessageBox *>();
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->text(), QStringLiteral("Delete Topics"));
     EXPECT_EQ(alert->windowModality(), Qt::WindowModal);
@@ -188,14 +183,14 @@ TEST_F(TopicsActionsTest, DeletingClearsRetainedTopicsOnTheBrokerWhileMessagesKe
     select({QStringLiteral("home/kitchen"), QStringLiteral("home/kitchen/light")});
     outline().setFocus();
     QTest::keyClick(&outline(), Qt::Key_Backspace);
-    alert = alertOf(*viewer->window());
+    alert = viewer->window()->findChild<QMessageBox *>();
     ASSERT_TRUE(alert);
     EXPECT_TRUE(alert->informativeText().startsWith(
         QStringLiteral("This will delete 3 topics, 2 of which are retained")));
     clickButton(*alert, QStringLiteral("&Cancel"));
     EXPECT_TRUE(viewer->client()->topicAt(QStringLiteral("home/kitchen"), false));
     QTest::keyClick(&outline(), Qt::Key_Backspace);
-    clickButton(*alertOf(*viewer->window()), QStringLiteral("Delete"));
+    clickButton(*viewer->window()->findChild<QMessageBox *>(), QStringLiteral("Delete"));
     EXPECT_FALSE(viewer->client()->topicAt(QStringLiteral("home/kitchen/temp"), false));
     EXPECT_FALSE(viewer->client()->topicAt(QStringLiteral("home/kitchen/light"), false));
 
