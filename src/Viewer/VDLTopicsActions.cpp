@@ -6,6 +6,7 @@
 #include "VDLTopic.h"
 #include "VDLTopicsViewController.h"
 #include "VDLURLOpener.h"
+#include "VOKConfirmationSheet.h"
 #include "VOKLog.h"
 #include "VOKMenu.h"
 #include "VOKOutlineView.h"
@@ -16,9 +17,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
 #include <QUuid>
 
 #include <algorithm>
@@ -66,19 +65,10 @@ void VDLTopicsActions::copy() const
 
 void VDLTopicsActions::confirmDelete()
 {
-    auto *const alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete Topics"),
-                                        QStringLiteral("Delete Topics"), QMessageBox::NoButton, m_topics.window());
-    alert->setInformativeText(
-        deleteInformativeText(m_topics.selectedTopics().size(), m_topics.selectedRetainedTopics().size()));
-    QPushButton *const confirm = alert->addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
-    alert->addButton(QMessageBox::Cancel);
-    alert->setAttribute(Qt::WA_DeleteOnClose);
-    alert->setWindowModality(Qt::WindowModal);
-    connect(alert, &QMessageBox::finished, this, [this, alert, confirm] {
-        if (alert->clickedButton() == confirm)
-            deleteSelection();
-    });
-    alert->open();
+    VOKConfirmationSheet::open(
+        *m_topics.window(), QStringLiteral("Delete Topics"),
+        deleteInformativeText(m_topics.selectedTopics().size(), m_topics.selectedRetainedTopics().size()),
+        QStringLiteral("Delete"), *this, [this] { deleteSelection(); });
 }
 
 void VDLTopicsActions::deleteSelection()

@@ -31,14 +31,6 @@ QString topicPathOfSubscription(const QString &path)
     return topic;
 }
 
-VOKIndexPath indexPathOf(QModelIndex index)
-{
-    QList<qint64> rows;
-    for (; index.isValid(); index = index.parent())
-        rows.prepend(index.row());
-    return VOKIndexPath(rows);
-}
-
 } // namespace
 
 VDLTopicsViewController::VDLTopicsViewController(QWidget *parent)
@@ -116,7 +108,7 @@ QList<VOKIndexPath> VDLTopicsViewController::selectionIndexPaths() const
 {
     QList<VOKIndexPath> paths;
     for (const QModelIndex &row : m_outline->selectionModel()->selectedRows())
-        paths.append(indexPathOf(row));
+        paths.append(VOKModelIndexPaths::indexPathOf(row));
     // Path order is outline order, whatever order the rows were clicked in.
     std::sort(paths.begin(), paths.end(),
               [](const VOKIndexPath &a, const VOKIndexPath &b) { return a.indexes() < b.indexes(); });

@@ -18,9 +18,9 @@ class VOKOutlineView;
 
 // The left pane of a viewer: the outline of the client's live topic tree in the chosen order,
 // and the control that chooses the order. It is the client's delegate: it shows the tree once
-// it exists, expands the root, and selects the topic of the window's path when the client
-// connects (or as soon as that topic appears). What the user does with the topics (copy, open,
-// delete, the context menus) is carried out by its VDLTopicsActions.
+// it exists, expands the root, and selects the topic of the window's path on every connect.
+// What the user does with the topics (copy, open, delete, the context menus) is carried out by
+// its VDLTopicsActions.
 //
 // Ownership: the widgets are its children; the client is not owned. GUI thread.
 class VDLTopicsViewController final : public QWidget, public VDLClientDelegate
