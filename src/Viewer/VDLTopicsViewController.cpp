@@ -1,19 +1,37 @@
 #include "VDLTopicsViewController.h"
 
 #include "VDLClient.h"
+#include "VDLMessage.h"
 #include "VDLTopic.h"
 #include "VDLTopicSortOrder.h"
+#include "VDLTopicsActions.h"
 #include "VDLTopicsModel.h"
 #include "VOKAttributedItemDelegate.h"
+#include "VOKModelIndexPaths.h"
 #include "VOKOutlineView.h"
 #include "VOKString.h"
 
 #include <QComboBox>
-
-#include <algorithm>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// The topic a subscription path names: "/home/kitchen/#" names home/kitchen, "home/+/temp" home.
+QString topicPathOfSubscription(const QString &path)
+{
+    QString topic = vokStringByRemovingPrefix(path, QStringLiteral("/"));
+    topic = vokStringByRemovingSuffix(vokStringByRemovingSuffix(topic, QStringLiteral("#")), QStringLiteral("/"));
+    if (const auto parts = vokSplitAtFirst(topic, QStringLiteral("/+")))
+        return parts->first;
+    return topic;
+}
+
+} // namespace
 
 VDLTopicsViewController::VDLTopicsViewController(QWidget *parent)
     : QWidget(parent)
@@ -21,6 +39,7 @@ VDLTopicsViewController::VDLTopicsViewController(QWidget *parent)
     , m_model(new VDLTopicsModel(this))
     , m_outline(new VOKOutlineView(this))
     , m_orderChoice(new QComboBox(this))
+    , m_actions(new VDLTopicsActions(*this))
 {
     m_model->setComparator(m_sortOrder->comparator());
     m_outline->setModel(m_model);
@@ -85,20 +104,72 @@ void VDLTopicsViewController::selectSortOrder(int index)
         m_sortOrder->setTokenSortOrder(quint64(index));
 }
 
+QList<VOKIndexPath> VDLTopicsViewController::selectionIndexPaths() const
+{
+    QList<VOKIndexPath> paths;
+    for (const QModelIndex &row : m_outline->selectionModel()->selectedRows())
+        paths.append(VOKModelIndexPaths::indexPathOf(row));
+    // Path order is outline order, whatever order the rows were clicked in.
+    std::sort(paths.begin(), paths.end(),
+              [](const VOKIndexPath &a, const VOKIndexPath &b) { return a.indexes() < b.indexes(); });
+    return paths;
+}
+
+QList<VDLTopic *> VDLTopicsViewController::selectedObjects() const
+{
+    return topicsAtIndexPaths(selectionIndexPaths());
+}
+
+QList<VDLTopic *> VDLTopicsViewController::topicsAtIndexPaths(const QList<VOKIndexPath> &paths) const
+{
+    QList<VDLTopic *> topics;
+    for (QObject *object : VOKModelIndexPaths::objectsAtIndexPaths(*m_model, paths, VDLTopicsModel::TopicRole)) {
+        if (auto *const topic = qobject_cast<VDLTopic *>(object))
+            topics.append(topic);
+    }
+    return topics;
+}
+
+// Worked out when asked rather than kept: a kept set would hold deleted topics until the next
+// selection change, and would walk a whole subtree on every click.
+QSet<VDLTopic *> VDLTopicsViewController::selectedTopics() const
+{
+    QSet<VDLTopic *> topics;
+    for (VDLTopic *const topic : selectedObjects())
+        topics.unite(topic->recursiveTopics());
+    return topics;
+}
+
+QSet<VDLTopic *> VDLTopicsViewController::selectedRetainedTopics() const
+{
+    QSet<VDLTopic *> retained = selectedTopics();
+    retained.removeIf([](const VDLTopic *topic) { return !topic->latestMessage()->isRetained(); });
+    return retained;
+}
+
 void VDLTopicsViewController::copy()
 {
-    QModelIndexList rows = m_outline->selectionModel()->selectedRows();
-    // In the order they are shown, not the order they were clicked.
-    std::sort(rows.begin(), rows.end(), [this](const QModelIndex &a, const QModelIndex &b) {
-        return m_outline->visualRect(a).top() < m_outline->visualRect(b).top();
-    });
-    QStringList paths;
-    for (const QModelIndex &row : rows) {
-        if (const VDLTopic *topic = VDLTopicsModel::topicAt(row))
-            paths.append(topic->path());
-    }
-    if (!paths.isEmpty())
-        vokCopyToPasteboard(paths.join(QLatin1Char('\n')));
+    m_actions->copy();
+}
+
+void VDLTopicsViewController::performDelete()
+{
+    m_actions->confirmDelete();
+}
+
+void VDLTopicsViewController::deleteSelection()
+{
+    m_actions->deleteSelection();
+}
+
+void VDLTopicsViewController::tableDoubleClicked()
+{
+    m_actions->tableDoubleClicked();
+}
+
+void VDLTopicsViewController::showPublishWindowFor(VDLTopic *topic)
+{
+    VDLTopicsActions::showPublishWindowFor(topic);
 }
 
 void VDLTopicsViewController::showRoot()
@@ -112,21 +183,21 @@ void VDLTopicsViewController::showRoot()
 
 void VDLTopicsViewController::selectPath(const QString &path)
 {
-    // A subscription filter names its topic without the wildcard.
-    const QString topicPath = vokStringByRemovingSuffix(vokStringByRemovingSuffix(path, QStringLiteral("#")),
-                                                        QStringLiteral("/"));
-    m_pendingExpandPath = vokStringByRemovingPrefix(topicPath, QStringLiteral("/"));
-    if (m_pendingExpandPath.isNull())
-        m_pendingExpandPath = QStringLiteral("");
-    trySelectPendingPath();
+    const QString topicPath = topicPathOfSubscription(path);
+    if (topicPath.isEmpty())
+        return;
+    // After the caller (a connect, an opened URL, a restoration) has finished.
+    QTimer::singleShot(0, this, [this, topicPath] {
+        m_pendingExpandPath = topicPath;
+        trySelectPendingPath();
+    });
 }
 
 void VDLTopicsViewController::trySelectPendingPath()
 {
-    VDLTopic *const root = m_model->rootTopic();
-    if (m_pendingExpandPath.isNull() || !root)
+    if (m_pendingExpandPath.isEmpty() || !m_client || !m_model->rootTopic())
         return;
-    VDLTopic *const topic = m_pendingExpandPath.isEmpty() ? root : root->topicAtRelativePath(m_pendingExpandPath);
+    VDLTopic *const topic = m_client->topicAt(m_pendingExpandPath);
     if (!topic)
         return;
     m_model->flushPendingChanges();
@@ -142,14 +213,21 @@ void VDLTopicsViewController::trySelectPendingPath()
 
 void VDLTopicsViewController::updateFromSelection()
 {
-    Q_EMIT selectedTopicChanged(selectedTopic());
+    // Rows come and go during a change; the selection is settled once at its end.
+    if (!m_isUpdating)
+        Q_EMIT selectedTopicChanged(selectedTopic());
 }
 
-void VDLTopicsViewController::clientDataWillChange(VDLClient *) {}
+void VDLTopicsViewController::clientDataWillChange(VDLClient *)
+{
+    m_isUpdating = true;
+}
 
 void VDLTopicsViewController::clientDataDidChange(VDLClient *)
 {
     trySelectPendingPath();
+    m_isUpdating = false;
+    updateFromSelection();
 }
 
 void VDLTopicsViewController::clientDidConnectWithPath(VDLClient *, const QString &path)

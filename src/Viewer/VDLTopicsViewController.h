@@ -1,22 +1,26 @@
 #pragma once
 
 #include "VDLClientDelegate.h"
+#include "VOKIndexPath.h"
 
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QWidget>
 
 class QComboBox;
 class VDLClient;
 class VDLTopic;
+class VDLTopicsActions;
 class VDLTopicSortOrder;
 class VDLTopicsModel;
 class VOKOutlineView;
 
 // The left pane of a viewer: the outline of the client's live topic tree in the chosen order,
 // and the control that chooses the order. It is the client's delegate: it shows the tree once
-// it exists, expands the root, and selects the topic of the window's path when the client
-// connects (or as soon as that topic appears).
+// it exists, expands the root, and selects the topic of the window's path on every connect.
+// What the user does with the topics (copy, open, delete, the context menus) is carried out by
+// its VDLTopicsActions.
 //
 // Ownership: the widgets are its children; the client is not owned. GUI thread.
 class VDLTopicsViewController final : public QWidget, public VDLClientDelegate
@@ -29,11 +33,26 @@ public:
     ~VDLTopicsViewController() override;
 
     void setClient(VDLClient *client);
+    VDLClient *client() const { return m_client; }
     VOKOutlineView *outlineView() const { return m_outline; }
     VDLTopicsModel *model() const { return m_model; }
-    // Selects the topic at the path (a leading "/" ignored), now or once it appears.
+    // On a later turn of the event loop, selects (creating it when missing) the topic a
+    // subscription path names: without a leading "/", a trailing "#" and then a trailing "/", and
+    // cut before its first "/+". A path that reduces to nothing selects nothing.
     void selectPath(const QString &path);
     VDLTopic *selectedTopic() const;
+    // The topics of the selected rows, top-down.
+    QList<VDLTopic *> selectedObjects() const;
+    // The selected rows' paths, top-down.
+    QList<VOKIndexPath> selectionIndexPaths() const;
+    // The topics of the rows the paths lead to, in the order of the paths.
+    QList<VDLTopic *> topicsAtIndexPaths(const QList<VOKIndexPath> &paths) const;
+    // Every topic with messages in the selected subtrees, as the selection is now.
+    QSet<VDLTopic *> selectedTopics() const;
+    // Those of selectedTopics whose latest message is retained.
+    QSet<VDLTopic *> selectedRetainedTopics() const;
+    // True between the client's announcement of a change of the tree and its end.
+    bool isUpdating() const { return m_isUpdating; }
     // The position of the chosen order among the orders offered.
     int sortOrderIndex() const;
 
@@ -45,6 +64,11 @@ public Q_SLOTS:
     // Commands of the application's menus, which reach the pane along the focus chain.
     // Puts the paths of the selected topics on the clipboard, one per line.
     void copy();
+    // Asks in a sheet, then deletes the selected topics.
+    void performDelete();
+    void deleteSelection();
+    void tableDoubleClicked();
+    void showPublishWindowFor(VDLTopic *topic);
     void selectSortOrder(int index);
 
 Q_SIGNALS:
@@ -61,5 +85,7 @@ private:
     VDLTopicsModel *m_model;
     VOKOutlineView *m_outline;
     QComboBox *m_orderChoice;
+    VDLTopicsActions *m_actions;
     QString m_pendingExpandPath;
+    bool m_isUpdating = false;
 };

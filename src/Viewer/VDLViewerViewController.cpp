@@ -7,14 +7,13 @@
 #include "VDLURLOpener.h"
 #include "VDLValueViewController.h"
 #include "VDLViewerFlagsViewController.h"
+#include "VOKConfirmationSheet.h"
 #include "VOKSymbolImage.h"
 #include "VOKUrl.h"
 #include "VOKWindow.h"
 #include "VOKWindowController.h"
 
 #include <QAction>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QSplitter>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -200,18 +199,8 @@ QString VDLViewerViewController::forgetServerInformativeText()
 
 void VDLViewerViewController::closeAndForgetServer()
 {
-    auto *question = new QMessageBox(QMessageBox::Warning, QString(), forgetServerMessage(), QMessageBox::NoButton,
-                                     window());
-    question->setInformativeText(forgetServerInformativeText());
-    QPushButton *const forget = question->addButton(QStringLiteral("Forget Server"), QMessageBox::DestructiveRole);
-    question->addButton(QMessageBox::Cancel);
-    question->setAttribute(Qt::WA_DeleteOnClose);
-    question->setWindowModality(Qt::WindowModal);
-    connect(question, &QMessageBox::finished, this, [this, question, forget] {
-        if (question->clickedButton() == forget)
-            forgetServer();
-    });
-    question->open();
+    VOKConfirmationSheet::open(*window(), forgetServerMessage(), forgetServerInformativeText(),
+                               QStringLiteral("Forget Server"), *this, [this] { forgetServer(); });
 }
 
 void VDLViewerViewController::forgetServer()

@@ -60,11 +60,13 @@ TEST_F(ViewerTest, OneWindowPerServerAndPathShowsThePathsTopic)
     ASSERT_TRUE(opened);
     EXPECT_EQ(opened->vokWindowTitle(), url);
     EXPECT_EQ(opened->window()->windowTitle(), url);
+    // The path's topic is selected on connect, maybe before its retained message arrives.
     ASSERT_TRUE(QTest::qWaitFor([&] { return opened->selectedTopic() != nullptr; }, 10000));
-    EXPECT_EQ(opened->client()->rootTopic()->totalTopics(), 1u); // home/lamp lies outside the path
     EXPECT_EQ(opened->selectedTopic()->path(), QStringLiteral("home/kitchen/sensor"));
     EXPECT_EQ(opened->valuePane()->pathText(), QStringLiteral("home/kitchen/sensor"));
-    EXPECT_TRUE(opened->valuePane()->valueText().contains(QStringLiteral("\"temperature\": 21.5")));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return opened->valuePane()->valueText().contains(QStringLiteral("\"temperature\": 21.5")); }, 10000));
+    EXPECT_EQ(opened->client()->rootTopic()->totalTopics(), 1u); // home/lamp lies outside the path
     EXPECT_EQ(opened->valuePane()->historyRowCount(), 1);
 }
 

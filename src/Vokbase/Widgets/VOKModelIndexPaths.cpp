@@ -3,17 +3,13 @@
 #include <QAbstractItemModel>
 #include <QObject>
 
-namespace {
-
-VOKIndexPath indexPathOf(QModelIndex index)
+VOKIndexPath VOKModelIndexPaths::indexPathOf(QModelIndex index)
 {
     QList<qint64> rows;
     for (; index.isValid(); index = index.parent())
         rows.prepend(index.row());
     return VOKIndexPath(rows);
 }
-
-} // namespace
 
 std::optional<VOKIndexPath> VOKModelIndexPaths::indexPathOfObject(const QAbstractItemModel &model,
                                                                   const QObject *object, int role)

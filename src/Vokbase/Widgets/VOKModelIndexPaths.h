@@ -23,6 +23,8 @@ public:
     // nowhere are left out.
     static QList<QObject *> objectsAtIndexPaths(const QAbstractItemModel &model, const QList<VOKIndexPath> &paths,
                                                 int role);
+    // The path of a model index: its row at each level from the top down.
+    static VOKIndexPath indexPathOf(QModelIndex index);
     // The model index a path leads to; invalid when it leads nowhere.
     static QModelIndex indexAtIndexPath(const QAbstractItemModel &model, const VOKIndexPath &path);
 };
