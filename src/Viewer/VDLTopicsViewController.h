@@ -8,6 +8,7 @@
 
 class QComboBox;
 class VDLClient;
+class VDLConnectionProblemHandler;
 class VDLTopic;
 class VDLTopicSortOrder;
 class VDLTopicsModel;
@@ -16,7 +17,8 @@ class VOKOutlineView;
 // The left pane of a viewer: the outline of the client's live topic tree in the chosen order,
 // and the control that chooses the order. It is the client's delegate: it shows the tree once
 // it exists, expands the root, and selects the topic of the window's path when the client
-// connects (or as soon as that topic appears).
+// connects (or as soon as that topic appears). Connection problems go to its
+// VDLConnectionProblemHandler, which asks the user for credentials or certificates.
 //
 // Ownership: the widgets are its children; the client is not owned. GUI thread.
 class VDLTopicsViewController final : public QWidget, public VDLClientDelegate
@@ -41,6 +43,14 @@ public:
     void clientDataDidChange(VDLClient *client) override;
     void clientDidConnectWithPath(VDLClient *client, const QString &path) override;
 
+    // Connection problems, answered by the handler's prompts.
+    VDLConnectionProblemHandler *connectionProblemHandler() const { return m_connectionProblems; }
+    void clientConnectionFailedWithReason(VDLClient *client, int reason) override;
+    void clientRequestsCredentialPrompt(VDLClient *client) override;
+    void clientTLSErrorOccurred(VDLClient *client, const QString &text) override;
+    void clientMTLSRequired(VDLClient *client, const QString &text) override;
+    void clientRequestsmTLSPrompt(VDLClient *client) override;
+
 public Q_SLOTS:
     // Commands of the application's menus, which reach the pane along the focus chain.
     // Puts the paths of the selected topics on the clipboard, one per line.
@@ -61,5 +71,6 @@ private:
     VDLTopicsModel *m_model;
     VOKOutlineView *m_outline;
     QComboBox *m_orderChoice;
+    VDLConnectionProblemHandler *m_connectionProblems;
     QString m_pendingExpandPath;
 };
