@@ -6,6 +6,8 @@
 // and path (an open one for the same description comes to the front and selects the URL's
 // topic), or for a URL with a query a publish window holding the query's values (an open one
 // with the same values comes to the front), which publishes at once when "publish" says so.
+// A viewer URL's user name and password are stored for the server (as the credential prompt
+// stores them) before the viewer connects; a user name alone is offered by its credential prompt.
 // GUI thread.
 namespace VDLURLOpener {
 
