@@ -195,7 +195,7 @@ TEST_F(ConnectionProblemsTest, CancellingARefusedLoginClosesTheWindowAndUserInfo
     EXPECT_EQ(prompt->findChild<QLineEdit *>(QStringLiteral("username"))->text(), QStringLiteral("bob"));
     prompt->reject();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(viewer.isNull() || !viewer->window()->isVisible());
+    EXPECT_TRUE(viewer.isNull());
 
     // A user name with a password is stored before the viewer connects: no prompt.
     viewer = open(QStringLiteral("mqtt://%1:%2@127.0.0.1:%3/b").arg(user, secret).arg(broker.port()));
@@ -262,14 +262,15 @@ TEST_F(ConnectionProblemsTest, CertificateProblemsAskAndStoreTheAnswer)
     QFile::remove(vanishing);
     choose(fileWith(chosen, QStringLiteral("other.key")));
     EXPECT_EQ(log.linesContaining(QStringLiteral("Failed to copy certificate")).size(), 1);
-    EXPECT_TRUE(client->clientCertificatePath().isNull());
+    EXPECT_TRUE(client->clientCertificatePath().isEmpty());
 
     // Demanded by the broker, the prompt closes the window when cancelled.
     topics->clientMTLSRequired(client, QStringLiteral("certificate required"));
     topics->clientMTLSRequired(client, QStringLiteral("certificate required"));
     ASSERT_EQ(sheets<QMessageBox>(viewer).size(), 1);
+    const QPointer<QWidget> window = viewer->window();
     click(sheets<QMessageBox>(viewer).first(), QStringLiteral("Cancel"));
-    EXPECT_FALSE(viewer->window()->isVisible());
+    EXPECT_TRUE(window.isNull());
 }
 
 TEST_F(ConnectionProblemsTest, AnAnswerAfterTheViewerClosedDoesNothing)
