@@ -87,10 +87,13 @@ mosquitto -c "$demo_dir/login.conf" >"$demo_dir/login.log" 2>&1 &
 demo_pids+=("$!")
 for _ in $(seq 50); do port_in_use "$login_port" && break; sleep 0.1; done
 "$vindle" "mqtt://demo@127.0.0.1:$login_port/home"
+login_viewer=$(window_named "^mqtt://127.0.0.1:$login_port/home\$")
 login=$(window_named "^Authentication Required\$")
 sleep 0.5
 xdotool windowactivate --sync "$login" 2>/dev/null || xdotool windowfocus --sync "$login"
 xdotool type --delay 60 "demo-password"
 sleep 0.5
-import -window root -crop 1000x680+0+0 +repage docs/login.png
+# The sheet is a window of its own: take the part of the screen that the viewer covers.
+eval "$(xdotool getwindowgeometry --shell "$login_viewer")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage docs/login.png
 echo "Wrote docs/viewer.png, docs/publish.png, docs/recents.png and docs/login.png"
