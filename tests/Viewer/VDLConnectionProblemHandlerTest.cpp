@@ -141,11 +141,11 @@ TEST_F(ConnectionProblemsTest, ARefusedLoginAsksOnceAndTheAnswerLogsIn)
     ASSERT_TRUE(QTest::qWaitFor([&] { return publisher.isConnected() && publisher.publishQueue().isEmpty(); },
                                 waitMilliseconds));
 
+    const QString service = QStringLiteral("Vindle:127.0.0.1:%1").arg(broker.port());
+    VOKKeychainHelper::deleteAllPasswordsForService(service);
     VDLViewerViewController *const viewer = open(QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()));
     ASSERT_TRUE(viewer);
     VDLClient *const client = viewer->client();
-    const QString service = client->keychainService();
-    VOKKeychainHelper::deleteAllPasswordsForService(service);
     ASSERT_TRUE(waitForPrompt(viewer));
     EXPECT_EQ(client->connectionError(), QStringLiteral("Authentication failed"));
     EXPECT_EQ(client->mosq(), nullptr);
