@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots on a virtual screen: a viewer on the demo home, the publish
-# window after a publish, and the recents and favorites menu. Writes docs/*.png.
+# window after a publish, the recents and favorites menu, and a viewer asking for a password.
+# Writes docs/*.png.
 #   scripts/screenshots.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -71,4 +72,28 @@ keys "$(window_named "^$DEMO_URL/tele\$")" ctrl+w
 keys "$viewer" alt+f r
 sleep 1
 import -window root -crop 760x420+100+100 +repage docs/recents.png
-echo "Wrote docs/viewer.png, docs/publish.png and docs/recents.png"
+keys "$viewer" Escape
+
+# A second broker that wants a password: its viewer asks for one.
+login_port=$((${DEMO_URL##*:} + 1))
+while port_in_use "$login_port"; do login_port=$((login_port + 1)); done
+# mosquitto started as root reads its password file as the user "mosquitto".
+chmod 755 "$demo_dir"
+mosquitto_passwd -b -c "$demo_dir/passwords" demo demo-password
+chmod 644 "$demo_dir/passwords"
+printf 'listener %s 127.0.0.1\nallow_anonymous false\npassword_file %s\n' "$login_port" "$demo_dir/passwords" \
+    >"$demo_dir/login.conf"
+mosquitto -c "$demo_dir/login.conf" >"$demo_dir/login.log" 2>&1 &
+demo_pids+=("$!")
+for _ in $(seq 50); do port_in_use "$login_port" && break; sleep 0.1; done
+"$vindle" "mqtt://demo@127.0.0.1:$login_port/home"
+login_viewer=$(window_named "^mqtt://127.0.0.1:$login_port/home\$")
+login=$(window_named "^Authentication Required\$")
+sleep 0.5
+xdotool windowactivate --sync "$login" 2>/dev/null || xdotool windowfocus --sync "$login"
+xdotool type --delay 60 "demo-password"
+sleep 0.5
+# The sheet is a window of its own: take the part of the screen that the viewer covers.
+eval "$(xdotool getwindowgeometry --shell "$login_viewer")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage docs/login.png
+echo "Wrote docs/viewer.png, docs/publish.png, docs/recents.png and docs/login.png"

@@ -36,6 +36,9 @@ void open(const QUrl &url)
     case VDLURLRoute::Target::Viewer:
         break;
     }
+    // Stored before the viewer connects, so that its first connection logs in.
+    if (!route.userName().isEmpty() && !route.password().isNull())
+        VDLViewerViewController::saveCredentials(route.windowDescription(), route.userName(), route.password());
     auto *const viewer =
         VOKWindowPresenter::presentViewControllerOfClass<VDLViewerViewController>(route.windowDescription(), true);
     if (viewer)

@@ -3,6 +3,8 @@
 #include "VOKLog.h"
 #include "VOKString.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <limits>
 
@@ -37,6 +39,20 @@ int qosValue(const QString &text)
                                   std::numeric_limits<int>::max()));
 }
 
+// Text for a log line: the passwords of the URLs in it left out, also where a parser's error
+// names the user info ("userinfo = "user:password"").
+QString loggable(const QString &text)
+{
+    static const QRegularExpression inUrl(QStringLiteral("(://[^:/?#@\\s\"]*):[^/?#\\s\"]*@"));
+    static const QRegularExpression inUserInfo(QStringLiteral("(userinfo = \"[^:\"]*):[^\"]*\""));
+    return QString(text).replace(inUrl, QStringLiteral("\\1@")).replace(inUserInfo, QStringLiteral("\\1\""));
+}
+
+QString loggable(const QUrl &url)
+{
+    return url.toString(QUrl::RemovePassword);
+}
+
 } // namespace
 
 std::optional<QUrl> VDLURLRoute::urlFromText(const QString &text)
@@ -44,7 +60,7 @@ std::optional<QUrl> VDLURLRoute::urlFromText(const QString &text)
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     const QString scheme = colon < 0 ? QString() : text.left(colon);
     if (scheme != QLatin1String("mqtt") && scheme != QLatin1String("mqtts")) {
-        VOK_ERROR(QStringLiteral("Unknown scheme in URL '%1'").arg(text));
+        VOK_ERROR(QStringLiteral("Unknown scheme in URL '%1'").arg(loggable(text)));
         return std::nullopt;
     }
     return QUrl(text);
@@ -57,25 +73,27 @@ VDLURLRoute VDLURLRoute::fromUrl(const QUrl &url)
     if (scheme == QLatin1String("mqtts"))
         route.m_useTLS = true;
     else if (scheme != QLatin1String("mqtt")) {
-        VOK_ERROR(QStringLiteral("Unknown scheme in URL '%1'").arg(url.toString()));
+        VOK_ERROR(QStringLiteral("Unknown scheme in URL '%1'").arg(loggable(url)));
         return route;
     }
     // An unparsable URL has no text of its own; its error names the source instead. Its parts
     // are unreliable: port() answers -1 for a port out of range, which would read as "default".
     if (!url.isValid()) {
-        VOK_ERROR(QStringLiteral("Invalid URL: %1").arg(url.errorString()));
+        VOK_ERROR(QStringLiteral("Invalid URL: %1").arg(loggable(url.errorString())));
         return route;
     }
     route.m_host = url.host();
     if (route.m_host.isEmpty()) {
-        VOK_ERROR(QStringLiteral("No host in URL '%1'").arg(url.toString()));
+        VOK_ERROR(QStringLiteral("No host in URL '%1'").arg(loggable(url)));
         return route;
     }
     route.m_port = url.port(route.m_useTLS ? defaultTLSPort : defaultPort);
     if (route.m_port < minimumPort || route.m_port > maximumPort) {
-        VOK_ERROR(QStringLiteral("Invalid port in URL '%1'").arg(url.toString()));
+        VOK_ERROR(QStringLiteral("Invalid port in URL '%1'").arg(loggable(url)));
         return route;
     }
+    route.m_userName = url.userName(QUrl::FullyDecoded);
+    route.m_password = url.password(QUrl::FullyDecoded);
     QString path = url.path(QUrl::FullyDecoded);
     if (path.size() > 1)
         path = vokStringByRemovingSuffix(path, QStringLiteral("/"));

@@ -10,7 +10,8 @@
 // has a query - a publish window with the values of its query items. Parsing logs what the URL
 // gets wrong (an unknown scheme, an unparsable URL, a missing host, a port outside 1...65535, an
 // unknown query item with a beep) the way opening it does; all but the unknown item lead
-// nowhere. Percent-encoding that is not UTF-8 decodes to replacement characters.
+// nowhere. Percent-encoding that is not UTF-8 decodes to replacement characters. A URL's password
+// never reaches a log line.
 //
 // A plain value; GUI thread (it may beep).
 class VDLURLRoute
@@ -37,6 +38,10 @@ public:
     bool useTLS() const { return m_useTLS; }
     // Publish at once (the "publish" item read as a boolean).
     bool publishNow() const { return m_publishNow; }
+    // The URL's user info, percent-decoded: a user name to log in with, and its password (null
+    // when the URL has none). Never part of the window description.
+    QString userName() const { return m_userName; }
+    QString password() const { return m_password; }
 
     // What identifies the window: for a viewer "host", "port", "path", "useTLS"; for a publish
     // window the query's key paths ("pm.value", "pm.qos", "pm.doRetain", "errString") plus
@@ -52,5 +57,7 @@ private:
     QString m_path;
     bool m_useTLS = false;
     bool m_publishNow = false;
+    QString m_userName;
+    QString m_password;
     QVariantMap m_queryValues;
 };

@@ -77,6 +77,20 @@ void VDLOpenViewController::setUseTLS(bool useTLS)
     Q_EMIT useTLSChanged();
 }
 
+void VDLOpenViewController::setUsername(const QString &username)
+{
+    m_username = username;
+    if (m_usernameField->text() != username)
+        m_usernameField->setText(username);
+}
+
+void VDLOpenViewController::setPassword(const QString &password)
+{
+    m_password = password;
+    if (m_passwordField->text() != password)
+        m_passwordField->setText(password);
+}
+
 bool VDLOpenViewController::hasValidData() const
 {
     return !m_host.trimmed().isEmpty() && validationMessage().isEmpty();
@@ -100,7 +114,14 @@ std::optional<QUrl> VDLOpenViewController::connectionUrl() const
     if (!portIsValid())
         return std::nullopt;
     const QString scheme = m_useTLS ? QStringLiteral("mqtts") : QStringLiteral("mqtt");
-    return vokUrl(vokServerUrlString(scheme, m_host.trimmed(), portNumber()));
+    std::optional<QUrl> url = vokUrl(vokServerUrlString(scheme, m_host.trimmed(), portNumber()));
+    // Set as parts, so that any character of them is encoded and none ends the user info early.
+    if (url && !m_username.isEmpty()) {
+        url->setUserName(m_username, QUrl::DecodedMode);
+        if (!m_password.isEmpty())
+            url->setPassword(m_password, QUrl::DecodedMode);
+    }
+    return url;
 }
 
 void VDLOpenViewController::connect()
@@ -127,6 +148,13 @@ void VDLOpenViewController::buildInterface()
     m_portField = new QLineEdit(this);
     m_portField->setObjectName(QStringLiteral("port"));
     m_tlsBox = new QCheckBox(QStringLiteral("Use TLS"), this);
+    m_usernameField = new QLineEdit(this);
+    m_usernameField->setObjectName(QStringLiteral("username"));
+    m_usernameField->setPlaceholderText(QStringLiteral("optional"));
+    m_passwordField = new QLineEdit(this);
+    m_passwordField->setObjectName(QStringLiteral("password"));
+    m_passwordField->setPlaceholderText(QStringLiteral("optional"));
+    m_passwordField->setEchoMode(QLineEdit::Password);
     m_messageLabel = new QLabel(this);
     m_messageLabel->setObjectName(QStringLiteral("message"));
     m_messageLabel->setTextFormat(Qt::PlainText);
@@ -142,14 +170,18 @@ void VDLOpenViewController::buildInterface()
     form->addRow(QStringLiteral("Host:"), m_hostField);
     form->addRow(QStringLiteral("Port:"), m_portField);
     form->addRow(QString(), m_tlsBox);
+    form->addRow(QStringLiteral("User name:"), m_usernameField);
+    form->addRow(QStringLiteral("Password:"), m_passwordField);
     form->addRow(m_messageLabel);
     form->addRow(buttons);
 
     QObject::connect(m_hostField, &QLineEdit::textChanged, this, &VDLOpenViewController::setHost);
     QObject::connect(m_portField, &QLineEdit::textChanged, this, &VDLOpenViewController::setPort);
     QObject::connect(m_tlsBox, &QCheckBox::toggled, this, &VDLOpenViewController::setUseTLS);
-    QObject::connect(m_hostField, &QLineEdit::returnPressed, this, &VDLOpenViewController::connect);
-    QObject::connect(m_portField, &QLineEdit::returnPressed, this, &VDLOpenViewController::connect);
+    QObject::connect(m_usernameField, &QLineEdit::textChanged, this, &VDLOpenViewController::setUsername);
+    QObject::connect(m_passwordField, &QLineEdit::textChanged, this, &VDLOpenViewController::setPassword);
+    for (QLineEdit *const field : {m_hostField, m_portField, m_usernameField, m_passwordField})
+        QObject::connect(field, &QLineEdit::returnPressed, this, &VDLOpenViewController::connect);
     QObject::connect(m_connectButton, &QPushButton::clicked, this, &VDLOpenViewController::connect);
     QObject::connect(cancelButton, &QPushButton::clicked, this, &VDLOpenViewController::cancel);
     auto *const escape = new QShortcut(QKeySequence::Cancel, this);

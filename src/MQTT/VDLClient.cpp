@@ -316,9 +316,19 @@ void VDLClient::clientConnectRequestFailed(int result)
 void VDLClient::clientDisconnectedUnexpectedly(int reasonCode)
 {
     VOKMosquittoClient::clientDisconnectedUnexpectedly(reasonCode);
-    const QString text = triedTLSFallback() && !useTLS()
-        ? QStringLiteral("Connection rejected, retrying with TLS…")
-        : QStringLiteral("Connection lost, retrying…");
+    // The library drops every connection the broker refused. The refusal's text ("Authentication
+    // failed") says what is wrong, a loss would not: it stays until the next attempt's outcome.
+    if (reasonCode == MOSQ_ERR_CONN_REFUSED) {
+        vokOnMain(this, [this] {
+            if (VDLClientDelegate *const target = delegate())
+                target->clientConnectionFailedWithReason(this, 0);
+        });
+        return;
+    }
+    // Nothing was lost when the connection never worked (nothing listens on the port).
+    const QString text = triedTLSFallback() && !useTLS() ? QStringLiteral("Connection rejected, retrying with TLS…")
+        : hasConnectedSinceConnect()                     ? QStringLiteral("Connection lost, retrying…")
+                                                         : QStringLiteral("Connection refused, retrying…");
     vokOnMain(this, [this, text] { reportProblem(text, 0); });
 }
 

@@ -1,6 +1,7 @@
 #include "VDLTopicsViewController.h"
 
 #include "VDLClient.h"
+#include "VDLConnectionProblemHandler.h"
 #include "VDLMessage.h"
 #include "VDLTopic.h"
 #include "VDLTopicSortOrder.h"
@@ -40,6 +41,7 @@ VDLTopicsViewController::VDLTopicsViewController(QWidget *parent)
     , m_outline(new VOKOutlineView(this))
     , m_orderChoice(new QComboBox(this))
     , m_actions(new VDLTopicsActions(*this))
+    , m_connectionProblems(new VDLConnectionProblemHandler(this))
 {
     m_model->setComparator(m_sortOrder->comparator());
     m_outline->setModel(m_model);
@@ -234,4 +236,29 @@ void VDLTopicsViewController::clientDidConnectWithPath(VDLClient *, const QStrin
 {
     showRoot();
     selectPath(path);
+}
+
+void VDLTopicsViewController::clientConnectionFailedWithReason(VDLClient *client, int reason)
+{
+    m_connectionProblems->clientConnectionFailedWithReason(client, reason);
+}
+
+void VDLTopicsViewController::clientRequestsCredentialPrompt(VDLClient *client)
+{
+    m_connectionProblems->clientRequestsCredentialPrompt(client);
+}
+
+void VDLTopicsViewController::clientTLSErrorOccurred(VDLClient *client, const QString &text)
+{
+    m_connectionProblems->clientTLSErrorOccurred(client, text);
+}
+
+void VDLTopicsViewController::clientMTLSRequired(VDLClient *client, const QString &text)
+{
+    m_connectionProblems->clientMTLSRequired(client, text);
+}
+
+void VDLTopicsViewController::clientRequestsmTLSPrompt(VDLClient *client)
+{
+    m_connectionProblems->clientRequestsmTLSPrompt(client);
 }

@@ -10,6 +10,7 @@
 
 class QComboBox;
 class VDLClient;
+class VDLConnectionProblemHandler;
 class VDLTopic;
 class VDLTopicsActions;
 class VDLTopicSortOrder;
@@ -20,7 +21,8 @@ class VOKOutlineView;
 // and the control that chooses the order. It is the client's delegate: it shows the tree once
 // it exists, expands the root, and selects the topic of the window's path on every connect.
 // What the user does with the topics (copy, open, delete, the context menus) is carried out by
-// its VDLTopicsActions.
+// its VDLTopicsActions; connection problems go to its VDLConnectionProblemHandler, which asks the
+// user for credentials or certificates.
 //
 // Ownership: the widgets are its children; the client is not owned. GUI thread.
 class VDLTopicsViewController final : public QWidget, public VDLClientDelegate
@@ -60,6 +62,14 @@ public:
     void clientDataDidChange(VDLClient *client) override;
     void clientDidConnectWithPath(VDLClient *client, const QString &path) override;
 
+    // Connection problems, answered by the handler's prompts.
+    VDLConnectionProblemHandler *connectionProblemHandler() const { return m_connectionProblems; }
+    void clientConnectionFailedWithReason(VDLClient *client, int reason) override;
+    void clientRequestsCredentialPrompt(VDLClient *client) override;
+    void clientTLSErrorOccurred(VDLClient *client, const QString &text) override;
+    void clientMTLSRequired(VDLClient *client, const QString &text) override;
+    void clientRequestsmTLSPrompt(VDLClient *client) override;
+
 public Q_SLOTS:
     // Commands of the application's menus, which reach the pane along the focus chain.
     // Puts the paths of the selected topics on the clipboard, one per line.
@@ -86,6 +96,7 @@ private:
     VOKOutlineView *m_outline;
     QComboBox *m_orderChoice;
     VDLTopicsActions *m_actions;
+    VDLConnectionProblemHandler *m_connectionProblems;
     QString m_pendingExpandPath;
     bool m_isUpdating = false;
 };

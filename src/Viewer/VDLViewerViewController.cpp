@@ -1,6 +1,7 @@
 #include "VDLViewerViewController.h"
 
 #include "VDLClient.h"
+#include "VDLConnectionProblemHandler.h"
 #include "VDLPubClient.h"
 #include "VDLTopic.h"
 #include "VDLTopicsViewController.h"
@@ -68,13 +69,28 @@ void VDLViewerViewController::vokAllSet()
 {
     if (m_client)
         return;
-    m_client = std::make_unique<VDLClient>(m_host, m_port);
-    if (m_useTLS)
-        m_client->enableTLS();
+    m_client = makeClient(m_host, m_port, m_useTLS);
     buildInterface();
     m_client->connectWithPath(m_path);
     // The client may switch TLS on by itself; the title follows.
     Q_EMIT vokWindowTitleChanged();
+}
+
+std::unique_ptr<VDLClient> VDLViewerViewController::makeClient(const QString &host, int port, bool useTLS)
+{
+    auto client = std::make_unique<VDLClient>(host, port);
+    if (useTLS)
+        client->enableTLS();
+    return client;
+}
+
+void VDLViewerViewController::saveCredentials(const QVariantMap &description, const QString &username,
+                                              const QString &password)
+{
+    // The client's own rules name the store's entry (TLS may move the port).
+    makeClient(description.value(QStringLiteral("host")).toString(), description.value(QStringLiteral("port")).toInt(),
+               description.value(QStringLiteral("useTLS")).toBool())
+        ->saveCredentialsToKeychain(username, password);
 }
 
 void VDLViewerViewController::buildInterface()
@@ -89,6 +105,8 @@ void VDLViewerViewController::buildInterface()
     toolbar->addAction(QStringLiteral("$SYS"), m_client.get(), &VDLClient::showBrokerMetadata);
     toolbar->addAction(QStringLiteral("Publish…"), m_client.get(), &VDLClient::showPublishUI);
     toolbar->addSeparator();
+    toolbar->addAction(QStringLiteral("Change Credentials…"), m_client.get(), &VDLClient::showCredentialsUI);
+    toolbar->addAction(QStringLiteral("Client Certificate…"), m_client.get(), &VDLClient::showmTLSUI);
     toolbar->addAction(QStringLiteral("Forget Server…"), this, &VDLViewerViewController::closeAndForgetServer);
     auto *const spacer = new QWidget(toolbar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -176,8 +194,22 @@ void VDLViewerViewController::updatePauseText()
 
 void VDLViewerViewController::handleUrl(const QUrl &url)
 {
-    if (m_topics)
-        m_topics->selectPath(url.path(QUrl::FullyDecoded));
+    if (!m_topics)
+        return;
+    logInFromUrl(url);
+    m_topics->selectPath(url.path(QUrl::FullyDecoded));
+}
+
+void VDLViewerViewController::logInFromUrl(const QUrl &url)
+{
+    const QString username = url.userName(QUrl::FullyDecoded);
+    if (username.isEmpty())
+        return;
+    const QString password = url.password(QUrl::FullyDecoded);
+    if (password.isNull())
+        m_topics->connectionProblemHandler()->setSuggestedUsername(username);
+    else if (username != m_client->username() || password != m_client->password())
+        m_client->reconnectWithUsername(username, password);
 }
 
 void VDLViewerViewController::vokDidRestore()

@@ -18,8 +18,8 @@ class VDLValueViewController;
 
 // A viewer window's content: one broker server (host, port, TLS) below one topic path. It owns
 // the server's client for the life of the window, shows the topics outline on the left and the
-// selected topic's details on the right, and offers pause, the broker's "$SYS" topics and
-// "Forget Server", and a toggle that makes the window a favorite. Its title reads "scheme://host:port/path"; it is restored at the next launch
+// selected topic's details on the right, and offers pause, the broker's "$SYS" topics, the
+// credential and client-certificate prompts and "Forget Server", and a toggle that makes the window a favorite. Its title reads "scheme://host:port/path"; it is restored at the next launch
 // and entered among the recents.
 //
 // Made by the window presenter from the description "host", "port", "path", "useTLS"; the
@@ -53,8 +53,13 @@ public:
     void vokDidRestore() override;
     QString vokRecentsMenuTitle() const override { return vokWindowTitle(); }
 
-    // Selects the URL's topic (routing calls it for an opened URL).
+    // Selects the URL's topic (routing calls it for an opened URL). The URL's user info logs in:
+    // a user name with a password different from the client's reconnects with them (routing
+    // stored them already); a user name alone is offered by the credential prompt.
     void handleUrl(const QUrl &url);
+    // Stores a user name and password for the server of a viewer description ("host", "port",
+    // "useTLS") where its client will find them.
+    static void saveCredentials(const QVariantMap &description, const QString &username, const QString &password);
     // Asks, then deletes everything stored for the server and closes the window.
     void closeAndForgetServer();
     // The forget-server question's texts, filled for this server.
@@ -77,7 +82,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    static std::unique_ptr<VDLClient> makeClient(const QString &host, int port, bool useTLS);
     void buildInterface();
+    void logInFromUrl(const QUrl &url);
     void setSelectedTopic(VDLTopic *topic);
     void updatePauseText();
     void forgetServer();

@@ -139,3 +139,21 @@ TEST(VDLURLRoute, HostileEncodingsAndSizesAreSurvived)
     EXPECT_EQ(route("mqtt://h/t?qos=4294967297").windowDescription().value(QStringLiteral("pm.qos")),
               std::numeric_limits<int>::max());
 }
+
+TEST(VDLURLRoute, UserInfoLogsInButStaysOutOfDescriptionsAndLogLines)
+{
+    LogCapture log;
+    const VDLURLRoute login = route("mqtt://alice:s%40cret@h:1884/p");
+    EXPECT_EQ(login.userName(), QStringLiteral("alice"));
+    EXPECT_EQ(login.password(), QStringLiteral("s@cret"));
+    EXPECT_EQ(login.windowDescription(), viewer("h", 1884, "p", false));
+    EXPECT_TRUE(route("mqtt://bob@h").password().isNull());
+
+    // URLs refused for another reason are logged without their password.
+    route("mqtt://alice:s%40cret@h:0/x");
+    route("mqtt://alice:s%40cret@h:99x/x");
+    VDLURLRoute::urlFromText(QStringLiteral("tcp://alice:s@cret@h/x"));
+    ASSERT_EQ(log.lines().size(), 3);
+    EXPECT_TRUE(log.linesContaining(QStringLiteral("cret")).isEmpty()) << qPrintable(log.lines().join(QLatin1Char('\n')));
+    EXPECT_EQ(log.linesContaining(QStringLiteral("tcp://alice@h/x")).size(), 1);
+}

@@ -1,6 +1,8 @@
+#include "VDLClient.h"
 #include "VDLOpenViewController.h"
 #include "VDLURLOpener.h"
 #include "VDLViewerViewController.h"
+#include "VOKKeychainHelper.h"
 #include "VOKWindow.h"
 #include "VOKWindowController.h"
 #include "VOKWindowPresenter.h"
@@ -175,4 +177,27 @@ TEST_F(OpenViewControllerTest, OneDialogThatCancelsAndShowsTheTLSPort)
     button(QStringLiteral("Cancel"))->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }));
     EXPECT_TRUE(VOKWindowController::openControllers().isEmpty());
+}
+
+TEST_F(OpenViewControllerTest, AUserNameAndPasswordAreStoredForTheServerBeforeItConnects)
+{
+    // Characters that would end the URL's user info travel encoded.
+    const QString username = QStringLiteral("al ice@home");
+    const QString password = QStringLiteral("p:w@d/#");
+    field("host")->setText(QStringLiteral("127.0.0.1"));
+    field("port")->setText(QStringLiteral("1"));
+    field("username")->setText(username);
+    field("password")->setText(password);
+    EXPECT_EQ(field("password")->echoMode(), QLineEdit::Password);
+    ASSERT_TRUE(dialog->connectionUrl());
+    EXPECT_EQ(dialog->connectionUrl()->userName(), username);
+    EXPECT_EQ(dialog->connectionUrl()->password(), password);
+    QTest::keyClick(field("password"), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }));
+
+    ASSERT_EQ(viewers().size(), 1);
+    const VDLViewerViewController *const viewer = viewers().first();
+    EXPECT_EQ(VOKKeychainHelper::passwordForService(QStringLiteral("Vindle:127.0.0.1:1"), username), password);
+    EXPECT_EQ(viewer->client()->username(), username);
+    EXPECT_FALSE(viewer->window()->windowTitle().contains(password));
 }

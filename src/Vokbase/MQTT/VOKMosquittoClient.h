@@ -155,6 +155,8 @@ protected:
     // Whether a connection lost before it ever succeeded is retried once with TLS. Only a client
     // that can connect with TLS may say yes: otherwise the retry would stop a working handle.
     virtual bool tlsFallbackEnabled() const { return false; }
+    // Whether the current handle's connection has succeeded at least once. Any thread.
+    bool hasConnectedSinceConnect() const { return m_connectedSinceConnect; }
 
     // Hooks: network thread, except clientTLSNotSupported and clientConnectRequestFailed (owner's
     // thread, from connectToBroker). Overrides call the base version first.

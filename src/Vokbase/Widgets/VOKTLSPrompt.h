@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QMessageBox;
+class QWidget;
+
+// The sheet shown when a server's certificate fails verification: a warning with the buttons
+// "Import CA Certificate...", "Trust Anyway" and "Cancel". Importing asks for the CA certificate
+// file in a second sheet. It stores nothing: the caller saves the choice and reconnects.
+//
+// GUI thread.
+class VOKTLSPrompt
+{
+public:
+    enum Choice { Cancelled = 0, TrustAnyway = 1, ImportCACertificate = 2 };
+    // The choice, and the chosen file's path with ImportCACertificate (else null).
+    using Completion = std::function<void(int choice, const QString &caCertificatePath)>;
+
+    VOKTLSPrompt() = delete;
+
+    // The completion runs exactly once, after the sheet and the file sheet that may follow it
+    // closed; a window that goes away first ends it as cancelled. Answers the alert, which the
+    // window owns until it deletes itself.
+    static QMessageBox *showForWindow(QWidget *window, const QString &title, const QString &message,
+                                      Completion completion);
+};
