@@ -105,7 +105,7 @@ TEST(VDLTreeDump, DevicesOfTheBuiltInFamiliesShowTheirSummaries)
     const QStringList lines = all.output.split(QLatin1Char('\n'));
     EXPECT_TRUE(lines.contains(QStringLiteral("tele/plug1\t0\t0\t0\tON 42 W"))) << qPrintable(all.output);
     EXPECT_TRUE(lines.contains(QStringLiteral("shellies/shelly1pm-A1\t0\t0\t0\tOFF 0.0 W"))) << qPrintable(all.output);
-    EXPECT_TRUE(lines.contains(QStringLiteral("zigbee2mqtt/kitchen_sensor\t4\t1\t1\t21.5"))) << qPrintable(all.output);
+    EXPECT_TRUE(lines.contains(QStringLiteral("zigbee2mqtt/kitchen_sensor\t4\t1\t1\t21.5 °C 40 %"))) << qPrintable(all.output);
     EXPECT_TRUE(lines.contains(QStringLiteral("homeassistant/sensor/kitchen_t\t0\t0\t0\t[Kitchen] Thermo - Temperature")))
         << qPrintable(all.output);
 }

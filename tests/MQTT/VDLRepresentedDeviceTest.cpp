@@ -171,8 +171,8 @@ TEST(VDLRepresentedDevice, UserDefinitionsComeFirstAndSetTheMatchDepth)
 
 TEST(VDLRepresentedDevice, ABadUserFileLeavesTheBuiltInList)
 {
-    writeUserFile(R"([{"identifier": "fine"}, 42])");
     LogCapture log;
+    writeUserFile(R"([{"identifier": "fine"}, 42])");
     const auto &all = VDLRepresentedDevice::allDevices();
     ASSERT_FALSE(all.isEmpty());
     for (const VDLRepresentedDevice *device : all)
