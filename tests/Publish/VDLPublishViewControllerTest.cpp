@@ -1,6 +1,7 @@
 #include "LogCapture.h"
 #include "MockClock.h"
 #include "MosquittoBroker.h"
+#include "OpenViewControllers.h"
 #include "VDLClient.h"
 #include "VDLPubClient.h"
 #include "VDLPublishViewController.h"
@@ -65,20 +66,10 @@ struct PublishWindowTest : ::testing::Test
     {
         usedServers.append({localhost, port});
         VDLURLOpener::open(QUrl(url));
-        const QList<VDLPublishViewController *> windows = publishWindows();
+        const QList<VDLPublishViewController *> windows = openViewControllers<VDLPublishViewController>();
         return windows.isEmpty() ? nullptr : windows.first();
     }
 
-    // Publish windows, frontmost first.
-    static QList<VDLPublishViewController *> publishWindows()
-    {
-        QList<VDLPublishViewController *> windows;
-        for (VOKWindowController *controller : VOKWindowController::openControllers()) {
-            if (auto *const publisher = qobject_cast<VDLPublishViewController *>(controller->viewController()))
-                windows.append(publisher);
-        }
-        return windows;
-    }
 
     static QVariantMap server(const QString &host, int port)
     {
@@ -372,12 +363,12 @@ TEST_F(PublishWindowTest, ItsUrlOpensAWindowWithTheSameValuesThatDoesNotPublish)
 
     // While the window is open, its own URL finds it.
     VDLURLOpener::open(url);
-    EXPECT_EQ(publishWindows(), QList<VDLPublishViewController *>{window});
+    EXPECT_EQ(openViewControllers<VDLPublishViewController>(), QList<VDLPublishViewController *>{window});
 
     window->window()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     VDLURLOpener::open(url);
-    const QList<VDLPublishViewController *> reopened = publishWindows();
+    const QList<VDLPublishViewController *> reopened = openViewControllers<VDLPublishViewController>();
     ASSERT_EQ(reopened.size(), 1);
     EXPECT_EQ(reopened.first()->host(), QStringLiteral("h"));
     EXPECT_EQ(reopened.first()->port(), 1883);
@@ -404,7 +395,7 @@ TEST_F(PublishWindowTest, RoutedUrlsFillTheWindowAndPublishOnlyWhenAsked)
 
     // The same URL again shows the same window.
     EXPECT_EQ(open(base + QStringLiteral("/home/lamp/set?value=ON&qos=1&retain=true"), port), lamp);
-    EXPECT_EQ(publishWindows().size(), 1);
+    EXPECT_EQ(openViewControllers<VDLPublishViewController>().size(), 1);
 
     VDLPublishViewController *const off = open(base + QStringLiteral("/home/lamp/set?value=OFF&publish=1"), port);
     ASSERT_TRUE(off);
@@ -533,7 +524,7 @@ TEST_F(PublishWindowTest, TheViewersSysAndPublishActionsOpenWindowsForAnIPv6Serv
     EXPECT_EQ(viewers.first()->client()->path(), QStringLiteral("$SYS/#"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return viewers.first()->client()->isConnected(); }, 10000));
 
-    const QList<VDLPublishViewController *> windows = publishWindows();
+    const QList<VDLPublishViewController *> windows = openViewControllers<VDLPublishViewController>();
     ASSERT_EQ(windows.size(), 1);
     EXPECT_EQ(windows.first()->host(), QStringLiteral("::1"));
     EXPECT_EQ(windows.first()->port(), port);

@@ -1,5 +1,6 @@
 #include "LogCapture.h"
 #include "MosquittoBroker.h"
+#include "OpenViewControllers.h"
 #include "VDLClient.h"
 #include "VDLPublishViewController.h"
 #include "VDLTopic.h"
@@ -57,23 +58,13 @@ struct TopicsActionsTest : ::testing::Test
             [&] { return publisher->isConnected() && publisher->publishQueue().isEmpty(); }, Patience));
     }
 
-    template <typename Controller>
-    static QList<Controller *> open()
-    {
-        QList<Controller *> found;
-        for (VOKWindowController *controller : VOKWindowController::openControllers()) {
-            if (auto *const wanted = qobject_cast<Controller *>(controller->viewController()))
-                found.append(wanted);
-        }
-        return found;
-    }
 
     // Opens the viewer and waits until every topic named has arrived.
     void openViewer(const QString &path, const QStringList &expected)
     {
         VDLURLOpener::open(QUrl(QStringLiteral("mqtt://127.0.0.1:%1/%2").arg(broker.port()).arg(path)));
-        ASSERT_EQ(open<VDLViewerViewController>().size(), 1);
-        viewer = open<VDLViewerViewController>().first();
+        ASSERT_EQ(openViewControllers<VDLViewerViewController>().size(), 1);
+        viewer = openViewControllers<VDLViewerViewController>().first();
         for (const QString &topic : expected)
             ASSERT_TRUE(QTest::qWaitFor([&] { return hasMessages(topic); }, Patience)) << qPrintable(topic);
     }
@@ -232,13 +223,13 @@ TEST_F(TopicsActionsTest, TheRowMenuActsOnTheSelectionWhenTheClickedRowIsInIt)
     // The clicked row alone is opened, in a viewer of its own and in the publish window.
     choose(QStringLiteral("a/y"), QStringLiteral("Open in new Window"));
     QStringList titles;
-    for (const VDLViewerViewController *opened : open<VDLViewerViewController>())
+    for (const VDLViewerViewController *opened : openViewControllers<VDLViewerViewController>())
         titles.append(opened->vokWindowTitle());
     EXPECT_EQ(titles.size(), 2);
     EXPECT_TRUE(titles.contains(QStringLiteral("%1/a/y").arg(server)));
     choose(QStringLiteral("a/y"), QStringLiteral("Show in Publish Window"));
-    ASSERT_EQ(open<VDLPublishViewController>().size(), 1);
-    EXPECT_EQ(open<VDLPublishViewController>().first()->pm().path, QStringLiteral("a/y"));
+    ASSERT_EQ(openViewControllers<VDLPublishViewController>().size(), 1);
+    EXPECT_EQ(openViewControllers<VDLPublishViewController>().first()->pm().path, QStringLiteral("a/y"));
 
     // The header's menu hides and shows the columns.
     const std::unique_ptr<QMenu> columns = delegate.contextMenuForTableHeaderView(*outline().header());
@@ -263,14 +254,14 @@ TEST_F(TopicsActionsTest, DoubleClickOpensThePublishWindowForExactlyOneTopic)
     EXPECT_EQ(log.beeps(), 2);
     EXPECT_EQ(log.linesContaining(QStringLiteral("WARNING: Beep: Need single selection to open publish window")).size(),
               2);
-    EXPECT_TRUE(open<VDLPublishViewController>().isEmpty());
+    EXPECT_TRUE(openViewControllers<VDLPublishViewController>().isEmpty());
 
     doubleClick(QStringLiteral("a/x"));
     doubleClick(QStringLiteral("a/x"));
-    ASSERT_EQ(open<VDLPublishViewController>().size(), 1);
-    EXPECT_EQ(open<VDLPublishViewController>().first()->pm().valueAsString(), QStringLiteral("1"));
+    ASSERT_EQ(openViewControllers<VDLPublishViewController>().size(), 1);
+    EXPECT_EQ(openViewControllers<VDLPublishViewController>().first()->pm().valueAsString(), QStringLiteral("1"));
     doubleClick(QStringLiteral("a/x"), Qt::AltModifier);
-    EXPECT_EQ(open<VDLPublishViewController>().size(), 2);
+    EXPECT_EQ(openViewControllers<VDLPublishViewController>().size(), 2);
     EXPECT_EQ(log.beeps(), 2);
 }
 
