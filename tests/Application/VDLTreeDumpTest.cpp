@@ -25,20 +25,25 @@ DumpResult dump(const QStringList &arguments)
             QString::fromUtf8(process.readAllStandardError())};
 }
 
+// Publishes the messages retained, from one client, and returns once the broker stores them all.
+void retain(const MosquittoBroker &broker, const QList<std::pair<const char *, const char *>> &messages)
+{
+    VOKMosquittoClient publisher(QStringLiteral("127.0.0.1"), broker.port());
+    for (const auto &[topic, payload] : messages)
+        publisher.publishTopic(QString::fromUtf8(topic), QByteArray(payload), true);
+    publisher.connectToBroker();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return publisher.isConnected() && publisher.publishQueue().isEmpty(); }, 10000));
+    // The broker stores one client's messages in order: once the last is there, all are.
+    ASSERT_EQ(broker.firstMessage(QString::fromUtf8(messages.last().first)), QByteArray(messages.last().second));
+}
+
 } // namespace
 
 TEST(VDLTreeDump, PrintsRetainedTopicsOneLineEach)
 {
     MosquittoBroker broker;
     ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
-    VOKMosquittoClient publisher(QStringLiteral("127.0.0.1"), broker.port());
-    publisher.publishTopic(QStringLiteral("s/light10"), "on", true);
-    publisher.publishTopic(QStringLiteral("s/light2"), "two\tlines\n\\", true);
-    publisher.publishTopic(QStringLiteral("s/t"), "{\"a\":1}", true);
-    publisher.publishTopic(QStringLiteral("other"), "21.5", true);
-    publisher.connectToBroker();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return publisher.isConnected() && publisher.publishQueue().isEmpty(); }, 10000));
-    QTest::qWait(200);
+    retain(broker, {{"s/light10", "on"}, {"s/light2", "two\tlines\n\\"}, {"s/t", "{\"a\":1}"}, {"other", "21.5"}});
 
     const QString url = QStringLiteral("mqtt://127.0.0.1:%1/").arg(broker.port());
     const DumpResult all = dump({QStringLiteral("--quiet-ms"), QStringLiteral("300"), url});
@@ -80,8 +85,7 @@ TEST(VDLTreeDump, DevicesOfTheBuiltInFamiliesShowTheirSummaries)
 {
     MosquittoBroker broker;
     ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
-    VOKMosquittoClient publisher(QStringLiteral("127.0.0.1"), broker.port());
-    const QList<std::pair<const char *, const char *>> recorded = {
+    retain(broker, {
         {"tele/plug1/LWT", "Online"},
         {"tele/plug1/STATE", R"({"Time":"2026-12-06T20:00:00","POWER":"ON","Wifi":{"RSSI":70}})"},
         {"tele/plug1/SENSOR", R"({"ENERGY":{"Power":42,"Today":0.31}})"},
@@ -92,12 +96,7 @@ TEST(VDLTreeDump, DevicesOfTheBuiltInFamiliesShowTheirSummaries)
         {"zigbee2mqtt/kitchen_sensor/availability", R"({"state":"online"})"},
         {"homeassistant/sensor/kitchen_t/config",
          R"({"name":"Temperature","device":{"name":"Thermo","suggested_area":"Kitchen"}})"},
-    };
-    for (const auto &[topic, payload] : recorded)
-        publisher.publishTopic(QString::fromUtf8(topic), QByteArray(payload), true);
-    publisher.connectToBroker();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return publisher.isConnected() && publisher.publishQueue().isEmpty(); }, 10000));
-    QTest::qWait(200);
+    });
 
     const DumpResult all = dump({QStringLiteral("--quiet-ms"), QStringLiteral("300"),
                                  QStringLiteral("mqtt://127.0.0.1:%1/").arg(broker.port())});

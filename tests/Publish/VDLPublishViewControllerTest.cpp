@@ -80,25 +80,6 @@ struct PublishWindowTest : ::testing::Test
     LogCapture log;
 };
 
-// The retained message of the topic, printed by a fresh subscriber in the mosquitto_sub format.
-QByteArray retained(int port, const QString &topic, const QString &format)
-{
-    QProcess subscriber;
-    subscriber.start(QStringLiteral("mosquitto_sub"),
-                     {QStringLiteral("-h"), localhost, QStringLiteral("-p"), QString::number(port), QStringLiteral("-q"),
-                      QStringLiteral("2"), QStringLiteral("-t"), topic, QStringLiteral("-C"), QStringLiteral("1"),
-                      QStringLiteral("-W"), QStringLiteral("10"), QStringLiteral("-N"), QStringLiteral("-F"), format});
-    if (!subscriber.waitForFinished(15000))
-        return "(no answer)";
-    return subscriber.readAllStandardOutput();
-}
-
-// The retained message of the topic as "retained qos topic payload".
-QString retainedMessage(int port, const QString &topic)
-{
-    return QString::fromUtf8(retained(port, topic, QStringLiteral("%r %q %t %p")));
-}
-
 bool holdsNoValue(const VDLPM &pm)
 {
     return std::holds_alternative<std::monostate>(pm.value);
@@ -214,7 +195,7 @@ TEST_F(PublishWindowTest, PublishesOnlyOnceConnectedAndRecordsTheHistory)
     ASSERT_EQ(window->client()->history().size(), 1);
     EXPECT_EQ(window->client()->history().first(), VDLPM(QStringLiteral("test/lamp"), QStringLiteral("ON"), 1, true));
     EXPECT_EQ(window->historyComboBox()->count(), 1);
-    EXPECT_EQ(retainedMessage(port, QStringLiteral("test/lamp")), QStringLiteral("1 1 test/lamp ON"));
+    EXPECT_EQ(broker.firstMessage(QStringLiteral("test/lamp"), QStringLiteral("%r %q %t %p")), QByteArray("1 1 test/lamp ON"));
 
     // The confirmation shows, then fades out and hides.
     EXPECT_TRUE(window->publishedLabel()->isVisible());
@@ -242,7 +223,15 @@ TEST_F(PublishWindowTest, PublishesOnlyOnceConnectedAndRecordsTheHistory)
     window->window()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_TRUE(gone.isNull());
-    QTest::qWait(1700);
+    // A confirmation that starts later ends later: once it is gone, the closed window's steps
+    // would have run.
+    VDLPublishViewController *const later =
+        open(QStringLiteral("mqtt://127.0.0.1:%1/test/later?value=x").arg(port), port);
+    ASSERT_TRUE(later);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return later->client()->isConnected(); }, 15000));
+    later->publish();
+    ASSERT_TRUE(later->publishedLabel()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !later->publishedLabel()->isVisible(); }, 5000));
 }
 
 TEST_F(PublishWindowTest, FormatsJsonFragmentsAndObjectsAndLeavesOtherValues)
@@ -250,7 +239,6 @@ TEST_F(PublishWindowTest, FormatsJsonFragmentsAndObjectsAndLeavesOtherValues)
     VDLPublishViewController *const window = present(server(localhost, 1));
     ASSERT_TRUE(window);
     const QFont fixed = *VDLPublishViewController::fixedPitchStyle().font;
-    EXPECT_EQ(fixed.pointSizeF(), 12);
     EXPECT_EQ(window->pathField()->font(), fixed);
 
     window->setPm(VDLPM(QStringLiteral("n"), QStringLiteral("42")));
@@ -274,7 +262,6 @@ TEST_F(PublishWindowTest, FormatsJsonFragmentsAndObjectsAndLeavesOtherValues)
     const auto *object = std::get_if<VOKAttributedString>(&formattedObject.value);
     ASSERT_TRUE(object);
     EXPECT_EQ(object->string(), vokPrettyPrintWithIndent(QVariantMap{{QStringLiteral("state"), QStringLiteral("ON")}}, 0, false));
-    EXPECT_GE(object->string().count(QLatin1Char('\n')), 2);
     const auto coloured = [&](const char *colour) {
         return std::any_of(object->runs().cbegin(), object->runs().cend(), [&](const VOKAttributedString::Run &run) {
             return run.attributes.foreground == vokColorNamed(QLatin1String(colour)) && run.attributes.font == fixed;
@@ -355,11 +342,7 @@ TEST_F(PublishWindowTest, ItsUrlOpensAWindowWithTheSameValuesThatDoesNotPublish)
     VDLPublishViewController *const window = present(description);
     ASSERT_TRUE(window);
     const QUrl url = window->asUrl();
-    EXPECT_EQ(url.scheme(), QStringLiteral("mqtt"));
-    EXPECT_EQ(url.host(), QStringLiteral("h"));
-    EXPECT_EQ(url.port(), 1883);
-    EXPECT_EQ(url.path(), QStringLiteral("/a/b"));
-    EXPECT_EQ(url.query(QUrl::FullyEncoded), QStringLiteral("value=x%20y&qos=2&retain=false"));
+    EXPECT_EQ(url.toString(QUrl::FullyEncoded), QStringLiteral("mqtt://h:1883/a/b?value=x%20y&qos=2&retain=false"));
 
     // While the window is open, its own URL finds it.
     VDLURLOpener::open(url);
@@ -438,7 +421,7 @@ TEST_F(PublishWindowTest, APublishUrlForANewClientSendsOnceItHasConnected)
     EXPECT_TRUE(window->errString().isNull());
     EXPECT_TRUE(window->publishButton()->isEnabled());
     EXPECT_EQ(window->client()->history(), QList<VDLPM>{VDLPM(QStringLiteral("late/lamp"), QStringLiteral("ON"), 0, true)});
-    EXPECT_EQ(retainedMessage(port, QStringLiteral("late/lamp")), QStringLiteral("1 0 late/lamp ON"));
+    EXPECT_EQ(broker.firstMessage(QStringLiteral("late/lamp"), QStringLiteral("%r %q %t %p")), QByteArray("1 0 late/lamp ON"));
     EXPECT_TRUE(log.linesContaining(QStringLiteral("Publish failed")).isEmpty());
 
     // A server that never answers: after ten seconds the error line says so.
@@ -469,7 +452,7 @@ TEST_F(PublishWindowTest, TheValueIsSentAsGivenOrAsEditedWithoutChangingOtherCha
     ASSERT_TRUE(window);
     window->publish();
     EXPECT_EQ(window->pm().value, VDLPM::Value(given));
-    EXPECT_EQ(retained(port, QStringLiteral("raw"), QStringLiteral("%p")), given.toUtf8());
+    EXPECT_EQ(broker.firstMessage(QStringLiteral("raw")), given.toUtf8());
 
     // Typing keeps what it did not touch and sends what was typed, a no-break space included.
     window->valueView()->setFocus();
@@ -483,13 +466,13 @@ TEST_F(PublishWindowTest, TheValueIsSentAsGivenOrAsEditedWithoutChangingOtherCha
     const QString edited = text("aZ\r\nb\u00a0c\u2028dX\u00a0\nY");
     EXPECT_EQ(window->pm().value, VDLPM::Value(edited));
     window->publish();
-    EXPECT_EQ(retained(port, QStringLiteral("raw"), QStringLiteral("%p")), edited.toUtf8());
+    EXPECT_EQ(broker.firstMessage(QStringLiteral("raw")), edited.toUtf8());
 
     // A history entry comes back byte for byte.
     window->comboBoxSelectionDidChange(1);
     window->publish();
     EXPECT_EQ(window->pm().value, VDLPM::Value(given));
-    EXPECT_EQ(retained(port, QStringLiteral("raw"), QStringLiteral("%p")), given.toUtf8());
+    EXPECT_EQ(broker.firstMessage(QStringLiteral("raw")), given.toUtf8());
 }
 
 TEST_F(PublishWindowTest, TheViewersSysAndPublishActionsOpenWindowsForAnIPv6Server)

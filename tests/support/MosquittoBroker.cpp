@@ -142,6 +142,19 @@ bool MosquittoBroker::waitUntilListening()
     return false;
 }
 
+QByteArray MosquittoBroker::firstMessage(const QString &topic, const QString &format) const
+{
+    QProcess subscriber;
+    subscriber.start(QStringLiteral("mosquitto_sub"),
+                     {QStringLiteral("-h"), loopbackAddress(m_loopback).toString(), QStringLiteral("-p"),
+                      QString::number(m_port), QStringLiteral("-q"), QStringLiteral("2"), QStringLiteral("-t"), topic,
+                      QStringLiteral("-C"), QStringLiteral("1"), QStringLiteral("-W"), QStringLiteral("10"),
+                      QStringLiteral("-N"), QStringLiteral("-F"), format});
+    if (!subscriber.waitForFinished(15000))
+        return "(no answer)";
+    return subscriber.readAllStandardOutput();
+}
+
 void MosquittoBroker::stop()
 {
     if (m_process.state() == QProcess::NotRunning)

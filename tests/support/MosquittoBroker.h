@@ -32,6 +32,12 @@ public:
     void freeze();
     void thaw();
 
+    // The first message a fresh subscriber receives on the topic (the retained one, when there is
+    // one), printed without a line end in the mosquitto_sub format; "(no answer)" when none
+    // comes within ten seconds. Waiting for the last of several retained messages one client
+    // published shows that the broker stores all of them.
+    QByteArray firstMessage(const QString &topic, const QString &format = QStringLiteral("%p")) const;
+
     int port() const { return m_port; }
     QString errorString() const { return m_error; }
 
