@@ -8,6 +8,7 @@
 #include "VOKServerStore.h"
 
 #include <QFile>
+#include <QPointer>
 #include <QUrl>
 
 #include <mosquitto.h>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -54,6 +56,38 @@ QByteArray asciiHost(const QString &host)
         return host.toLatin1();
     const QByteArray ace = QUrl::toAce(host);
     return ace.isEmpty() ? QByteArray() : ace;
+}
+
+bool logFailure(int result, const char *operation)
+{
+    if (result == MOSQ_ERR_SUCCESS)
+        return true;
+    const QString name = QString::fromLatin1(operation);
+    if (result == MOSQ_ERR_INVAL) {
+        VOK_ERROR(QStringLiteral("%1: MOSQ_ERR_INVAL").arg(name));
+    } else if (result == MOSQ_ERR_ERRNO) {
+        const int errorNumber = errno;
+        VOK_ERROR(QStringLiteral("%1: MOSQ_ERR_ERRNO: %2 %3").arg(name).arg(errorNumber).arg(errorText(errorNumber)));
+    } else {
+        VOK_ERROR(QStringLiteral("%1: Unknown error #%2").arg(name).arg(result));
+    }
+    return false;
+}
+
+// Sets the credentials (none for an empty user name) and requests the connection, which resolves
+// the host name: this may wait on the network. The request's result, or nothing when the
+// credentials were refused (logged); the handle then stays unconnected.
+std::optional<int> requestOnLibrary(mosquitto *mosq, const std::pair<QString, QString> &credentials,
+                                    const QByteArray &hostText, int port)
+{
+    const auto &[username, password] = credentials;
+    if (!username.isEmpty()) {
+        const QByteArray user = username.toUtf8();
+        const QByteArray secret = password.isNull() ? QByteArray() : password.toUtf8();
+        if (!logFailure(mosquitto_username_pw_set(mosq, user.constData(), orNull(secret)), "mosquitto_username_pw_set"))
+            return std::nullopt;
+    }
+    return mosquitto_connect_async(mosq, hostText.constData(), port, keepaliveSeconds);
 }
 
 int publish(mosquitto *mosq, const QString &topic, const QByteArray &data, int qos, bool retain)
@@ -173,7 +207,6 @@ bool VOKMosquittoClient::connectToBroker()
         return false;
     }
     loadTLSSettings();
-    loadCredentialsFromKeychain();
 
     std::unique_ptr<VOKMosquittoHandle> handle = VOKMosquittoHandle::create(this);
     if (!handle) {
@@ -206,32 +239,53 @@ bool VOKMosquittoClient::startHandle()
     // only by a running loop.
     if (!checkResult(mosquitto_loop_start(mosq), "mosquitto_loop_start"))
         return false;
-    const QString username = this->username();
-    if (!username.isEmpty()) {
-        const QString password = this->password();
-        const QByteArray user = username.toUtf8();
-        const QByteArray secret = password.isNull() ? QByteArray() : password.toUtf8();
-        if (!checkResult(mosquitto_username_pw_set(mosq, user.constData(), orNull(secret)),
-                         "mosquitto_username_pw_set"))
-            return false;
-    }
-    const QString host = this->host();
-    const int port = this->port();
-    const QByteArray hostText = asciiHost(host);
-    const int result = mosquitto_connect_async(mosq, orNull(hostText), port, keepaliveSeconds);
-    if (result != MOSQ_ERR_SUCCESS) {
-        VOK_ERROR(QStringLiteral("mosquitto_connect_async failed with rc=%1 for %2:%3")
-                      .arg(result)
-                      .arg(host)
-                      .arg(port));
-        clientConnectRequestFailed(result);
+    const QByteArray hostText = asciiHost(host());
+    if (hostText.isNull()) {
+        // Not a host name at all: nothing to look up, so the request fails at once.
+        connectRequestFailed(MOSQ_ERR_INVAL);
         return false;
     }
+    requestConnection(hostText);
     return true;
+}
+
+// The credential store and the name resolution may both keep a caller waiting for seconds (a
+// keyring asking to be unlocked, a slow DNS server), so the request is made on a background
+// thread. That thread never touches the client: the answer comes back to the GUI thread, where a
+// client that is gone, or has given this handle up, ignores it.
+void VOKMosquittoClient::requestConnection(const QByteArray &hostText)
+{
+    const VOKServerStore store = this->store();
+    const std::pair<QString, QString> inMemory{username(), password()};
+    const int port = this->port();
+    const quint64 generation = m_connectGeneration;
+    const QPointer<VOKMosquittoClient> self(this);
+    m_handle->runInBackground([self, generation, store, inMemory, hostText, port](mosquitto *mosq) {
+        const auto stored = store.loadCredentials();
+        const std::optional<int> result = requestOnLibrary(mosq, stored.value_or(inMemory), hostText, port);
+        vokOnMain([self, generation, stored, result] {
+            if (!self || self->m_connectGeneration != generation)
+                return;
+            if (stored)
+                self->setUsername(stored->first, stored->second);
+            if (result && *result != MOSQ_ERR_SUCCESS)
+                self->connectRequestFailed(*result);
+        });
+    });
+}
+
+void VOKMosquittoClient::connectRequestFailed(int result)
+{
+    VOK_ERROR(QStringLiteral("mosquitto_connect_async failed with rc=%1 for %2:%3")
+                  .arg(result)
+                  .arg(host())
+                  .arg(port()));
+    clientConnectRequestFailed(result);
 }
 
 void VOKMosquittoClient::disconnectFromBroker()
 {
+    ++m_connectGeneration;
     std::unique_ptr<VOKMosquittoHandle> handle;
     {
         const std::lock_guard<std::mutex> locker(m_propertiesMutex);
@@ -489,18 +543,7 @@ bool VOKMosquittoClient::errorFromCode(int code, VOKError *error)
 
 bool VOKMosquittoClient::checkResult(int result, const char *operation) const
 {
-    if (result == MOSQ_ERR_SUCCESS)
-        return true;
-    const QString name = QString::fromLatin1(operation);
-    if (result == MOSQ_ERR_INVAL) {
-        VOK_ERROR(QStringLiteral("%1: MOSQ_ERR_INVAL").arg(name));
-    } else if (result == MOSQ_ERR_ERRNO) {
-        const int errorNumber = errno;
-        VOK_ERROR(QStringLiteral("%1: MOSQ_ERR_ERRNO: %2 %3").arg(name).arg(errorNumber).arg(errorText(errorNumber)));
-    } else {
-        VOK_ERROR(QStringLiteral("%1: Unknown error #%2").arg(name).arg(result));
-    }
-    return false;
+    return logFailure(result, operation);
 }
 
 // MARK: - Library callbacks (network thread)

@@ -38,9 +38,10 @@ struct VOKMosquittoPublication
 //
 // Threads: the client lives on the main thread, which calls every public operation. The hooks run
 // on the library's network thread (a log hook may also run on the thread of a library call made
-// by the client); they must stay cheap, must not wait for the main thread, and move anything that
-// touches the model to the main thread with vokOnMain(this, ...), so that work still queued when
-// the client goes away is dropped. The property getters may be called from any thread.
+// by the client, such as the background thread that requests the connection); they must stay
+// cheap, must not wait for the main thread, and move anything that touches the model to the main
+// thread with vokOnMain(this, ...), so that work still queued when the client goes away is
+// dropped. The property getters may be called from any thread.
 //
 // Ownership: the client owns its handle. Destroying the client gives the handle up as
 // disconnectFromBroker() does. A subclass that overrides hooks must call disconnectFromBroker() in
@@ -83,8 +84,11 @@ public:
     // Starts a connection on a fresh handle; an internationalised host name is used in its ASCII
     // (punycode) form. Answers false, and changes nothing, when a handle already exists; answers
     // false too when a set-up step fails or TLS is asked for, leaving the handle stalled until
-    // disconnectFromBroker(), and when the library cannot request the connection
-    // (clientConnectRequestFailed).
+    // disconnectFromBroker(), and for a host name that is not valid (clientConnectRequestFailed).
+    // Otherwise answers true without waiting: the stored credentials (which then replace the ones
+    // in memory) are read and the host name resolved on a background thread, and a request the
+    // library refuses (an unknown host) reaches clientConnectRequestFailed on the GUI thread
+    // afterwards. A request still pending when the handle is given up has no effect.
     bool connectToBroker();
     // Gives the current handle up at once; the network work happens in the background. Keeps
     // isConnected as it was.
@@ -123,7 +127,9 @@ public:
     // None of these connects or disconnects, except the two reconnect operations. GUI thread.
     QString tlsSettingsKey() const;
     // The stored user name and password replace the ones in memory; nothing stored: unchanged.
+    // Waits for the credential store: connectToBroker does this on a background thread.
     void loadCredentialsFromKeychain();
+    // Stores and deletes wait for the credential store on the calling thread.
     // Stores and uses the pair; an empty user name deletes the stored pair instead.
     void saveCredentialsToKeychain(const QString &username, const QString &password);
     // Deletes the stored pair and forgets the one in memory.
@@ -159,7 +165,8 @@ protected:
     bool hasConnectedSinceConnect() const { return m_connectedSinceConnect; }
 
     // Hooks: network thread, except clientTLSNotSupported and clientConnectRequestFailed (owner's
-    // thread, from connectToBroker). Overrides call the base version first.
+    // thread, from connectToBroker or, for a host that cannot be resolved, after it). Overrides
+    // call the base version first.
     virtual void clientDidConnect();
     virtual void clientConnectionFailed(int reasonCode);
     // The library could not request the connection; the result is its code, MOSQ_ERR_INVAL for a
@@ -189,6 +196,8 @@ private:
     VOKServerStore store() const;
     void updateTLSSettings(const std::function<void(VOKTLSSettings &)> &change);
     bool startHandle();
+    void requestConnection(const QByteArray &hostText);
+    void connectRequestFailed(int result);
     void logHookProblem(const char *hook, const QString &text) const;
     void logReasonCode(const char *hook, int reasonCode) const;
 
@@ -199,6 +208,9 @@ private:
     QString m_password;
     VOKTLSSettings m_tls;
     std::unique_ptr<VOKMosquittoHandle> m_handle;
+    // Counts the handles given up, so that the answer to an earlier handle's connect request is
+    // recognised and ignored. GUI thread.
+    quint64 m_connectGeneration = 0;
 
     // Guards the filters and the publish queue.
     mutable std::recursive_mutex m_lock;

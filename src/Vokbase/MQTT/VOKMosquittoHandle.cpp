@@ -23,6 +23,16 @@ QThreadPool &teardownPool()
     return pool;
 }
 
+// Connect requests wait for name resolution; they get threads apart from the teardowns so that a
+// slow resolver never delays giving handles up.
+QThreadPool &backgroundPool()
+{
+    static QThreadPool pool;
+    static std::once_flag configured;
+    std::call_once(configured, [] { pool.setMaxThreadCount(4); });
+    return pool;
+}
+
 VOKMosquittoCallbackGate &gateOf(void *userData)
 {
     return *static_cast<VOKMosquittoCallbackGate *>(userData);
@@ -68,6 +78,13 @@ void onLog(mosquitto *, void *userData, int level, const char *text)
 
 } // namespace
 
+struct VOKMosquittoHandle::Access
+{
+    std::mutex mutex;
+    // Null once the teardown has begun.
+    mosquitto *mosq = nullptr;
+};
+
 std::unique_ptr<VOKMosquittoHandle> VOKMosquittoHandle::create(VOKMosquittoCallbackTarget *target)
 {
     static std::once_flag libraryInitialised;
@@ -83,14 +100,20 @@ std::unique_ptr<VOKMosquittoHandle> VOKMosquittoHandle::create(VOKMosquittoCallb
 VOKMosquittoHandle::VOKMosquittoHandle(mosquitto *mosq, std::shared_ptr<VOKMosquittoCallbackGate> gate)
     : m_mosq(mosq)
     , m_gate(std::move(gate))
+    , m_access(std::make_shared<Access>())
 {
+    m_access->mosq = mosq;
 }
 
 VOKMosquittoHandle::~VOKMosquittoHandle()
 {
     m_gate->close();
     // The gate stays alive until the library handle that points at it is gone.
-    teardownPool().start([mosq = m_mosq, gate = m_gate] {
+    teardownPool().start([mosq = m_mosq, gate = m_gate, access = m_access] {
+        {
+            const std::lock_guard<std::mutex> locker(access->mutex);
+            access->mosq = nullptr;
+        }
         mosquitto_disconnect(mosq);
         mosquitto_loop_stop(mosq, false);
         mosquitto_destroy(mosq);
@@ -103,6 +126,15 @@ void VOKMosquittoHandle::installCallbacks()
     mosquitto_message_callback_set(m_mosq, onMessage);
     mosquitto_disconnect_callback_set(m_mosq, onDisconnect);
     mosquitto_log_callback_set(m_mosq, onLog);
+}
+
+void VOKMosquittoHandle::runInBackground(std::function<void(mosquitto *)> work) const
+{
+    backgroundPool().start([access = m_access, work = std::move(work)] {
+        const std::lock_guard<std::mutex> locker(access->mutex);
+        if (access->mosq)
+            work(access->mosq);
+    });
 }
 
 bool VOKMosquittoHandle::waitForTeardowns(int msecs)

@@ -96,10 +96,11 @@ TEST(VOKMosquittoClient, HostsTheLibraryCannotUseFailTheConnectAndReachTheHook)
     EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: mosquitto_connect_async failed with rc=3 for \u00e9 x:1883")).size(), 1);
 
     // An internationalised name is looked up in its ASCII form, so it is unknown rather than invalid.
+    // The look-up happens in the background and its failure reaches the hook afterwards.
     for (const QString &host : {unresolvableHost(), unresolvableHost(QStringLiteral("b\u00fccher"))}) {
         RecordingClient client(host);
-        EXPECT_FALSE(client.connectToBroker());
-        EXPECT_EQ(client.connectRequestFailures, 1);
+        EXPECT_TRUE(client.connectToBroker());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return client.connectRequestFailures == 1; }));
         EXPECT_EQ(client.lastConnectRequestResult, MOSQ_ERR_EAI);
     }
 }

@@ -1,18 +1,24 @@
 #include "LogCapture.h"
 #include "MosquittoBroker.h"
 #include "RecordingClient.h"
+#include "TestHosts.h"
 #include "VOKKeychainHelper.h"
 #include "VOKMemoryKeychainBackend.h"
+#include "VOKMosquittoHandle.h"
 #include "VOKPreferences.h"
 #include "VOKServerStore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 #include <sys/stat.h>
 
@@ -167,18 +173,97 @@ TEST_F(StoredSettingsTest, DeletingAllStoredDataRemovesEveryPart)
     EXPECT_TRUE(client.username().isNull());
 }
 
-TEST_F(StoredSettingsTest, StoredCredentialsLetTheClientIntoAnAuthenticatingBroker)
-{
-    MosquittoBroker broker(QStringLiteral("alice"), QStringLiteral("secret"));
-    ASSERT_TRUE(broker.start()) << broker.errorString().toStdString();
-    RecordingClient configuring(QStringLiteral("127.0.0.1"), broker.port());
-    configuring.saveCredentialsToKeychain(QStringLiteral("alice"), QStringLiteral("secret"));
+namespace {
 
-    RecordingClient fresh(QStringLiteral("127.0.0.1"), broker.port());
-    ASSERT_TRUE(fresh.connectToBroker());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return fresh.connects == 1 || fresh.failures > 0; }, 15000));
-    EXPECT_EQ(fresh.connects, 1);
-    EXPECT_EQ(fresh.failures, 0);
-    fresh.disconnectFromBroker();
-    configuring.deleteAllStoredData();
+// A credential store whose look-ups each wait, on the thread that makes them, until the test's
+// GUI thread lets one go (at most 2 s): a look-up made on the GUI thread itself can never be let
+// go in time, and is counted.
+class GatedKeychainBackend final : public VOKKeychainBackend
+{
+public:
+    bool addItem(const Item &item) override { return m_items.addItem(item); }
+    std::optional<Item> findItem(const QString &service, const QString &account) const override
+    {
+        ++lookupsStarted;
+        if (!m_gate.tryAcquire(1, 2000))
+            ++lookupsNotLetGo;
+        return m_items.findItem(service, account);
+    }
+    DeleteResult deleteItems(const QString &service, const QString &account) override
+    {
+        return m_items.deleteItems(service, account);
+    }
+    void letGo() const { m_gate.release(); }
+
+    mutable std::atomic<int> lookupsStarted{0};
+    mutable std::atomic<int> lookupsNotLetGo{0};
+
+private:
+    VOKMemoryKeychainBackend m_items;
+    mutable QSemaphore m_gate;
+};
+
+struct SlowKeychainTest : ::testing::Test
+{
+    SlowKeychainTest() { VOKKeychainHelper::setBackend(keychain); }
+    ~SlowKeychainTest() override { VOKKeychainHelper::setBackend(std::make_shared<VOKMemoryKeychainBackend>()); }
+
+    // A broker that wants the stored user "alice", whose credentials wait in the store.
+    void startBroker()
+    {
+        ASSERT_TRUE(broker.start()) << broker.errorString().toStdString();
+        keychain->addItem({QStringLiteral("VOKMosquitto:127.0.0.1:%1").arg(broker.port()), QStringLiteral("alice"),
+                           QByteArray("secret")});
+    }
+
+    MosquittoBroker broker{QStringLiteral("alice"), QStringLiteral("secret")};
+    std::shared_ptr<GatedKeychainBackend> keychain = std::make_shared<GatedKeychainBackend>();
+};
+
+} // namespace
+
+TEST_F(SlowKeychainTest, TheWindowKeepsRunningWhileStoredCredentialsAreReadForTheConnect)
+{
+    ASSERT_NO_FATAL_FAILURE(startBroker());
+    QTimer gui;
+    QObject::connect(&gui, &QTimer::timeout, [this] { keychain->letGo(); });
+    gui.start(10);
+
+    RecordingClient client(QStringLiteral("127.0.0.1"), broker.port());
+    client.setUsername(QStringLiteral("kept"), QStringLiteral("kept-pw"));
+    ASSERT_TRUE(client.connectToBroker());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.connects == 1 || client.failures > 0; }, 15000));
+    EXPECT_EQ(client.failures, 0);
+    EXPECT_GT(keychain->lookupsStarted, 0);
+    EXPECT_EQ(keychain->lookupsNotLetGo, 0);
+    // The stored pair replaces the one in memory once it has been read.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return client.username() == QStringLiteral("alice"); }));
+    EXPECT_EQ(client.password(), QStringLiteral("secret"));
+}
+
+TEST_F(SlowKeychainTest, AConnectGivenUpWhileItsCredentialsAreReadHasNoEffect)
+{
+    LogCapture log;
+    ASSERT_NO_FATAL_FAILURE(startBroker());
+    RecordingClient disconnected(QStringLiteral("127.0.0.1"), broker.port());
+    auto destroyed = std::make_unique<RecordingClient>(unresolvableHost());
+    const QString destroyedDescription = destroyed->description();
+    for (RecordingClient *client : {&disconnected, destroyed.get()}) {
+        const int started = keychain->lookupsStarted;
+        ASSERT_TRUE(client->connectToBroker());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return keychain->lookupsStarted > started; }));
+    }
+    disconnected.disconnectFromBroker();
+    destroyed.reset();
+    for (int lookup = 0; lookup < 3; ++lookup)
+        keychain->letGo();
+    // The teardowns wait for the requests, whose answers are then queued before these events run.
+    ASSERT_TRUE(VOKMosquittoHandle::waitForTeardowns(15000));
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(disconnected.connects, 0);
+    EXPECT_EQ(disconnected.connectRequestFailures, 0);
+    EXPECT_TRUE(disconnected.username().isNull());
+    EXPECT_TRUE(log.linesContaining(destroyedDescription).isEmpty());
+    EXPECT_TRUE(log.linesContaining(QStringLiteral("mosquitto_connect_async failed")).isEmpty());
 }
