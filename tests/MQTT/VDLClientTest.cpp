@@ -255,9 +255,18 @@ TEST(VDLClient, DeletingRetainedTopicsClearsThemOnTheBroker)
     ASSERT_TRUE(QTest::qWaitFor([&] { return witness.client.rootTopic()->totalMessages() == 4; }, waitMilliseconds));
     EXPECT_TRUE(witness.topic(QStringLiteral("r/a"))->latestMessage()->data().isNull());
 
+    // A newcomer gets the broker's retained messages before anything published after it
+    // subscribed: once a later marker has arrived, a retained "r" would have too.
     Viewer late(broker.port());
     ASSERT_TRUE(late.waitUntilConnected());
-    QTest::qWait(300);
+    Publisher marker(broker.port());
+    ASSERT_TRUE(marker.waitUntilConnected());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            marker.publish(QStringLiteral("marker"), "1");
+            return QTest::qWaitFor([&] { return late.topic(QStringLiteral("marker")) != nullptr; }, 200);
+        },
+        waitMilliseconds));
     EXPECT_EQ(late.topic(QStringLiteral("r")), nullptr);
 }
 
