@@ -3,7 +3,8 @@
 #include "VDLApplicationStyle.h"
 #include "VOKLog.h"
 #include "VOKPreferences.h"
-#include "VOKUrl.h"
+#include "VOKSystemAlertSound.h"
+#include "VOKWebBrowser.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -78,6 +79,7 @@ VDLApplication::VDLApplication(int &argc, char **argv)
     setWindowIcon(QIcon(QStringLiteral(":/icons/vindle.svg")));
     VOKPreferences::standard().setObject(ToolTipDelayMs, ToolTipDelayKey);
     setStyle(new VDLApplicationStyle());
+    vokInstallSystemAlertSound();
 }
 
 VDLApplication::~VDLApplication() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VDLTreeDump.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,12 +13,7 @@ public:
     enum class Action { Run, Dump, ShowHelp, ShowVersion, Fail };
 
     // What --dump asks for.
-    struct DumpOptions
-    {
-        QString url;
-        int quietMilliseconds = 1000;
-        int timeoutSeconds = 10;
-    };
+    using DumpOptions = VDLTreeDump::Options;
 
     // `arguments` includes the program name first, as in argv.
     explicit VDLCommandLine(const QStringList &arguments);

@@ -1,31 +1,15 @@
 #include "VDLMessage.h"
 
-#include "VOKFont.h"
 #include "VOKJSON.h"
 #include "VOKJSONPrinter.h"
 #include "VOKKeyPath.h"
 #include "VOKMarkupEscape.h"
-#include "VOKMarkupParser.h"
 
 #include <QRegularExpression>
 
 #include <mutex>
 
 namespace {
-
-constexpr double contentFontSize = 12;
-
-// The style of every message's content: the user's fixed-pitch font at 12 points.
-const VOKTextAttributes &contentStyle()
-{
-    static const VOKTextAttributes style = [] {
-        VOKTextAttributes attributes;
-        attributes.font = vokFontFromOperation(QStringLiteral("userFixedPitchFontOfSize:"),
-                                               contentFontSize, std::nullopt);
-        return attributes;
-    }();
-    return style;
-}
 
 QString hexDescription(const QByteArray &bytes)
 {
@@ -87,39 +71,33 @@ int VDLMessage::summaryAlignment() const
                                                                                  : LeftAlignment;
 }
 
-QString VDLMessage::contentMarkup() const
+std::optional<VOKMarkup> VDLMessage::attributedContent() const
 {
     switch (m_type) {
     case VDLPayloadType::None:
-        return QString();
+        return VOKMarkup();
     case VDLPayloadType::RawData:
-        return QStringLiteral("[c:Gray]") + hexDescription(data());
+        return VOKMarkup(QStringLiteral("[c:Gray]") + hexDescription(data()));
     case VDLPayloadType::Text:
-        return QStringLiteral("[c:Green]") + vokEscapedForMarkup(payload());
+        return VOKMarkup(QStringLiteral("[c:Green]") + vokEscapedForMarkup(payload()));
     case VDLPayloadType::Number:
-        return QStringLiteral("[c:Blue]") + vokEscapedForMarkup(payload());
+        return VOKMarkup(QStringLiteral("[c:Blue]") + vokEscapedForMarkup(payload()));
     case VDLPayloadType::JSON: {
         // A top-level string or null is JSON but no document: say so once, not at every refresh.
         QString failure;
         const QVariant value = m_contentFailureLogged ? vokJSONValue(data(), &failure) : vokJSONValue(data());
-        if (!value.isValid())
+        if (!value.isValid()) {
             m_contentFailureLogged = true;
-        return value.isValid() ? vokPrettyPrintWithIndent(value, 0, true) : QString();
+            return std::nullopt;
+        }
+        return VOKMarkup(vokPrettyPrintWithIndent(value, 0, true));
     }
     case VDLPayloadType::Boolean:
-        return QStringLiteral("[c:Gray]") + vokEscapedForMarkup(payload());
+        return VOKMarkup(QStringLiteral("[c:Gray]") + vokEscapedForMarkup(payload()));
     case VDLPayloadType::Null:
-        return QStringLiteral("[c:Gray]null");
+        return VOKMarkup(QStringLiteral("[c:Gray]null"));
     }
-    return QString();
-}
-
-std::optional<VOKAttributedString> VDLMessage::attributedContent() const
-{
-    const QString markup = contentMarkup();
-    if (markup.isNull() && m_type != VDLPayloadType::None)
-        return std::nullopt;
-    return vokAttributedStringWithStyle(markup, contentStyle());
+    return std::nullopt;
 }
 
 QString VDLMessage::rawContent() const

@@ -2,7 +2,7 @@
 
 #include "VDLPM.h"
 #include "VDLPayloadAnalysis.h"
-#include "VOKAttributedString.h"
+#include "VOKMarkup.h"
 #include "VOKMosquittoMessage.h"
 
 #include <QString>
@@ -16,8 +16,8 @@
 // payload.
 //
 // Immutable and shared as VDLMessagePtr. Made and classified on the network thread; every const
-// function may be called from any thread except attributedContent (GUI thread: fonts and colours,
-// and the memo that logs a payload's parse error once).
+// function may be called from any thread except attributedContent (GUI thread: the memo that logs
+// a payload's parse error once).
 class VDLMessage : public VOKMosquittoMessage
 {
     Q_GADGET
@@ -44,9 +44,10 @@ public:
     QString summary() const;
     QString homeAssistantSummary() const;
     int summaryAlignment() const;
-    // The whole payload styled for the detail view, in the fixed-pitch content style. Empty for a
-    // message without payload; none for a JSON payload that is not an object or array.
-    std::optional<VOKAttributedString> attributedContent() const;
+    // The whole payload as markup for the detail view, which shows it in the fixed-pitch content
+    // style. Empty for a message without payload; none for a JSON payload that is not an object or
+    // array.
+    std::optional<VOKMarkup> attributedContent() const;
     // The payload as text; raw data as hexadecimal bytes ("<01020304 05>"); null without payload.
     QString rawContent() const;
     // The first word of the payload text, or null.
@@ -57,8 +58,6 @@ public:
     const QMetaObject *gadgetMetaObject() const override { return &staticMetaObject; }
 
 private:
-    QString contentMarkup() const;
-
     // One byte each, which the compiler places in the record's tail padding.
     VDLPayloadType m_type = VDLPayloadType::None;
     // Whether the content's parse error was logged; only attributedContent (GUI thread) uses it.

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "VOKAttributedString.h"
-#include "VOKTextAttributes.h"
+#include "VOKMarkup.h"
 
 #include <QMetaType>
 #include <QString>
@@ -14,8 +13,7 @@
 // edits, what a received message becomes when published again or copied as a URL, and what a
 // server's publish history stores. A plain value; copies share the value's text.
 //
-// Thread: values may be made and read on any thread; attributedStringWithTabWidth and
-// truncateString measure text and need the GUI application.
+// Thread: values may be made and read on any thread.
 class VDLPM
 {
     Q_GADGET
@@ -24,14 +22,14 @@ class VDLPM
     Q_PROPERTY(QString path MEMBER path)
     Q_PROPERTY(QString valueAsString READ valueAsString)
     // The value for key paths and the window presenter: an invalid QVariant for none, else the
-    // QString or the VOKAttributedString. Writing takes a QString or a VOKAttributedString;
-    // an invalid QVariant clears it, other values are stored as their text.
+    // QString or the VOKMarkup. Writing takes a QString or a VOKMarkup; an invalid QVariant
+    // clears it, other values are stored as their text.
     Q_PROPERTY(QVariant value READ variantValue WRITE setVariantValue)
 
 public:
-    // No value, plain text, or styled text (only its characters are published). A plain text
-    // never equals a styled text.
-    using Value = std::variant<std::monostate, QString, VOKAttributedString>;
+    // No value, plain text, or styled text as markup (only the characters it shows are
+    // published). A plain text never equals a styled text.
+    using Value = std::variant<std::monostate, QString, VOKMarkup>;
 
     VDLPM() = default;
     VDLPM(const QString &path, Value value, int qos = 0, bool doRetain = false);
@@ -57,12 +55,6 @@ public:
     // percent-encoded for its position.
     QUrl urlWithHost(const QString &host, int port) const;
 
-    // One line for the history menu: path, " — ", the value on one line in a smaller font, then
-    // the retain and QoS symbols flush right at the tab position (in points).
-    VOKAttributedString attributedStringWithTabWidth(qreal tabWidth) const;
-
-    // The text cut with a trailing "…" so that it fits the width in the attributes' font.
-    static QString truncateString(const QString &text, qreal width, const VOKTextAttributes &attributes);
 
     friend bool operator==(const VDLPM &, const VDLPM &) = default;
 };

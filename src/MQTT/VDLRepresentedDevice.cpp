@@ -2,7 +2,6 @@
 
 #include "VOKClassRegistry.h"
 #include "VOKJSON.h"
-#include "VOKMarkupParser.h"
 #include "VOKPlistRepresentation.h"
 
 #include "VOKString.h"
@@ -144,7 +143,7 @@ bool VDLRepresentedDevice::matches(const TopicResolver &resolve) const
     return true;
 }
 
-std::optional<VOKAttributedString> VDLRepresentedDevice::render(const TopicResolver &resolve) const
+std::optional<VOKMarkup> VDLRepresentedDevice::render(const TopicResolver &resolve) const
 {
     QStringList values;
     for (const VDLRepresentedDevicePropertyDefinition *field : m_fields) {
@@ -153,9 +152,7 @@ std::optional<VOKAttributedString> VDLRepresentedDevice::render(const TopicResol
             return std::nullopt;
         values.append(*markup);
     }
-    VOKTextAttributes style;
-    style.truncatesTail = true;
-    return vokAttributedStringWithStyle(vokStringByFillingPlaceholders(m_format, values), style);
+    return VOKMarkup(vokStringByFillingPlaceholders(m_format, values));
 }
 
 QVariantList VDLRepresentedDevice::fieldList() const

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "VDLRepresentedDevicePropertyDefinition.h"
-#include "VOKAttributedString.h"
+#include "VOKMarkup.h"
 #include "VOKPlistObject.h"
 
 #include <QList>
@@ -62,8 +62,8 @@ public:
 
     // True when every match path resolves.
     bool matches(const TopicResolver &resolve) const;
-    // The one-line rendering, truncated at the tail; none when a required field has no value.
-    std::optional<VOKAttributedString> render(const TopicResolver &resolve) const;
+    // The one-line rendering as markup; none when a required field has no value.
+    std::optional<VOKMarkup> render(const TopicResolver &resolve) const;
 
 private:
     QVariantList fieldList() const;

@@ -11,6 +11,9 @@ class QObject;
 
 // One value of a device rendering: where its source topic lies below the device node, what to
 // read there, and how to translate it. Read from a definition document; immutable afterwards.
+//
+// Ownership: a child of its device definition. Reading a source topic happens on the GUI thread
+// (the tree's); the definition itself may be read from any thread once loaded.
 class VDLRepresentedDevicePropertyDefinition final : public VOKPlistObject
 {
     Q_OBJECT

@@ -1,13 +1,13 @@
 #include "VDLTopic.h"
 
 #include "VDLClient.h"
+#include "VDLDeviceRecognition.h"
 #include "VDLTopicPath.h"
 #include "VOKClock.h"
 #include "VOKKeyPath.h"
 #include "VOKLog.h"
 #include "VOKMarkupEscape.h"
 #include "VOKMergeSort.h"
-#include "VOKMarkupParser.h"
 #include "VOKObjectDescription.h"
 #include "VOKTreeFilter.h"
 
@@ -68,36 +68,29 @@ bool VDLTopic::latestIsRetained() const
 QString VDLTopic::messageSummary() const
 {
     if (m_device) {
-        if (const std::optional<VOKAttributedString> &rendering = deviceRendering()) {
-            // Symbols have no text: the plain form keeps the characters around them.
-            QString text = rendering->string();
-            text.remove(VOKAttributedString::AttachmentCharacter);
-            return text.simplified();
-        }
+        // Symbols have no text: the plain form keeps the characters around them.
+        if (const std::optional<VOKMarkup> &rendering = deviceRendering())
+            return rendering->plainText().simplified();
     }
     return m_messages.isEmpty() ? QString() : m_messages.constLast()->summary();
 }
 
-std::optional<VOKAttributedString> VDLTopic::attributedMessageSummary() const
+std::optional<VOKMarkup> VDLTopic::attributedMessageSummary() const
 {
     if (m_device) {
-        if (const std::optional<VOKAttributedString> &rendering = deviceRendering())
+        if (const std::optional<VOKMarkup> &rendering = deviceRendering())
             return rendering;
     }
     const QString summary = messageSummary();
     if (summary.isNull())
         return std::nullopt;
-    return vokAttributedString(vokEscapedForMarkup(summary));
+    return VOKMarkup(vokEscapedForMarkup(summary));
 }
 
-const std::optional<VOKAttributedString> &VDLTopic::deviceRendering() const
+const std::optional<VOKMarkup> &VDLTopic::deviceRendering() const
 {
-    if (!m_device->rendering) {
-        VDLTopic *const self = const_cast<VDLTopic *>(this);
-        m_device->rendering = m_device->definition->render(
-            [self](const QString &relativePath) -> const QObject * { return self->topicAtRelativePath(relativePath); });
-    }
-    return *m_device->rendering;
+    // The rendering looks its sources up below this node, which finding never changes.
+    return m_device->rendering(*const_cast<VDLTopic *>(this));
 }
 
 void VDLTopic::setClient(VDLClient *client)
@@ -153,29 +146,19 @@ QString VDLTopic::displayName() const
     return m_client ? m_client->hostUrl() : QString();
 }
 
-VOKAttributedString VDLTopic::infoString() const
+VOKMarkup VDLTopic::infoString() const
 {
-    return vokAttributedString(QStringLiteral("[s:list.bullet.indent]%1 [s:list.bullet]%2")
-                                   .arg(m_totalTopics)
-                                   .arg(m_totalMessages));
+    return VOKMarkup(QStringLiteral("[s:list.bullet.indent]%1 [s:list.bullet]%2").arg(m_totalTopics).arg(m_totalMessages));
 }
 
-QString VDLTopic::markupForRetainedDisplay() const
+std::optional<VOKMarkup> VDLTopic::isRetainedDisplay() const
 {
     if (m_totalTopics != 1 || m_totalRetainedTopics != 1)
-        return QString();
-    return QStringLiteral("%1[s:r.square]").arg(isLeaf() ? QString() : QStringLiteral("[c:Gray]"));
-}
-
-std::optional<VOKAttributedString> VDLTopic::isRetainedDisplay() const
-{
-    const QString markup = markupForRetainedDisplay();
-    if (markup.isNull())
         return std::nullopt;
-    return vokAttributedString(markup);
+    return VOKMarkup(QStringLiteral("%1[s:r.square]").arg(isLeaf() ? QString() : QStringLiteral("[c:Gray]")));
 }
 
-std::optional<VOKAttributedString> VDLTopic::attributedContent() const
+std::optional<VOKMarkup> VDLTopic::attributedContent() const
 {
     const VDLMessagePtr latest = latestMessage();
     return latest ? latest->attributedContent() : std::nullopt;
@@ -267,7 +250,7 @@ void VDLTopic::recomputeMessageSummary()
 {
     // Computed when read: most summaries of a busy broker are never shown.
     if (m_device)
-        m_device->rendering.reset();
+        m_device->forgetRendering();
     Q_EMIT messageSummaryChanged();
 }
 
@@ -275,19 +258,12 @@ void VDLTopic::recomputeMessageSummary()
 
 const VDLRepresentedDevice *VDLTopic::representedDevice() const
 {
-    return m_device ? m_device->definition : nullptr;
+    return m_device ? m_device->definition() : nullptr;
 }
 
 QList<VDLTopic *> VDLTopic::deviceSources() const
 {
-    QList<VDLTopic *> sources;
-    if (m_device) {
-        for (const QPointer<VDLTopic> &source : m_device->sources) {
-            if (source)
-                sources.append(source);
-        }
-    }
-    return sources;
+    return m_device ? m_device->sources() : QList<VDLTopic *>();
 }
 
 void VDLTopic::evaluateDeviceRecognitionUpward()
@@ -297,34 +273,18 @@ void VDLTopic::evaluateDeviceRecognitionUpward()
         node->evaluateDeviceRecognition();
 }
 
-QList<QPointer<VDLTopic>> VDLTopic::sourcesFor(const VDLRepresentedDevice &definition)
-{
-    QList<QPointer<VDLTopic>> sources;
-    for (const VDLRepresentedDevicePropertyDefinition *field : definition.fields()) {
-        if (VDLTopic *const source = topicAtRelativePath(field->path()))
-            sources.append(source);
-    }
-    return sources;
-}
-
 void VDLTopic::evaluateDeviceRecognition()
 {
-    const VDLRepresentedDevice *const matched = VDLRepresentedDevice::deviceMatching(
-        [this](const QString &relativePath) -> const QObject * { return topicAtRelativePath(relativePath); });
-    if (!matched && !m_device)
+    std::unique_ptr<VDLDeviceRecognition> recognised = VDLDeviceRecognition::recognise(*this);
+    if (!recognised && !m_device)
         return;
-    const QList<QPointer<VDLTopic>> sources = matched ? sourcesFor(*matched) : QList<QPointer<VDLTopic>>();
-    if (m_device && matched == m_device->definition && sources == m_device->sources)
+    if (recognised && m_device && recognised->isSameAs(*m_device))
         return;
-    if (m_device) {
-        for (const QPointer<VDLTopic> &source : std::as_const(m_device->sources)) {
-            if (source)
-                source->setDeviceProperty(false);
-        }
-    }
-    m_device = matched ? std::make_unique<Device>(Device{matched, sources, std::nullopt}) : nullptr;
-    for (const QPointer<VDLTopic> &source : sources)
-        source->setDeviceProperty(true);
+    if (m_device)
+        m_device->markSources(false);
+    m_device = std::move(recognised);
+    if (m_device)
+        m_device->markSources(true);
     recomputeMessageSummary();
 }
 

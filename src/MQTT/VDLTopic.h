@@ -2,7 +2,7 @@
 
 #include "VDLMessage.h"
 #include "VDLRepresentedDevice.h"
-#include "VOKAttributedString.h"
+#include "VOKMarkup.h"
 #include "VOKSortDescriptor.h"
 
 #include <QDateTime>
@@ -20,6 +20,7 @@
 
 class VDLClient;
 Q_MOC_INCLUDE("VDLClient.h")
+class VDLDeviceRecognition;
 
 // One node of the live topic tree: one level of a topic name, the complete history of the
 // messages received on exactly that topic, and the totals of its subtree.
@@ -83,9 +84,8 @@ public:
     // The device rendering as plain text when the node stands for a device and it renders, else
     // the latest message's summary; null without either.
     QString messageSummary() const;
-    // The same for display: the styled device rendering, or the message summary shown as it is.
-    // GUI thread.
-    std::optional<VOKAttributedString> attributedMessageSummary() const;
+    // The same for display, as markup: the device rendering, or the message summary shown as it is.
+    std::optional<VOKMarkup> attributedMessageSummary() const;
     // The client of the tree; set on the root, shared by every node.
     VDLClient *client() const { return m_client; }
     // Sets the client of this node and every node below it.
@@ -105,13 +105,14 @@ public:
     bool isLeaf() const { return m_subTopics.isEmpty(); }
     // The name; the client's host URL for the root.
     QString displayName() const;
-    // "[s:list.bullet.indent]topics [s:list.bullet]messages", styled. GUI thread.
-    VOKAttributedString infoString() const;
+    // Styled values as markup; the outline renders them. "[s:list.bullet.indent]topics
+    // [s:list.bullet]messages".
+    VOKMarkup infoString() const;
     // The retained marker when the subtree holds exactly one topic with data and it is retained
-    // (grey when it lies below this node); none otherwise. GUI thread.
-    std::optional<VOKAttributedString> isRetainedDisplay() const;
+    // (grey when it lies below this node); none otherwise.
+    std::optional<VOKMarkup> isRetainedDisplay() const;
     // The latest message's content; none without a message.
-    std::optional<VOKAttributedString> attributedContent() const;
+    std::optional<VOKMarkup> attributedContent() const;
     QString rawContent() const;
     // The root first, the parent last; empty for the root.
     QList<VDLTopic *> ancestors() const;
@@ -134,6 +135,8 @@ public:
     QList<VDLTopic *> deviceSources() const;
     // True while a device on this node or above reads this node.
     bool isDeviceProperty() const { return m_isDeviceProperty; }
+    // Set by the device node above that reads this one.
+    void setDeviceProperty(bool isDeviceProperty);
     void evaluateDeviceRecognitionUpward();
     void evaluateDeviceRecognition();
     void devicePropertyChanged();
@@ -178,20 +181,8 @@ private:
         bool isZero() const { return messages == 0 && topics == 0 && retained == 0; }
     };
 
-    // What a node that stands for a device keeps; most nodes never need it.
-    struct Device
-    {
-        const VDLRepresentedDevice *definition = nullptr;
-        QList<QPointer<VDLTopic>> sources;
-        // The rendering, made when first read after a change; none when it does not render.
-        mutable std::optional<std::optional<VOKAttributedString>> rendering;
-    };
-
     bool latestIsRetained() const;
-    const std::optional<VOKAttributedString> &deviceRendering() const;
-    QList<QPointer<VDLTopic>> sourcesFor(const VDLRepresentedDevice &definition);
-    void setDeviceProperty(bool isDeviceProperty);
-    QString markupForRetainedDisplay() const;
+    const std::optional<VOKMarkup> &deviceRendering() const;
     void applyTotalsChange(const TotalsChange &change);
     void announceTotalsChange(const TotalsChange &change);
     QList<VDLTopic *> takeChildren();
@@ -208,6 +199,6 @@ private:
     quint64 m_totalMessages = 0;
     quint64 m_totalTopics = 0;
     quint64 m_totalRetainedTopics = 0;
-    std::unique_ptr<Device> m_device;
+    std::unique_ptr<VDLDeviceRecognition> m_device;
     bool m_isDeviceProperty = false;
 };

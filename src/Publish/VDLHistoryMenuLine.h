@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QMenu;
+class VDLPM;
 class QWidgetAction;
 
 // One line of a publish window's history menu: the entry's styled line (path, value, retain and
@@ -17,6 +18,12 @@ class VDLHistoryMenuLine final : public QWidget
 {
 public:
     VDLHistoryMenuLine(VOKAttributedString text, QWidgetAction *action, QMenu *menu);
+
+    // The line of a history entry: path, " — ", the value on one line in a smaller font, then the
+    // retain and QoS symbols flush right at the tab position (in points).
+    static VOKAttributedString attributedStringWithTabWidth(const VDLPM &entry, qreal tabWidth);
+    // The text cut with a trailing "…" so that it fits the width in the attributes' font.
+    static QString truncateString(const QString &text, qreal width, const VOKTextAttributes &attributes);
 
     QSize sizeHint() const override;
 

@@ -217,8 +217,7 @@ void VDLPublishViewController::formatJson()
         VOK_WARNING(QStringLiteral("Beep: Can't parse into JSON: %1").arg(failure));
         return;
     }
-    const VOKAttributedString formatted =
-        vokAttributedStringWithStyle(vokPrettyPrintWithIndent(json, 0, true), fixedPitchStyle());
+    const VOKMarkup formatted(vokPrettyPrintWithIndent(json, 0, true));
     editPm([&](VDLPM &pm) { pm.value = formatted; });
 }
 
@@ -235,7 +234,7 @@ void VDLPublishViewController::showHistory(QWidget *sender)
         const VDLPM entry = history[index];
         auto *const item = new QWidgetAction(menu);
         item->setText(QStringLiteral("Recent %1").arg(index + 1));
-        item->setDefaultWidget(new VDLHistoryMenuLine(entry.attributedStringWithTabWidth(historyMenuTabWidth), item, menu));
+        item->setDefaultWidget(new VDLHistoryMenuLine(VDLHistoryMenuLine::attributedStringWithTabWidth(entry, historyMenuTabWidth), item, menu));
         connect(item, &QAction::triggered, this, [this, entry] { setPm(entry); });
         menu->addAction(item);
     }
@@ -440,9 +439,10 @@ void VDLPublishViewController::showValue()
     QTextDocument *const document = m_valueView->document();
     document->clear();
     QTextCursor cursor(document);
-    if (const auto *styled = std::get_if<VOKAttributedString>(&m_pm.value)) {
+    if (const auto *styled = std::get_if<VOKMarkup>(&m_pm.value)) {
         const std::unique_ptr<QTextDocument> shown =
-            styled->toTextDocument(*fixedPitchStyle().font, m_valueView->palette().color(QPalette::Text));
+            vokAttributedStringWithStyle(styled->markup(), fixedPitchStyle())
+                .toTextDocument(*fixedPitchStyle().font, m_valueView->palette().color(QPalette::Text));
         cursor.insertFragment(QTextDocumentFragment(shown.get()));
     } else {
         cursor.insertText(m_pm.valueAsString(), QTextCharFormat());

@@ -11,6 +11,7 @@
 #include "VOKMenu.h"
 #include "VOKOutlineView.h"
 #include "VOKString.h"
+#include "VOKPasteboard.h"
 #include "VOKTableColumnToggleMenu.h"
 #include "VOKWindowPresenter.h"
 

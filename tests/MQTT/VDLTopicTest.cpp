@@ -71,9 +71,8 @@ TEST(VDLTopic, RetainedDisplayAndNames)
     Tree tree;
     VDLTopic *const leaf = tree.file("a/b", "x", true);
     VDLTopic *const a = leaf->parentTopic();
-    EXPECT_EQ(leaf->isRetainedDisplay()->string(), QString(VOKAttributedString::AttachmentCharacter));
-    EXPECT_TRUE(a->isRetainedDisplay().has_value());
-    EXPECT_NE(a->isRetainedDisplay(), leaf->isRetainedDisplay());
+    EXPECT_EQ(leaf->isRetainedDisplay(), VOKMarkup(QStringLiteral("[s:r.square]")));
+    EXPECT_EQ(a->isRetainedDisplay(), VOKMarkup(QStringLiteral("[c:Gray][s:r.square]")));
     tree.file("a/c", "y", true);
     EXPECT_FALSE(a->isRetainedDisplay().has_value());
 
@@ -205,7 +204,7 @@ TEST(VDLTopic, DeviceNodesRenderTheirSourcesAndFollowTheirChanges)
     EXPECT_EQ(plug->deviceSources().size(), 2);
     EXPECT_TRUE(state->isDeviceProperty());
     EXPECT_EQ(plug->messageSummary(), QStringLiteral("ON"));
-    EXPECT_EQ(plug->attributedMessageSummary()->string().count(VOKAttributedString::AttachmentCharacter), 2);
+    EXPECT_EQ(plug->attributedMessageSummary()->markup().count(QStringLiteral("[s:")), 2);
 
     // A new message on a source re-renders the device node.
     int changes = 0;

@@ -2,6 +2,7 @@
 #include "VDLClient.h"
 #include "VDLTopic.h"
 #include "VDLTopicsModel.h"
+#include "VOKAttributedString.h"
 #include "VOKModelIndexPaths.h"
 #include "VOKOutlineView.h"
 #include "VOKTreeFilter.h"
@@ -118,8 +119,8 @@ TEST(VDLTopicsModel, MessagesChangeCellsOnceTheyAreFlushed)
     const QModelIndex summary = row.siblingAtColumn(VDLTopicsModel::SummaryColumn);
     EXPECT_EQ(summary.data().toString(), temperature->messageSummary());
     EXPECT_TRUE(summary.data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
-    EXPECT_EQ(summary.data(VDLTopicsModel::AttributedRole).value<VOKAttributedString>(),
-              *temperature->attributedMessageSummary());
+    EXPECT_EQ(summary.data(VDLTopicsModel::AttributedRole).value<VOKAttributedString>().string(),
+              temperature->messageSummary());
     EXPECT_EQ(row.siblingAtColumn(VDLTopicsModel::InfoColumn).data().toString(), QStringLiteral("1 3"));
     EXPECT_TRUE(row.siblingAtColumn(VDLTopicsModel::RetainedColumn).data(VDLTopicsModel::AttributedRole).isValid());
     EXPECT_EQ(row.data(VDLTopicsModel::TopicRole).value<VDLTopic *>(), temperature);

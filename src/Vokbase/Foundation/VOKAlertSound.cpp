@@ -1,8 +1,5 @@
 #include "VOKAlertSound.h"
 
-#include "VOKDispatch.h"
-
-#include <QApplication>
 #include <QMutex>
 #include <QMutexLocker>
 
@@ -10,15 +7,6 @@ namespace {
 
 QMutex playerMutex;
 VOKAlertSound::Player currentPlayer;
-
-void systemBeep()
-{
-    // The beep lives in the widget layer; without a widget application there is nothing to sound.
-    vokOnMain([] {
-        if (qobject_cast<QApplication *>(QCoreApplication::instance()))
-            QApplication::beep();
-    });
-}
 
 } // namespace
 
@@ -33,8 +21,6 @@ void play()
     }
     if (player)
         player();
-    else
-        systemBeep();
 }
 
 Player setPlayer(Player player)

@@ -2,17 +2,19 @@
 
 #include <functional>
 
-// The system alert sound ("beep").
+// The alert sound ("beep") as the core layer knows it: a hook. The widgets layer installs the
+// system sound at start-up (vokInstallSystemAlertSound); without a player, play() is silent, as
+// in `vindle --dump`.
 //
-// Thread safety: play() may be called from any thread; the sound itself is made on the GUI
-// thread. setPlayer() is meant for start-up and tests.
+// Thread safety: play() and setPlayer() may be called from any thread; setPlayer() is meant for
+// start-up and tests.
 namespace VOKAlertSound {
 
 // Sounds the alert once.
 void play();
 
-// Replaces what play() does (tests count beeps this way; an empty player restores the system
-// sound) and answers the previous player. The player runs on the thread that called play().
+// Replaces what play() does (tests count beeps this way; an empty player makes it silent) and
+// answers the previous player. The player runs on the thread that called play().
 using Player = std::function<void()>;
 Player setPlayer(Player player);
 

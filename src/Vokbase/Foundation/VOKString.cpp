@@ -1,8 +1,6 @@
 #include "VOKString.h"
 
 
-#include <QClipboard>
-#include <QGuiApplication>
 
 #include <limits>
 
@@ -171,12 +169,6 @@ std::optional<QUrl> vokUrl(const QString &text)
 QUrl vokFileUrl(const QString &path)
 {
     return QUrl::fromLocalFile(path);
-}
-
-void vokCopyToPasteboard(const QString &text)
-{
-    if (QClipboard *clipboard = QGuiApplication::clipboard())
-        clipboard->setText(text);
 }
 
 QString vokStringOnOneLine(QString text)

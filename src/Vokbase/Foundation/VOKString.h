@@ -64,9 +64,3 @@ QString vokPercentEncoded(const QString &text, const QByteArray &keep = QByteArr
 // A file URL for the local path.
 QUrl vokFileUrl(const QString &path);
 
-// Replaces the clipboard's content with the text. GUI thread only.
-void vokCopyToPasteboard(const QString &text);
-
-// Opens the URL in the string with the system's default handler, without blocking the caller.
-// A string that is not a URL logs an error and beeps.
-void vokOpenInWebBrowser(const QString &text);

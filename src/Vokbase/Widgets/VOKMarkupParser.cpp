@@ -3,7 +3,6 @@
 #include "VOKColor.h"
 #include "VOKFont.h"
 #include "VOKLog.h"
-#include "VOKMarkupEscape.h"
 
 #include <QStringList>
 
@@ -33,42 +32,28 @@ VOKMarkupParser::VOKMarkupParser(const VOKTextAttributes &style)
 {
 }
 
-VOKAttributedString VOKMarkupParser::parse(const QString &markup)
+VOKAttributedString VOKMarkupParser::parse(const VOKMarkup &markup)
 {
-    const QStringList segments = markup.split(QLatin1Char('['));
-    appendText(segments.first());
-    for (qsizetype index = 1; index < segments.size(); ++index)
-        parseSegment(segments.at(index));
+    for (const VOKMarkup::Token &token : markup.tokens()) {
+        switch (token.kind) {
+        case VOKMarkup::Token::Kind::Text:
+            m_result.vokAdd(token.text, m_style);
+            break;
+        case VOKMarkup::Token::Kind::Color:
+            startColor(token.text);
+            break;
+        case VOKMarkup::Token::Kind::Font:
+            startFont(token.text);
+            break;
+        case VOKMarkup::Token::Kind::Symbol:
+            // The colour run in force covers the attachment like any other character.
+            m_result.vokAppendSymbolNamed(token.text);
+            break;
+        }
+    }
     closeColorRun();
     closeFontRun();
     return m_result;
-}
-
-void VOKMarkupParser::parseSegment(const QString &segment)
-{
-    const qsizetype close = segment.indexOf(QLatin1Char(']'));
-    const QString tag = segment.left(2);
-    const bool isTag = tag == QLatin1String("c:") || tag == QLatin1String("F:") || tag == QLatin1String("s:");
-    if (close < 0 || !isTag) {
-        appendText(QLatin1Char('[') + segment);
-        return;
-    }
-    // A "]" inside the tag letter (as in "[c]") leaves an empty argument.
-    const QString argument = close > 2 ? segment.mid(2, close - 2) : QString();
-    if (tag == QLatin1String("c:")) {
-        startColor(argument);
-    } else if (tag == QLatin1String("F:")) {
-        startFont(argument);
-    } else {
-        // The colour run in force covers the attachment like any other character.
-        m_result.vokAppendSymbolNamed(argument);
-    }
-    appendText(segment.mid(close + 1));
-}
-
-void VOKMarkupParser::appendText(const QString &text)
-{
-    m_result.vokAdd(vokUnescapedFromMarkup(text), m_style);
 }
 
 void VOKMarkupParser::closeColorRun()
@@ -112,7 +97,7 @@ void VOKMarkupParser::startFont(const QString &argument)
 
 VOKAttributedString vokAttributedStringWithStyle(const QString &markup, const VOKTextAttributes &style)
 {
-    return VOKMarkupParser(style).parse(markup);
+    return VOKMarkupParser(style).parse(VOKMarkup(markup));
 }
 
 VOKAttributedString vokAttributedString(const QString &markup)

@@ -1,16 +1,14 @@
 #pragma once
 
 #include "VOKAttributedString.h"
+#include "VOKMarkup.h"
 
 #include <QString>
 
 // Turns markup text into styled text.
 //
-// Tags: "[c:NAME]" starts a colour (VOKColor.h names; "[c:]" returns to the style's colour),
-// "[F:OPERATION|SIZE|WEIGHT]" starts a font (VOKFont.h), "[s:NAME]" places a symbol. There is
-// no escape character and tags do not nest; anything else in brackets is shown as it is. Data
-// put into markup must go through vokEscapedForMarkup (VOKMarkupEscape.h): the parser shows it
-// literally.
+// The tags are those of VOKMarkup: colour names are VOKColor.h's ("[c:]" returns to the style's
+// colour), font operations VOKFont.h's.
 //
 // The style is handed to every stretch of text; its foreground colour and font are the
 // defaults that "[c:]" and the ends of runs return to. One parser per text; GUI thread (colour
@@ -20,11 +18,9 @@ class VOKMarkupParser
 public:
     explicit VOKMarkupParser(const VOKTextAttributes &style);
 
-    VOKAttributedString parse(const QString &markup);
+    VOKAttributedString parse(const VOKMarkup &markup);
 
 private:
-    void parseSegment(const QString &segment);
-    void appendText(const QString &text);
     void closeColorRun();
     void closeFontRun();
     void startColor(const QString &argument);

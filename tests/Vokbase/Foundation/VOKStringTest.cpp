@@ -1,9 +1,6 @@
-#include "LogCapture.h"
 #include "VOKString.h"
 #include "VOKUrl.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -93,23 +90,6 @@ TEST(VOKString, UrlParsing)
     ASSERT_TRUE(url);
     EXPECT_EQ(url->port(), 1884);
     EXPECT_EQ(vokFileUrl(QStringLiteral("/tmp/x y")).toString(), QStringLiteral("file:///tmp/x y"));
-}
-
-TEST(VOKString, CopyToPasteboard)
-{
-    vokCopyToPasteboard(QStringLiteral("a/b\nc/d"));
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("a/b\nc/d"));
-    vokCopyToPasteboard(QUrl(QStringLiteral("mqtt://h:1/a%20b")));
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("mqtt://h:1/a%20b"));
-}
-
-TEST(VOKString, OpeningSomethingThatIsNoUrlLogsAndBeeps)
-{
-    LogCapture log;
-    vokOpenInWebBrowser(QStringLiteral("not a url"));
-    ASSERT_EQ(log.lines().size(), 1);
-    EXPECT_TRUE(log.lines().first().endsWith(QStringLiteral(": ERROR: Can't produce URL from 'not a url'")));
-    EXPECT_EQ(log.beeps(), 1);
 }
 
 TEST(VOKString, BooleanAndIntegerReadings)

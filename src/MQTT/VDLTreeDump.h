@@ -1,7 +1,6 @@
 #pragma once
 
 #include "VDLClientDelegate.h"
-#include "VDLCommandLine.h"
 
 #include <QObject>
 #include <QTextStream>
@@ -28,7 +27,14 @@ class VDLTreeDump : public QObject, private VDLClientDelegate
     Q_OBJECT
 
 public:
-    VDLTreeDump(const VDLCommandLine::DumpOptions &options, QTextStream &output, QTextStream &errors,
+    struct Options
+    {
+        QString url;
+        int quietMilliseconds = 1000;
+        int timeoutSeconds = 10;
+    };
+
+    VDLTreeDump(const Options &options, QTextStream &output, QTextStream &errors,
                 QObject *parent = nullptr);
     ~VDLTreeDump() override;
 
@@ -49,7 +55,7 @@ private:
     void finish(int exitCode);
     void fail(const QString &message);
 
-    VDLCommandLine::DumpOptions m_options;
+    Options m_options;
     QTextStream &m_output;
     QTextStream &m_errors;
     std::unique_ptr<VDLClient> m_client;

@@ -38,7 +38,7 @@ QString escapedField(const QString &text)
 
 } // namespace
 
-VDLTreeDump::VDLTreeDump(const VDLCommandLine::DumpOptions &options, QTextStream &output,
+VDLTreeDump::VDLTreeDump(const Options &options, QTextStream &output,
                          QTextStream &errors, QObject *parent)
     : QObject(parent)
     , m_options(options)

@@ -1,0 +1,11 @@
+#include "VOKSystemAlertSound.h"
+
+#include "VOKAlertSound.h"
+#include "VOKDispatch.h"
+
+#include <QApplication>
+
+void vokInstallSystemAlertSound()
+{
+    VOKAlertSound::setPlayer([] { vokOnMain([] { QApplication::beep(); }); });
+}

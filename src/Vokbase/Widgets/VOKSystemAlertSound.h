@@ -1,0 +1,5 @@
+#pragma once
+
+// Makes VOKAlertSound::play() sound the system alert (QApplication::beep, on the GUI thread).
+// Call once on the GUI thread after the QApplication exists.
+void vokInstallSystemAlertSound();
