@@ -6,7 +6,8 @@ class VDLClient;
 
 // What a viewer client tells the window that shows its tree. The client passes itself first.
 // The first three calls must be answered; the others are optional and do nothing by default.
-// Every call arrives on the GUI thread.
+// Every call arrives on the GUI thread. The client does not own its delegate: a delegate that is
+// a QObject is forgotten when destroyed, any other must outlive the client.
 class VDLClientDelegate
 {
 public:

@@ -12,7 +12,7 @@
 // A take stays scheduled until a take finds the inbox empty: the GUI thread keeps taking (on a
 // short timer of its own) while messages flow, and the network thread wakes it only when the
 // flow starts again. At broker speed that is one wake per batch instead of one per message.
-// Thread-safe.
+// The inbox shares the messages until they are taken; the taker then holds them. Thread-safe.
 class VDLMessageInbox
 {
 public:

@@ -18,8 +18,8 @@
 // Definitions are loaded on first use (thread-safe) from the user's file
 // "Vindle/RepresentedDevices.json" in the data folder, then the built-in resource; the user's
 // come first and win. A definition is never changed once loaded and stays valid for the life of
-// the process, also when the definitions are read again. Matching and rendering read the tree
-// and run on the GUI thread.
+// the process, also when the definitions are read again (the process owns them; callers never
+// delete one). Matching and rendering read the tree and run on the GUI thread.
 class VDLRepresentedDevice final : public VOKPlistObject
 {
     Q_OBJECT

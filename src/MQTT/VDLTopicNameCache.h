@@ -9,7 +9,8 @@
 
 // One shared string per topic name, so that the messages of a topic do not each carry a copy of
 // it. Bytes that are not UTF-8 are decoded with replacement characters, so such a topic can
-// still be shown. Grows with the number of distinct topics, as the tree does. Thread-safe.
+// still be shown. Grows with the number of distinct topics, as the tree does; the names it hands
+// out are implicitly shared copies. Thread-safe.
 class VDLTopicNameCache
 {
 public:
