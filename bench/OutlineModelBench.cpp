@@ -1,7 +1,8 @@
 // What the topics outline model adds to filing messages into the live tree: the same messages
 // are filed into a fresh tree without a model, then with a model in name order and in message
 // count order (which re-sorts rows as counts change). Cell changes are applied every batch, as
-// the event loop would after each inbox drain. No window: this measures the model alone.
+// the event loop would after each inbox drain. No window: this measures the model alone. Besides
+// the time per message it prints the heap per topic node the tree (and model) hold at the end.
 //
 // Usage: bench_outline_model [messages] [topics] [batch]   (default 200000 10000 1000)
 
@@ -13,6 +14,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+
+#include <malloc.h>
 
 #include <mosquitto.h>
 
@@ -61,9 +64,23 @@ Workload makeWorkload(int messageCount, int topicCount)
     return workload;
 }
 
-// Nanoseconds per message filed; with a model in the given order when there is one.
-double run(const Workload &workload, std::optional<quint64> order, int batch)
+struct Cost
 {
+    double nanosecondsPerMessage = 0;
+    double heapBytesPerNode = 0;
+};
+
+qint64 nodeCount(const VDLTopic &root)
+{
+    QList<VDLTopic *> nodes;
+    const_cast<VDLTopic &>(root).flattenInto(nodes);
+    return nodes.size();
+}
+
+// What filing the messages costs; with a model in the given order when there is one.
+Cost run(const Workload &workload, std::optional<quint64> order, int batch)
+{
+    const double heapBefore = double(mallinfo2().uordblks);
     VDLClient client(QStringLiteral("127.0.0.1"));
     VDLTopic root;
     root.setClient(&client);
@@ -86,7 +103,9 @@ double run(const Workload &workload, std::optional<quint64> order, int batch)
     }
     if (model)
         model->flushPendingChanges();
-    return double(timer.nsecsElapsed()) / double(workload.messages.size());
+    const double nanoseconds = double(timer.nsecsElapsed()) / double(workload.messages.size());
+    const double heapGrowth = double(mallinfo2().uordblks) - heapBefore;
+    return {nanoseconds, heapGrowth / double(nodeCount(root))};
 }
 
 } // namespace
@@ -99,12 +118,15 @@ int main(int argc, char **argv)
     const int batch = argc > 3 ? std::max(1, std::atoi(argv[3])) : 1000;
     const Workload workload = makeWorkload(messageCount, topicCount);
     std::printf("%d messages over %d topics, cells applied every %d messages\n", messageCount, topicCount, batch);
-    const double bare = run(workload, std::nullopt, batch);
-    std::printf("without a model:            %7.0f ns per message\n", bare);
+    const Cost bare = run(workload, std::nullopt, batch);
+    std::printf("without a model:            %7.0f ns per message  %6.0f heap bytes per node\n",
+                bare.nanosecondsPerMessage, bare.heapBytesPerNode);
     const char *names[] = {"by name", "by creation", "by sub-topics", "by messages"};
     for (quint64 order = 0; order <= 3; ++order) {
-        const double withModel = run(workload, order, batch);
-        std::printf("with a model, %-13s %7.0f ns per message (%.2fx)\n", names[order], withModel, withModel / bare);
+        const Cost withModel = run(workload, order, batch);
+        std::printf("with a model, %-13s %7.0f ns per message (%.2fx)  %6.0f heap bytes per node\n", names[order],
+                    withModel.nanosecondsPerMessage, withModel.nanosecondsPerMessage / bare.nanosecondsPerMessage,
+                    withModel.heapBytesPerNode);
     }
     return 0;
 }
