@@ -1,7 +1,8 @@
 // What the topics outline model adds to filing messages into the live tree: the same messages
 // are filed into a fresh tree without a model, then with a model in name order and in message
-// count order (which re-sorts rows as counts change). Cell changes are applied every batch, as
-// the event loop would after each inbox drain. No window: this measures the model alone. Besides
+// count order (which re-sorts rows as counts change). Each batch of messages is one batch of tree
+// changes, announced once at its end as an inbox drain announces its slice, and cell changes are
+// applied then, as the event loop would after the drain. No window: this measures the model alone. Besides
 // the time per message it prints the heap per topic node the tree (and model) hold at the end.
 //
 // Usage: bench_outline_model [messages] [topics] [batch]   (default 200000 10000 1000)
@@ -10,6 +11,7 @@
 #include "VDLMessage.h"
 #include "VDLTopic.h"
 #include "VDLTopicsModel.h"
+#include "VDLTreeChange.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -92,17 +94,19 @@ Cost run(const Workload &workload, std::optional<quint64> order, int batch)
     }
     QElapsedTimer timer;
     timer.start();
-    for (qsizetype index = 0; index < workload.messages.size(); ++index) {
-        const VDLMessagePtr &message = workload.messages[index];
-        VDLTopic *node = &root;
-        for (const QString &level : workload.levels[workload.topicOfMessage[index]])
-            node = node->subtopicNamed(level);
-        node->addMessage(message);
-        if (model && (index + 1) % batch == 0)
+    for (qsizetype start = 0; start < workload.messages.size(); start += batch) {
+        {
+            const VDLTreeChange drain(&client);
+            for (qsizetype index = start; index < std::min(start + batch, workload.messages.size()); ++index) {
+                VDLTopic *node = &root;
+                for (const QString &level : workload.levels[workload.topicOfMessage[index]])
+                    node = node->subtopicNamed(level);
+                node->addMessage(workload.messages[index]);
+            }
+        }
+        if (model)
             model->flushPendingChanges();
     }
-    if (model)
-        model->flushPendingChanges();
     const double nanoseconds = double(timer.nsecsElapsed()) / double(workload.messages.size());
     const double heapGrowth = double(mallinfo2().uordblks) - heapBefore;
     return {nanoseconds, heapGrowth / double(nodeCount(root))};
