@@ -10,7 +10,9 @@
 // first and last 10% of the run. Scenario g runs the headless client and then the viewer window
 // (offscreen) on the same flood, for the window's ingest rate and the GUI thread's lateness.
 
+#include "IngestNodeMemory.h"
 #include "IngestPublisher.h"
+#include "IngestThreadClock.h"
 #include "IngestViewer.h"
 #include "IngestWorkload.h"
 #include "VDLClient.h"
@@ -33,7 +35,6 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -87,13 +88,6 @@ double seconds(const timeval &time)
 double cpuSeconds(const rusage &usage)
 {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-double threadCpuSeconds()
-{
-    timespec time{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
-    return double(time.tv_sec) + double(time.tv_nsec) / 1e9;
 }
 
 Child startPublisher(int port, const IngestWorkload &workload)
@@ -157,9 +151,10 @@ int runVindle(int port, const IngestWorkload &workload)
     loop.exec();
 
     const size_t heapBefore = mallinfo2().uordblks;
+    IngestNodeMemory nodeMemory(workload);
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
-    const double threadStart = threadCpuSeconds();
+    const double threadStart = ingestThreadCpuSeconds();
     double threadAtFirstTenth = 0;
     double threadAtLastTenth = 0;
     double threadAtEnd = 0;
@@ -167,12 +162,13 @@ int runVindle(int port, const IngestWorkload &workload)
     QElapsedTimer wall;
     QObject::connect(root, &VDLTopic::totalMessagesChanged, &loop, [&] {
         const quint64 filed = root->totalMessages();
+        nodeMemory.sample(*root);
         if (threadAtFirstTenth == 0 && filed >= quint64(count / 10))
-            threadAtFirstTenth = threadCpuSeconds();
+            threadAtFirstTenth = ingestThreadCpuSeconds();
         if (threadAtLastTenth == 0 && filed >= quint64(count - count / 10))
-            threadAtLastTenth = threadCpuSeconds();
+            threadAtLastTenth = ingestThreadCpuSeconds();
         if (filed == quint64(count)) {
-            threadAtEnd = threadCpuSeconds();
+            threadAtEnd = ingestThreadCpuSeconds();
             elapsed = double(wall.nsecsElapsed()) / 1e9;
             loop.quit();
         }
@@ -198,6 +194,7 @@ int runVindle(int port, const IngestWorkload &workload)
                 static_cast<unsigned long long>(root->totalTopics()));
     std::printf("  GUI thread per message: first 10%% %.2f us, last 10%% %.2f us (last/first %.2f)\n",
                 perMessageFirst, perMessageLast, perMessageLast / perMessageFirst);
+    nodeMemory.print();
     return 0;
 }
 

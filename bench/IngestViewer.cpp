@@ -1,5 +1,7 @@
 #include "IngestViewer.h"
 
+#include "IngestNodeMemory.h"
+#include "IngestThreadClock.h"
 #include "VDLClient.h"
 #include "VDLTopic.h"
 #include "VDLTopicsModel.h"
@@ -74,6 +76,9 @@ int runIngestViewer(int port, const IngestWorkload &workload, const std::functio
     });
 
     const QByteArray selectedTopic = workload.topic(0);
+    IngestNodeMemory nodeMemory(workload);
+    double threadStart = 0;
+    double threadAtEnd = 0;
     bool prepared = false;
     double elapsed = 0;
     QElapsedTimer wall;
@@ -83,12 +88,15 @@ int runIngestViewer(int port, const IngestWorkload &workload, const std::functio
             expandFirstLevel(*viewer);
             viewer->handleUrl(QUrl(QStringLiteral("mqtt://h/") + QString::fromUtf8(selectedTopic)));
         }
+        nodeMemory.sample(*root);
         if (root->totalMessages() == quint64(count)) {
+            threadAtEnd = ingestThreadCpuSeconds();
             elapsed = double(wall.nsecsElapsed()) / 1e9;
             loop.quit();
         }
     });
     wall.start();
+    threadStart = ingestThreadCpuSeconds();
     sinceTick.start();
     ticker.start();
     const std::function<void()> waitForPublisher = startPublisher();
@@ -109,5 +117,7 @@ int runIngestViewer(int port, const IngestWorkload &workload, const std::functio
     std::printf("  50 ms timer lateness: p50 %.1f ms, p99 %.1f ms, max %.1f ms (%zu ticks)\n", percentile(delays, 0.5),
                 percentile(delays, 0.99), delays.empty() ? 0.0 : *std::max_element(delays.begin(), delays.end()),
                 delays.size());
+    std::printf("  GUI thread per message: %.2f us\n", (threadAtEnd - threadStart) / double(count) * 1e6);
+    nodeMemory.print();
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "IngestWorkload.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr qint64 mixedTopicCount = 10000;
@@ -18,6 +20,18 @@ IngestWorkload::IngestWorkload(char scenario, qint64 messageCount)
 qint64 IngestWorkload::defaultCount(char scenario)
 {
     return scenario == 'c' ? siblingCount + 500000 : 1000000;
+}
+
+qint64 IngestWorkload::topicCount() const
+{
+    switch (m_scenario) {
+    case 'a':
+        return std::min(mixedTopicCount, m_messageCount);
+    case 'b':
+        return 1;
+    default:
+        return std::min(siblingCount, m_messageCount);
+    }
 }
 
 QString IngestWorkload::description() const

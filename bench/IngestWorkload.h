@@ -20,6 +20,9 @@ public:
     QByteArray topic(qint64 index) const;
     QByteArray payload(qint64 index) const;
 
+    // How many topics the workload names; its first that many messages name each of them once.
+    qint64 topicCount() const;
+
     // The scenario's default message count.
     static qint64 defaultCount(char scenario);
 

@@ -1,7 +1,9 @@
 // What the topics outline model adds to filing messages into the live tree: the same messages
 // are filed into a fresh tree without a model, then with a model in name order and in message
-// count order (which re-sorts rows as counts change). Cell changes are applied every batch, as
-// the event loop would after each inbox drain. No window: this measures the model alone.
+// count order (which re-sorts rows as counts change). Each batch of messages is one batch of tree
+// changes, announced once at its end as an inbox drain announces its slice, and cell changes are
+// applied then, as the event loop would after the drain. No window: this measures the model alone. Besides
+// the time per message it prints the heap per topic node the tree (and model) hold at the end.
 //
 // Usage: bench_outline_model [messages] [topics] [batch]   (default 200000 10000 1000)
 
@@ -9,10 +11,13 @@
 #include "VDLMessage.h"
 #include "VDLTopic.h"
 #include "VDLTopicsModel.h"
+#include "VDLTreeChange.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+
+#include <malloc.h>
 
 #include <mosquitto.h>
 
@@ -61,9 +66,23 @@ Workload makeWorkload(int messageCount, int topicCount)
     return workload;
 }
 
-// Nanoseconds per message filed; with a model in the given order when there is one.
-double run(const Workload &workload, std::optional<quint64> order, int batch)
+struct Cost
 {
+    double nanosecondsPerMessage = 0;
+    double heapBytesPerNode = 0;
+};
+
+qint64 nodeCount(const VDLTopic &root)
+{
+    QList<VDLTopic *> nodes;
+    const_cast<VDLTopic &>(root).flattenInto(nodes);
+    return nodes.size();
+}
+
+// What filing the messages costs; with a model in the given order when there is one.
+Cost run(const Workload &workload, std::optional<quint64> order, int batch)
+{
+    const double heapBefore = double(mallinfo2().uordblks);
     VDLClient client(QStringLiteral("127.0.0.1"));
     VDLTopic root;
     root.setClient(&client);
@@ -75,18 +94,22 @@ double run(const Workload &workload, std::optional<quint64> order, int batch)
     }
     QElapsedTimer timer;
     timer.start();
-    for (qsizetype index = 0; index < workload.messages.size(); ++index) {
-        const VDLMessagePtr &message = workload.messages[index];
-        VDLTopic *node = &root;
-        for (const QString &level : workload.levels[workload.topicOfMessage[index]])
-            node = node->subtopicNamed(level);
-        node->addMessage(message);
-        if (model && (index + 1) % batch == 0)
+    for (qsizetype start = 0; start < workload.messages.size(); start += batch) {
+        {
+            const VDLTreeChange drain(&client);
+            for (qsizetype index = start; index < std::min(start + batch, workload.messages.size()); ++index) {
+                VDLTopic *node = &root;
+                for (const QString &level : workload.levels[workload.topicOfMessage[index]])
+                    node = node->subtopicNamed(level);
+                node->addMessage(workload.messages[index]);
+            }
+        }
+        if (model)
             model->flushPendingChanges();
     }
-    if (model)
-        model->flushPendingChanges();
-    return double(timer.nsecsElapsed()) / double(workload.messages.size());
+    const double nanoseconds = double(timer.nsecsElapsed()) / double(workload.messages.size());
+    const double heapGrowth = double(mallinfo2().uordblks) - heapBefore;
+    return {nanoseconds, heapGrowth / double(nodeCount(root))};
 }
 
 } // namespace
@@ -99,12 +122,15 @@ int main(int argc, char **argv)
     const int batch = argc > 3 ? std::max(1, std::atoi(argv[3])) : 1000;
     const Workload workload = makeWorkload(messageCount, topicCount);
     std::printf("%d messages over %d topics, cells applied every %d messages\n", messageCount, topicCount, batch);
-    const double bare = run(workload, std::nullopt, batch);
-    std::printf("without a model:            %7.0f ns per message\n", bare);
+    const Cost bare = run(workload, std::nullopt, batch);
+    std::printf("without a model:            %7.0f ns per message  %6.0f heap bytes per node\n",
+                bare.nanosecondsPerMessage, bare.heapBytesPerNode);
     const char *names[] = {"by name", "by creation", "by sub-topics", "by messages"};
     for (quint64 order = 0; order <= 3; ++order) {
-        const double withModel = run(workload, order, batch);
-        std::printf("with a model, %-13s %7.0f ns per message (%.2fx)\n", names[order], withModel, withModel / bare);
+        const Cost withModel = run(workload, order, batch);
+        std::printf("with a model, %-13s %7.0f ns per message (%.2fx)  %6.0f heap bytes per node\n", names[order],
+                    withModel.nanosecondsPerMessage, withModel.nanosecondsPerMessage / bare.nanosecondsPerMessage,
+                    withModel.heapBytesPerNode);
     }
     return 0;
 }

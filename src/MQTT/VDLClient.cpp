@@ -2,12 +2,13 @@
 
 #include "VDLTopic.h"
 #include "VDLTopicPath.h"
+#include "VDLTreeChange.h"
 #include "VOKDispatch.h"
 #include "VOKString.h"
-#include "VOKTreeFilter.h"
 #include "VOKUrl.h"
 
 #include <QElapsedTimer>
+#include <QMetaMethod>
 #include <QTimer>
 
 #include <mosquitto.h>
@@ -151,6 +152,7 @@ void VDLClient::setPause(bool pause)
     m_pendingMessages.reset();
     if (wasPaused)
         Q_EMIT pauseChanged();
+    const VDLTreeChange change(this);
     if (VDLClientDelegate *const target = delegate())
         target->clientDataWillChange(this);
     for (const VDLMessagePtr &message : held)
@@ -158,6 +160,54 @@ void VDLClient::setPause(bool pause)
     setPendingMessageCount(0);
     if (VDLClientDelegate *const target = delegate())
         target->clientDataDidChange(this);
+}
+
+void VDLClient::deleteTopics(const QList<VDLTopic *> &topics)
+{
+    const VDLTreeChange change(this);
+    QStringList cleared;
+    for (VDLTopic *const top : topics) {
+        // Gathered before the removal: each subtree is walked while it is still whole.
+        for (const VDLTopic *node : top->subtreeChildrenFirst()) {
+            const VDLMessagePtr latest = node->latestMessage();
+            if (latest && latest->isRetained())
+                cleared.append(node->path());
+        }
+        top->removeSubtree();
+    }
+    for (const QString &path : std::as_const(cleared))
+        publishTopic(path, QByteArray(), true);
+}
+
+void VDLClient::updateTreeFilter(VOKTreeFilter::Predicate predicate, const QList<VDLTopic *> &roots)
+{
+    const VDLTreeChange change(this);
+    m_treeFilter->setPredicate(std::move(predicate));
+    m_treeFilter->updateWithRoots(QObjectList(roots.cbegin(), roots.cend()));
+    if (VDLTopicChanges *const changes = pendingTopicChanges()) {
+        for (QObject *parent : m_treeFilter->changedParents())
+            changes->noteFilteredChildrenChanged(static_cast<VDLTopic *>(parent));
+    }
+    m_treeFilter->fireKVOForChangedParents();
+}
+
+void VDLClient::beginTreeChange()
+{
+    // Most trees are followed by an outline; a headless client (--dump) skips the bookkeeping.
+    if (m_treeChangeDepth++ == 0)
+        m_collectingChanges = isSignalConnected(QMetaMethod::fromSignal(&VDLClient::topicsChanged));
+}
+
+void VDLClient::endTreeChange()
+{
+    if (--m_treeChangeDepth > 0)
+        return;
+    m_collectingChanges = false;
+    if (m_topicChanges.isEmpty())
+        return;
+    // Taken first: a follower may change the tree again, which is a batch of its own.
+    const VDLTopicChanges changes = std::exchange(m_topicChanges, {});
+    Q_EMIT topicsChanged(changes);
 }
 
 void VDLClient::setPendingMessageCount(quint64 count)
@@ -227,6 +277,7 @@ void VDLClient::drainInbox()
         return;
     // Messages can overtake the queued connect work that creates the root.
     ensureRootTopic();
+    const VDLTreeChange change(this);
     m_backlog.insert(m_backlog.end(), std::make_move_iterator(arrived.begin()), std::make_move_iterator(arrived.end()));
     // A burst is filed in slices, so the window stays responsive while a flood is worked off.
     QElapsedTimer slice;

@@ -3,8 +3,10 @@
 #include "VDLClientDelegate.h"
 #include "VDLMessage.h"
 #include "VDLMessageInbox.h"
+#include "VDLTopicChanges.h"
 #include "VDLTopicNameCache.h"
 #include "VOKMosquittoClient.h"
+#include "VOKTreeFilter.h"
 
 #include <QList>
 #include <QPointer>
@@ -18,11 +20,15 @@
 
 class VDLTopic;
 Q_MOC_INCLUDE("VDLTopic.h")
-class VOKTreeFilter;
 
 // The broker client of one viewer: subscribes to everything below one path, files every message
 // into its live topic tree, can hold messages back while paused, keeps a one-line connection
 // status text and tells its delegate about changes.
+//
+// The tree's changes are announced in batches: filing one slice of the inbox, releasing a pause,
+// a deletion, a new filter predicate or a new client each end in one topicsChanged notice naming
+// what changed (see VDLTopicChanges and VDLTreeChange). The notice comes after the last
+// clientDataDidChange of the batch, and only while something is connected to it.
 //
 // Messages are made and classified on the network thread and handed to the GUI thread through an
 // inbox taken in batches, in arrival order; everything else the hooks do reaches the GUI thread
@@ -87,6 +93,24 @@ public:
     // pair.
     void setPause(bool pause);
 
+    // Removes each topic's subtree, one topic after the other, children first (depth first, in
+    // order, then the topic), and asks the broker to clear the retained message of every removed
+    // topic whose latest message was retained, in the order of removal. The root only loses its
+    // children. One notice for all.
+    void deleteTopics(const QList<VDLTopic *> &topics);
+    // Gives the tree filter a new predicate (an empty one turns it off), computes it again over
+    // the trees below roots (the window passes rootTopics) and announces the parents whose
+    // filtered children changed, in one notice and through their filteredSubTopics signal.
+    void updateTreeFilter(VOKTreeFilter::Predicate predicate, const QList<VDLTopic *> &roots);
+
+    // A batch of tree changes; VDLTreeChange opens and ends one. Batches nest: the outermost end
+    // announces.
+    void beginTreeChange();
+    void endTreeChange();
+    // Where the tree notes its changes: the open batch's notice while one is open and something
+    // follows topicsChanged; null otherwise, and nothing need be noted.
+    VDLTopicChanges *pendingTopicChanges() { return m_collectingChanges ? &m_topicChanges : nullptr; }
+
     // Requests that windows answer: the broker's $SYS topics, the publish window, the prompts.
     void showBrokerMetadata();
     void showPublishUI();
@@ -99,6 +123,8 @@ Q_SIGNALS:
     void rootTopicChanged();
     void pauseChanged();
     void pendingMessageCountChanged();
+    // What one batch changed in the tree; see VDLTopicChanges for how long its topics live.
+    void topicsChanged(const VDLTopicChanges &changes);
     // The application opens the URL (a viewer or a publish window).
     void openURLRequested(const QUrl &url);
 
@@ -145,4 +171,7 @@ private:
     // Taken from the inbox, not yet filed: a burst is worked off in slices. GUI thread.
     std::deque<VDLMessagePtr> m_backlog;
     mutable VDLTopicNameCache m_topicNames;
+    int m_treeChangeDepth = 0;
+    bool m_collectingChanges = false;
+    VDLTopicChanges m_topicChanges;
 };

@@ -3,6 +3,7 @@
 #include "VDLClient.h"
 #include "VDLDeviceRecognition.h"
 #include "VDLTopicPath.h"
+#include "VDLTreeChange.h"
 #include "VOKClock.h"
 #include "VOKKeyPath.h"
 #include "VOKLog.h"
@@ -65,6 +66,11 @@ bool VDLTopic::latestIsRetained() const
     return !m_messages.isEmpty() && m_messages.constLast()->isRetained();
 }
 
+VDLTopicChanges *VDLTopic::pendingChanges() const
+{
+    return m_client ? m_client->pendingTopicChanges() : nullptr;
+}
+
 QString VDLTopic::messageSummary() const
 {
     if (m_device) {
@@ -95,12 +101,15 @@ const std::optional<VOKMarkup> &VDLTopic::deviceRendering() const
 
 void VDLTopic::setClient(VDLClient *client)
 {
+    const VDLTreeChange change(client);
     QList<VDLTopic *> pending{this};
     while (!pending.isEmpty()) {
         VDLTopic *const node = pending.takeLast();
         if (node->m_client != client) {
             node->m_client = client;
             Q_EMIT node->clientChanged();
+            if (VDLTopicChanges *const changes = node->pendingChanges())
+                changes->noteDisplayChanged(node);
         }
         pending.append(node->m_subTopics);
     }
@@ -207,12 +216,17 @@ VDLTopic *VDLTopic::subtopicNamed(QStringView name, bool createIfNeeded)
         return child;
     if (!createIfNeeded)
         return nullptr;
+    const VDLTreeChange change(m_client);
     auto child = std::make_unique<VDLTopic>(this, name.toString());
     VDLTopic *const created = child.release();
     m_subTopics.append(created);
     m_childrenByName.insert(QStringView(created->m_name), created);
     Q_EMIT subTopicsChanged();
     Q_EMIT isRetainedDisplayChanged();
+    if (VDLTopicChanges *const changes = pendingChanges()) {
+        changes->noteChildAdded(this);
+        changes->noteDisplayChanged(this);
+    }
     // A new node carries no data yet, so the totals above stay as they are.
     evaluateDeviceRecognitionUpward();
     return created;
@@ -236,6 +250,7 @@ void VDLTopic::addMessage(const VDLMessagePtr &message)
         VOK_ERROR(QStringLiteral("addMessages: called with nil message!"));
         return;
     }
+    const VDLTreeChange change(m_client);
     const bool hadMessages = !m_messages.isEmpty();
     const bool wasRetained = latestIsRetained();
     m_messages.append(message);
@@ -249,9 +264,12 @@ void VDLTopic::addMessage(const VDLMessagePtr &message)
 void VDLTopic::recomputeMessageSummary()
 {
     // Computed when read: most summaries of a busy broker are never shown.
+    const VDLTreeChange change(m_client);
     if (m_device)
         m_device->forgetRendering();
     Q_EMIT messageSummaryChanged();
+    if (VDLTopicChanges *const changes = pendingChanges())
+        changes->noteDisplayChanged(this);
 }
 
 // MARK: - Device recognition
@@ -333,35 +351,48 @@ void VDLTopic::announceTotalsChange(const TotalsChange &change)
         Q_EMIT infoStringChanged();
     if (change.topics != 0 || change.retained != 0)
         Q_EMIT isRetainedDisplayChanged();
+    if (VDLTopicChanges *const changes = pendingChanges())
+        changes->noteCountsChanged(this);
 }
 
 // MARK: - Deletion
 
 void VDLTopic::recursiveDelete()
 {
-    VDLClient *const client = m_client;
-    struct Frame
-    {
-        VDLTopic *node;
-        QList<VDLTopic *> children;
-        qsizetype next = 0;
-    };
-    std::vector<Frame> stack;
-    stack.push_back({this, m_subTopics});
-    while (!stack.empty()) {
-        Frame &frame = stack.back();
-        if (frame.next < frame.children.size()) {
-            VDLTopic *const child = frame.children[frame.next++];
-            stack.push_back({child, child->m_subTopics});
-            continue;
-        }
-        VDLTopic *const node = frame.node;
-        stack.pop_back();
-        if (client && node->latestIsRetained())
-            client->publishTopic(node->path(), QByteArray(), true);
+    if (m_client)
+        m_client->deleteTopics({this});
+    else
+        removeSubtree();
+}
+
+void VDLTopic::removeSubtree()
+{
+    const VDLTreeChange change(m_client);
+    for (VDLTopic *const node : subtreeChildrenFirst()) {
         if (node->m_parent)
             node->m_parent->removeSubTopic(node);
     }
+}
+
+QList<VDLTopic *> VDLTopic::subtreeChildrenFirst()
+{
+    struct Frame
+    {
+        VDLTopic *node;
+        qsizetype next = 0;
+    };
+    QList<VDLTopic *> nodes;
+    std::vector<Frame> stack{{this}};
+    while (!stack.empty()) {
+        Frame &frame = stack.back();
+        if (frame.next < frame.node->m_subTopics.size()) {
+            stack.push_back({frame.node->m_subTopics[frame.next++]});
+            continue;
+        }
+        nodes.append(frame.node);
+        stack.pop_back();
+    }
+    return nodes;
 }
 
 void VDLTopic::removeSubTopic(VDLTopic *child)
@@ -369,11 +400,15 @@ void VDLTopic::removeSubTopic(VDLTopic *child)
     const qsizetype index = m_subTopics.indexOf(child);
     if (index < 0)
         return;
+    const VDLTreeChange change(m_client);
     m_subTopics.removeAt(index);
     m_childrenByName.remove(QStringView(child->m_name));
-    Q_EMIT subTopicRemoved(child);
     Q_EMIT subTopicsChanged();
     Q_EMIT isRetainedDisplayChanged();
+    if (VDLTopicChanges *const changes = pendingChanges()) {
+        changes->noteChildRemoved(this, child, index);
+        changes->noteDisplayChanged(this);
+    }
     applyTotalsChange({-qint64(child->m_totalMessages), -qint64(child->m_totalTopics),
                        -qint64(child->m_totalRetainedTopics)});
     evaluateDeviceRecognitionUpward();

@@ -21,6 +21,7 @@
 class VDLClient;
 Q_MOC_INCLUDE("VDLClient.h")
 class VDLDeviceRecognition;
+class VDLTopicChanges;
 
 // One node of the live topic tree: one level of a topic name, the complete history of the
 // messages received on exactly that topic, and the totals of its subtree.
@@ -31,6 +32,9 @@ class VDLDeviceRecognition;
 // ancestors. Observers are told after every stored value along the path has its new value, so a
 // notified observer always sees consistent totals up to the root. Signals fire when a value
 // changes; derived values announce through the signals named in their property declarations.
+// Besides, every change is noted in the client's open batch of changes (VDLClient::topicsChanged),
+// which is how an outline follows the whole tree; a mutator called outside a batch is a batch of
+// its own.
 //
 // Ownership: a node owns its children (not QObject children: the tree tears itself down without
 // recursion, whatever its depth); the root belongs to its client. parent and client are back
@@ -147,11 +151,15 @@ public:
     void recomputeMessageSummary();
 
     // Removes this node and its subtree, bottom-up, asking the broker to clear the retained
-    // message of every removed node whose latest message was retained. The root only loses its
-    // children.
+    // message of every removed node whose latest message was retained: the client's
+    // deleteTopics. Without a client the nodes are only removed. The root only loses its children.
     void recursiveDelete();
+    // Removes this node and its subtree from the tree, bottom-up, without a word to the broker.
+    void removeSubtree();
     // Takes the child out of the tree; it is deleted later.
     void removeSubTopic(VDLTopic *child);
+    // This node's subtree, children first: depth first, each level in order, this node last.
+    QList<VDLTopic *> subtreeChildrenFirst();
 
     // Appends this node, then depth first every descendant, each level in the given order (arrival
     // order without one).
@@ -159,8 +167,6 @@ public:
 
 Q_SIGNALS:
     void subTopicsChanged();
-    // Emitted with subTopicsChanged when a child left, so observers need not search for it.
-    void subTopicRemoved(VDLTopic *child);
     void filteredSubTopicsChanged();
     void messagesChanged();
     void totalMessagesChanged();
@@ -182,6 +188,8 @@ private:
     };
 
     bool latestIsRetained() const;
+    // The batch this node's changes are noted in; null when nothing follows them.
+    VDLTopicChanges *pendingChanges() const;
     const std::optional<VOKMarkup> &deviceRendering() const;
     void applyTotalsChange(const TotalsChange &change);
     void announceTotalsChange(const TotalsChange &change);

@@ -81,9 +81,10 @@ void VDLTopicsActions::deleteSelection()
     // Removed topics are deleted only once control returns to the event loop.
     const QList<VDLTopic *> topics = m_topics.topicsAtIndexPaths(paths);
     VDLClient *const client = m_topics.client();
+    if (!client)
+        return;
     m_topics.clientDataWillChange(client);
-    for (VDLTopic *const topic : topics)
-        topic->recursiveDelete();
+    client->deleteTopics(topics);
     m_topics.clientDataDidChange(client);
 }
 

@@ -35,24 +35,41 @@ VDLTopicsModel::~VDLTopicsModel() = default;
 void VDLTopicsModel::setRootTopic(VDLTopic *root)
 {
     beginResetModel();
-    for (auto entry = m_entries.cbegin(); entry != m_entries.cend(); ++entry)
-        const_cast<VDLTopic *>(entry.key())->disconnect(this);
+    if (m_root)
+        m_root->disconnect(this);
     forgetTree();
     m_root = root;
     if (root) {
-        // The nodes are gone by then, and their connections with them.
         connect(root, &QObject::destroyed, this, [this] {
             beginResetModel();
             forgetTree();
             endResetModel();
         });
+        connect(root, &VDLTopic::clientChanged, this, &VDLTopicsModel::rootClientChanged);
+        follow(root->client());
         showSubtree(root);
     }
     endResetModel();
 }
 
+void VDLTopicsModel::follow(VDLClient *client)
+{
+    QObject::disconnect(m_clientConnection);
+    if (client)
+        m_clientConnection = connect(client, &VDLClient::topicsChanged, this, &VDLTopicsModel::applyChanges);
+}
+
+// Every node takes the root's client with it, and the client is shown in every row.
+void VDLTopicsModel::rootClientChanged()
+{
+    follow(m_root->client());
+    for (auto entry = m_entries.cbegin(); entry != m_entries.cend(); ++entry)
+        cellsChanged(const_cast<VDLTopic *>(entry.key()));
+}
+
 void VDLTopicsModel::forgetTree()
 {
+    QObject::disconnect(m_clientConnection);
     m_root = nullptr;
     m_entries.clear();
     m_changedRows.clear();
@@ -259,18 +276,6 @@ QVariant VDLTopicsModel::headerData(int section, Qt::Orientation orientation, in
 
 // MARK: - Following the tree
 
-void VDLTopicsModel::watch(VDLTopic *topic)
-{
-    connect(topic, &VDLTopic::subTopicsChanged, this, [this, topic] { childrenChanged(topic); });
-    connect(topic, &VDLTopic::subTopicRemoved, this, [this, topic](VDLTopic *child) { childRemoved(topic, child); });
-    connect(topic, &VDLTopic::filteredSubTopicsChanged, this, [this, topic] { filteredChildrenChanged(topic); });
-    // Counts change with every message: one connection carries both their cell and their place.
-    connect(topic, &VDLTopic::infoStringChanged, this, [this, topic] { countsChanged(topic); });
-    connect(topic, &VDLTopic::messageSummaryChanged, this, [this, topic] { cellsChanged(topic); });
-    connect(topic, &VDLTopic::isRetainedDisplayChanged, this, [this, topic] { cellsChanged(topic); });
-    connect(topic, &VDLTopic::clientChanged, this, [this, topic] { cellsChanged(topic); });
-}
-
 void VDLTopicsModel::showSubtree(VDLTopic *top)
 {
     QList<VDLTopic *> pending{top};
@@ -279,7 +284,6 @@ void VDLTopicsModel::showSubtree(VDLTopic *top)
         Entry &entry = m_entries[topic];
         entry.rows = childrenToShow(topic);
         entry.knownChildren = topic->subTopics().size();
-        watch(topic);
         pending.append(entry.rows);
     }
 }
@@ -296,7 +300,6 @@ void VDLTopicsModel::forgetSubtree(VDLTopic *top)
         m_entries.erase(entry);
         m_changedRows.remove(topic);
         m_unsortedRows.remove(topic);
-        topic->disconnect(this);
     }
 }
 
@@ -328,12 +331,33 @@ void VDLTopicsModel::remapPersistentIndexes()
     changePersistentIndexList(old, current);
 }
 
-void VDLTopicsModel::childrenChanged(VDLTopic *parent)
+void VDLTopicsModel::applyChanges(const VDLTopicChanges &changes)
+{
+    // Departures first, in the order they happened: the index of each counts against the children
+    // known at that moment, which arrivals at the end leave as they are.
+    for (const VDLTopicChanges::Removal &removal : changes.removals())
+        childRemoved(removal);
+    for (VDLTopic *parent : changes.changedParents())
+        childrenAdded(parent);
+    for (VDLTopic *parent : changes.filterChanges())
+        filteredChildrenChanged(parent);
+    // Only rows still shown: a removed topic is freed soon after the notice.
+    for (VDLTopic *topic : changes.countChanges()) {
+        if (m_entries.contains(topic))
+            countsChanged(topic);
+    }
+    for (VDLTopic *topic : changes.displayChanges()) {
+        if (m_entries.contains(topic))
+            cellsChanged(topic);
+    }
+    Q_EMIT topicChangesApplied();
+}
+
+void VDLTopicsModel::childrenAdded(VDLTopic *parent)
 {
     const auto found = m_entries.find(parent);
     if (found == m_entries.end())
         return;
-    // Children only ever arrive at the end; departures are counted by childRemoved.
     const QList<VDLTopic *> &children = parent->subTopics();
     const qsizetype known = std::exchange(found->knownChildren, children.size());
     const QModelIndex parentIndex = indexOfTopic(parent);
@@ -349,12 +373,16 @@ void VDLTopicsModel::childrenChanged(VDLTopic *parent)
     }
 }
 
-void VDLTopicsModel::childRemoved(VDLTopic *parent, VDLTopic *child)
+void VDLTopicsModel::childRemoved(const VDLTopicChanges::Removal &removal)
 {
+    VDLTopic *const parent = removal.parent;
+    VDLTopic *const child = removal.topic;
     const auto found = m_entries.find(parent);
     if (found == m_entries.end())
         return;
-    --found->knownChildren;
+    // A child that arrived in the same batch was never known.
+    if (removal.index < found->knownChildren)
+        --found->knownChildren;
     const qsizetype row = rowOf(child);
     if (row < 0)
         return;

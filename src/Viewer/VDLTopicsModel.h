@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VDLTopicChanges.h"
 #include "VDLTopicComparator.h"
 
 #include <QAbstractItemModel>
@@ -9,6 +10,7 @@
 #include <QSet>
 #include <QTimer>
 
+class VDLClient;
 class VDLTopic;
 class VOKTreeFilter;
 
@@ -24,8 +26,10 @@ class VOKTreeFilter;
 // whole model is never reset for a message. Persistent indexes (selection, expansion) follow
 // their topics through all of this.
 //
-// Every topic shown (the whole tree the filter lets through) is watched, because a row whose
-// children a view has never asked for still has to announce its first child.
+// The model learns of changes from the change notices of the root's client (one per batch, see
+// VDLClient::topicsChanged), not from the topics one by one: it keeps what it shows of every
+// topic the filter lets through, because a row whose children a view has never asked for still
+// has to announce its first child. It follows whichever client the root has.
 // Ownership: the topics belong to their client; the model follows the root until it is replaced
 // or destroyed. GUI thread.
 class VDLTopicsModel : public QAbstractItemModel
@@ -68,13 +72,18 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+Q_SIGNALS:
+    // A change notice has been turned into rows: topics it added can be looked up now.
+    void topicChangesApplied();
+
 private:
     // What the model knows of one shown topic.
     struct Entry
     {
         // The children shown, in order.
         QList<VDLTopic *> rows;
-        // How many of the topic's children (shown or not) have been seen.
+        // How many of the topic's children (shown or not) have been seen: they lead its list,
+        // as children only ever arrive at the end.
         qsizetype knownChildren = 0;
         // Where the topic last was among its parent's rows; checked before use.
         mutable qsizetype rowHint = 0;
@@ -91,14 +100,16 @@ private:
     bool isInOrderWithNeighbours(const QList<VDLTopic *> &rows, qsizetype position) const;
 
     void forgetTree();
+    void follow(VDLClient *client);
+    void rootClientChanged();
     void showSubtree(VDLTopic *top);
     void forgetSubtree(VDLTopic *top);
-    void watch(VDLTopic *topic);
     void replaceRows(VDLTopic *parent, const QList<VDLTopic *> &rows);
     void remapPersistentIndexes();
 
-    void childrenChanged(VDLTopic *parent);
-    void childRemoved(VDLTopic *parent, VDLTopic *child);
+    void applyChanges(const VDLTopicChanges &changes);
+    void childrenAdded(VDLTopic *parent);
+    void childRemoved(const VDLTopicChanges::Removal &removal);
     void filteredChildrenChanged(VDLTopic *parent);
     void cellsChanged(VDLTopic *topic);
     void countsChanged(VDLTopic *topic);
@@ -107,6 +118,7 @@ private:
     void sortRows(VDLTopic *parent);
 
     QPointer<VDLTopic> m_root;
+    QMetaObject::Connection m_clientConnection;
     VDLTopicComparator m_comparator;
     QHash<const VDLTopic *, Entry> m_entries;
     QSet<VDLTopic *> m_changedRows;

@@ -68,6 +68,8 @@ VDLTopicsViewController::VDLTopicsViewController(QWidget *parent)
     });
     connect(m_outline->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &VDLTopicsViewController::updateFromSelection);
+    // Rows arrive once the client announces its batch, after the batch's last did-change.
+    connect(m_model, &VDLTopicsModel::topicChangesApplied, this, &VDLTopicsViewController::trySelectPendingPath);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

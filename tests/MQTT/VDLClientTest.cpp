@@ -2,6 +2,7 @@
 #include "MessageFactory.h"
 #include "MosquittoBroker.h"
 #include "TestHosts.h"
+#include "TopicNotices.h"
 #include "VDLClient.h"
 #include "VDLTopic.h"
 
@@ -139,7 +140,11 @@ TEST(VDLClient, PauseHoldsMessagesUntilReleased)
     EXPECT_EQ(viewer.topic(QStringLiteral("p")), nullptr);
     EXPECT_TRUE(viewer.delegate.calls.isEmpty());
 
+    TopicNotices notices(viewer.client);
     viewer.client.setPause(false);
+    // The release is one batch, announced once after its did-change.
+    ASSERT_EQ(notices.list().size(), 1);
+    EXPECT_EQ(notices.list()[0].changedParents(), QList<VDLTopic *>{viewer.client.rootTopic()});
     EXPECT_FALSE(viewer.client.pause());
     EXPECT_EQ(viewer.client.pendingMessageCount(), 0u);
     EXPECT_EQ(viewer.delegate.calls, (QStringList{QStringLiteral("will"), QStringLiteral("did")}));

@@ -2,10 +2,10 @@
 #include "VDLClient.h"
 #include "VDLTopic.h"
 #include "VDLTopicsModel.h"
+#include "VDLTreeChange.h"
 #include "VOKAttributedString.h"
 #include "VOKModelIndexPaths.h"
 #include "VOKOutlineView.h"
-#include "VOKTreeFilter.h"
 
 #include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>
@@ -55,19 +55,11 @@ struct Outline
 
     void match(const QString &name)
     {
-        VOKTreeFilter &filter = *client.treeFilter();
-        filter.setPredicate([name](const QObject *node) { return node->property("name").toString() == name; });
-        filter.updateWithRoots({&root});
-        filter.fireKVOForChangedParents();
+        client.updateTreeFilter([name](const QObject *node) { return node->property("name").toString() == name; },
+                                {&root});
     }
 
-    void clearFilter()
-    {
-        VOKTreeFilter &filter = *client.treeFilter();
-        filter.setPredicate({});
-        filter.updateWithRoots({&root});
-        filter.fireKVOForChangedParents();
-    }
+    void clearFilter() { client.updateTreeFilter({}, {&root}); }
 };
 
 } // namespace
@@ -195,6 +187,35 @@ TEST(VDLTopicsModel, DeletionRemovesRowsAndTheirIndexes)
     outline.root.recursiveDelete();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     outline.model.flushPendingChanges();
+}
+
+TEST(VDLTopicsModel, OneNoticeOfArrivalsAndDeparturesGivesTheSameRows)
+{
+    Outline outline;
+    outline.file("a/x");
+    outline.file("a/y");
+    outline.file("b");
+    const QPersistentModelIndex y(outline.indexOf("a/y"));
+    QSignalSpy inserted(&outline.model, &QAbstractItemModel::rowsInserted);
+    {
+        const VDLTreeChange batch(&outline.client);
+        // A child that comes and goes unseen, a known one that goes, new ones and a new subtree.
+        outline.file("a/brief")->recursiveDelete();
+        outline.root.topicAtRelativePath(QStringLiteral("a/x"))->recursiveDelete();
+        outline.file("a/z");
+        outline.file("c/d/e");
+        outline.file("b/f");
+        EXPECT_EQ(inserted.size(), 0);
+    }
+    const QModelIndex root = outline.model.index(0, 0);
+    EXPECT_EQ(outline.rowNames(root), (QStringList{"a", "b", "c"}));
+    EXPECT_EQ(outline.rowNames(outline.indexOf("a")), (QStringList{"y", "z"}));
+    EXPECT_EQ(outline.rowNames(outline.indexOf("b")), QStringList{"f"});
+    EXPECT_EQ(outline.rowNames(outline.indexOf("c/d")), QStringList{"e"});
+    EXPECT_EQ(y.row(), 0);
+    // Later arrivals still find their place: the known children were counted right.
+    outline.file("a/w");
+    EXPECT_EQ(outline.rowNames(outline.indexOf("a")), (QStringList{"w", "y", "z"}));
 }
 
 TEST(VDLTopicsModel, FilterChangesRelayoutTheirParents)

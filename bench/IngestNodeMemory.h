@@ -1,0 +1,28 @@
+#pragma once
+
+#include "IngestWorkload.h"
+
+#include <cstddef>
+#include <optional>
+
+class VDLTopic;
+
+// The GUI thread's heap per topic node, read once every topic of the workload exists (after the
+// workload's first topicCount() messages): what the tree, and the outline when one is shown, keep
+// for a node with one message. Messages are made on the network thread, in another malloc arena,
+// so their records and payloads stay out of the figure. GUI thread.
+class IngestNodeMemory
+{
+public:
+    // Takes the heap reading that the figure starts from.
+    explicit IngestNodeMemory(const IngestWorkload &workload);
+
+    // Called after each filed message; the first call that finds every topic filed takes the figure.
+    void sample(const VDLTopic &root);
+    void print() const;
+
+private:
+    qint64 m_topicCount;
+    std::size_t m_heapBefore;
+    std::optional<double> m_bytesPerNode;
+};

@@ -1,0 +1,4 @@
+#pragma once
+
+// CPU seconds the calling thread has used so far.
+double ingestThreadCpuSeconds();
