@@ -1,3 +1,4 @@
+#include "KeychainTestSupport.h"
 #include "VDLClient.h"
 #include "VDLOpenViewController.h"
 #include "VDLURLOpener.h"
@@ -197,6 +198,7 @@ TEST_F(OpenViewControllerTest, AUserNameAndPasswordAreStoredForTheServerBeforeIt
 
     ASSERT_EQ(viewers().size(), 1);
     const VDLViewerViewController *const viewer = viewers().first();
+    ASSERT_TRUE(settleKeychainQueue());
     EXPECT_EQ(VOKKeychainHelper::passwordForService(QStringLiteral("Vindle:127.0.0.1:1"), username), password);
     EXPECT_EQ(viewer->client()->username(), username);
     EXPECT_FALSE(viewer->window()->windowTitle().contains(password));
