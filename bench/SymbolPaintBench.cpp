@@ -55,8 +55,9 @@ int main(int argc, char **argv)
     const int cells = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20000;
     for (const bool singleLine : {true, false}) {
         const double milliseconds = paintMilliseconds(cells, singleLine);
-        std::printf("%-22s %7d cells  %9.1f ms  %7.2f us/cell\n", singleLine ? "one line (truncated)" : "wrapping document",
-                    cells, milliseconds, milliseconds * 1000 / cells);
+        std::printf("%-22s %7d cells  %9.1f ms  %7.2f us/cell\n",
+                    singleLine ? "one line (truncated)" : "wrapping document", cells, milliseconds,
+                    milliseconds * 1000 / cells);
     }
     return 0;
 }

@@ -32,7 +32,8 @@ QIcon favoriteIcon()
     if (const auto star = vokSymbol(QStringLiteral("star")))
         icon.addPixmap(VOKSymbolPixmapCache::pixmap(*star, size, ratio, text), QIcon::Normal, QIcon::Off);
     if (const auto star = vokSymbol(QStringLiteral("star.fill")))
-        icon.addPixmap(VOKSymbolPixmapCache::pixmap(*star, size, ratio, QColor(0xF5, 0xB8, 0x00)), QIcon::Normal, QIcon::On);
+        icon.addPixmap(VOKSymbolPixmapCache::pixmap(*star, size, ratio, QColor(0xF5, 0xB8, 0x00)), QIcon::Normal,
+                       QIcon::On);
     return icon;
 }
 

@@ -84,7 +84,8 @@ TEST_F(OpenViewControllerTest, ConnectNeedsAHostAndAUsablePort)
     EXPECT_FALSE(validity.isEmpty());
     EXPECT_TRUE(connectEnabled()) << "no port means the default one";
 
-    for (const char *port : {"-1", "+80", "0", "65536", "abc", "1e3", "18 83", "99999999999", "\u0661\u0668\u0668\u0663"}) {
+    for (const char *port :
+         {"-1", "+80", "0", "65536", "abc", "1e3", "18 83", "99999999999", "\u0661\u0668\u0668\u0663"}) {
         field("port")->setText(QString::fromUtf8(port));
         EXPECT_EQ(dialog->port(), QString::fromUtf8(port));
         EXPECT_FALSE(dialog->hasValidData()) << port;

@@ -152,15 +152,17 @@ void VOKServerStore::deleteTLSSettings() const
 VOKServerStore::Credentials VOKServerStore::loadCredentials() const
 {
     Credentials credentials;
-    VOKKeychainQueue::runAndWait(
-        [&credentials, service = m_keychainService] { credentials = VOKKeychainHelper::credentialsForService(service); });
+    VOKKeychainQueue::runAndWait([&credentials, service = m_keychainService] {
+        credentials = VOKKeychainHelper::credentialsForService(service);
+    });
     return credentials;
 }
 
 void VOKServerStore::loadCredentials(const QObject *receiver, std::function<void(const Credentials &)> answer) const
 {
-    VOKKeychainQueue::ask<Credentials>([service = m_keychainService] { return VOKKeychainHelper::credentialsForService(service); },
-                                       receiver, std::move(answer));
+    VOKKeychainQueue::ask<Credentials>(
+        [service = m_keychainService] { return VOKKeychainHelper::credentialsForService(service); }, receiver,
+        std::move(answer));
 }
 
 void VOKServerStore::saveCredentials(const QString &username, const QString &password) const

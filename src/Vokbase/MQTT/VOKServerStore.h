@@ -8,6 +8,8 @@
 #include <optional>
 #include <utility>
 
+class QObject;
+
 // What is stored for one server (host and port): the credentials in the credential store under
 // a service name, the TLS settings in the preferences under "VOKMosquittoTLS:host:port", and
 // private copies of certificate and key files in a folder of their own.
@@ -15,8 +17,6 @@
 // A small value built from the client's current host, port and service name; it keeps no
 // state. Threads: the preferences part runs on the GUI thread; the rest on any thread, the
 // credential part as said below.
-class QObject;
-
 class VOKServerStore
 {
 public:

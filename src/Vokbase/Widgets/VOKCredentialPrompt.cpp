@@ -100,7 +100,9 @@ void VOKCredentialPrompt::fill(const QString &keychainService, const QString &su
         [service = keychainService, suggestedUsername] {
             const QString username =
                 suggestedUsername.isEmpty() ? VOKKeychainHelper::usernameForService(service) : suggestedUsername;
-            return Stored(username, username.isEmpty() ? QString() : VOKKeychainHelper::passwordForService(service, username));
+            const QString password =
+                username.isEmpty() ? QString() : VOKKeychainHelper::passwordForService(service, username);
+            return Stored(username, password);
         },
         this, [this](const Stored &stored) { fillStored(stored.first, stored.second); });
 }

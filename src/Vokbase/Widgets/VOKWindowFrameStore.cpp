@@ -47,7 +47,8 @@ bool VOKWindowFrameStore::restoreFrame(QWidget &window, const QString &name)
         restored = true;
     }
     if (!restored)
-        VOK_ERROR(QStringLiteral("Ignoring unreadable saved frame of window '%1': %2").arg(name, VOKKeyPath::describe(stored)));
+        VOK_ERROR(QStringLiteral("Ignoring unreadable saved frame of window '%1': %2")
+                      .arg(name, VOKKeyPath::describe(stored)));
     return restored;
 }
 

@@ -184,8 +184,8 @@ TEST_F(PromptTest, CredentialPromptTakesTypingWhileTheStoreIsSlowAndKeepsWhatWas
     keychain->contents().addItem({QStringLiteral("Vindle:h:1883"), QStringLiteral("alice"), "stored-pw"});
     VOKKeychainHelper::setBackend(keychain);
 
-    VOKCredentialPrompt *prompt = VOKCredentialPrompt::showForWindow(window.get(), QStringLiteral("t"), QStringLiteral("m"),
-                                                                     QStringLiteral("Vindle:h:1883"), credentials());
+    VOKCredentialPrompt *prompt = VOKCredentialPrompt::showForWindow(
+        window.get(), QStringLiteral("t"), QStringLiteral("m"), QStringLiteral("Vindle:h:1883"), credentials());
     EXPECT_TRUE(field(prompt, "username")->text().isEmpty());
     QTest::keyClicks(field(prompt, "username"), QStringLiteral("bob"));
     keychain->letGo(2);
