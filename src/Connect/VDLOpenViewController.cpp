@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -192,14 +193,14 @@ void VDLOpenViewController::buildInterface()
 
 std::optional<int> VDLOpenViewController::portNumber() const
 {
-    const QString text = m_port.trimmed();
-    if (text.isEmpty() || !std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); }))
+    // ASCII digits only: no sign, no digits of other scripts (which become '?' here).
+    const QByteArray text = m_port.trimmed().toLatin1();
+    unsigned number = 0;
+    const auto [end, error] = std::from_chars(text.cbegin(), text.cend(), number);
+    if (text.isEmpty() || error != std::errc() || end != text.cend() || number < unsigned(VDLURLRoute::minimumPort)
+        || number > unsigned(VDLURLRoute::maximumPort))
         return std::nullopt;
-    bool isNumber = false;
-    const int number = text.toInt(&isNumber);
-    if (!isNumber || number < VDLURLRoute::minimumPort || number > VDLURLRoute::maximumPort)
-        return std::nullopt;
-    return number;
+    return int(number);
 }
 
 bool VDLOpenViewController::portIsValid() const

@@ -10,6 +10,7 @@
 #include "VDLViewerFlagsViewController.h"
 #include "VOKConfirmationSheet.h"
 #include "VOKSymbolImage.h"
+#include "VOKSymbolPixmapCache.h"
 #include "VOKUrl.h"
 #include "VOKWindow.h"
 #include "VOKWindowController.h"
@@ -29,9 +30,9 @@ QIcon favoriteIcon()
     constexpr qreal ratio = 2;
     const QColor text = QPalette().color(QPalette::WindowText);
     if (const auto star = vokSymbol(QStringLiteral("star")))
-        icon.addPixmap(QPixmap::fromImage(star->render(size, ratio, text)), QIcon::Normal, QIcon::Off);
+        icon.addPixmap(VOKSymbolPixmapCache::pixmap(*star, size, ratio, text), QIcon::Normal, QIcon::Off);
     if (const auto star = vokSymbol(QStringLiteral("star.fill")))
-        icon.addPixmap(QPixmap::fromImage(star->render(size, ratio, QColor(0xF5, 0xB8, 0x00))), QIcon::Normal,
+        icon.addPixmap(VOKSymbolPixmapCache::pixmap(*star, size, ratio, QColor(0xF5, 0xB8, 0x00)), QIcon::Normal,
                        QIcon::On);
     return icon;
 }

@@ -1,3 +1,4 @@
+#include "KeychainTestSupport.h"
 #include "VDLClient.h"
 #include "VDLOpenViewController.h"
 #include "VDLURLOpener.h"
@@ -83,9 +84,10 @@ TEST_F(OpenViewControllerTest, ConnectNeedsAHostAndAUsablePort)
     EXPECT_FALSE(validity.isEmpty());
     EXPECT_TRUE(connectEnabled()) << "no port means the default one";
 
-    for (const char *port : {"-1", "0", "65536", "abc", "1e3", "18 83", "99999999999"}) {
-        field("port")->setText(QString::fromLatin1(port));
-        EXPECT_EQ(dialog->port(), QString::fromLatin1(port));
+    for (const char *port :
+         {"-1", "+80", "0", "65536", "abc", "1e3", "18 83", "99999999999", "\u0661\u0668\u0668\u0663"}) {
+        field("port")->setText(QString::fromUtf8(port));
+        EXPECT_EQ(dialog->port(), QString::fromUtf8(port));
         EXPECT_FALSE(dialog->hasValidData()) << port;
         EXPECT_FALSE(connectEnabled()) << port;
         EXPECT_EQ(message(), PortMessage) << port;
@@ -197,6 +199,7 @@ TEST_F(OpenViewControllerTest, AUserNameAndPasswordAreStoredForTheServerBeforeIt
 
     ASSERT_EQ(viewers().size(), 1);
     const VDLViewerViewController *const viewer = viewers().first();
+    ASSERT_TRUE(settleKeychainQueue());
     EXPECT_EQ(VOKKeychainHelper::passwordForService(QStringLiteral("Vindle:127.0.0.1:1"), username), password);
     EXPECT_EQ(viewer->client()->username(), username);
     EXPECT_FALSE(viewer->window()->windowTitle().contains(password));

@@ -158,7 +158,9 @@ TEST_F(ConnectionProblemsTest, ARefusedLoginAsksOnceAndTheAnswerLogsIn)
     // A wrong password asks again; the right one is stored and logs in.
     answer(sheets<VOKCredentialPrompt>(viewer).first(), user, QStringLiteral("wrong"));
     ASSERT_TRUE(waitForPrompt(viewer));
-    EXPECT_EQ(sheets<VOKCredentialPrompt>(viewer).first()->findChild<QLineEdit *>(QStringLiteral("username"))->text(), user);
+    const QLineEdit *const username =
+        sheets<VOKCredentialPrompt>(viewer).first()->findChild<QLineEdit *>(QStringLiteral("username"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return username->text() == user; }, waitMilliseconds));
     answer(sheets<VOKCredentialPrompt>(viewer).first(), user, secret);
     ASSERT_TRUE(QTest::qWaitFor([&] { return client->topicAt(QStringLiteral("home/lamp"), false) != nullptr; },
                                 waitMilliseconds));

@@ -1,3 +1,4 @@
+#include "KeychainTestSupport.h"
 #include "MosquittoBroker.h"
 #include "VDLClient.h"
 #include "VDLPubClient.h"
@@ -140,12 +141,14 @@ TEST_F(ViewerTest, ForgettingTheServerDeletesItsDataAndClosesTheWindow)
 
     storeEverything();
     answer(QStringLiteral("&Cancel"));
+    ASSERT_TRUE(settleKeychainQueue());
     EXPECT_EQ(VOKKeychainHelper::usernameForService(client->keychainService()), QStringLiteral("user"));
     EXPECT_EQ(VOKWindowController::openControllers().size(), 1);
 
     const QString certificates = client->certificatesDirectory();
     answer(QStringLiteral("Forget Server"));
     EXPECT_TRUE(VOKWindowController::openControllers().isEmpty());
+    ASSERT_TRUE(settleKeychainQueue());
     EXPECT_TRUE(VOKKeychainHelper::usernameForService(QStringLiteral("Vindle:127.0.0.1:1")).isNull());
     EXPECT_FALSE(VOKPreferences::standard().objectForKey(QStringLiteral("VOKMosquittoTLS:127.0.0.1:1")).isValid());
     EXPECT_FALSE(QFileInfo::exists(certificates + QStringLiteral("/ca.pem")));

@@ -7,7 +7,7 @@
 // user and, where there is something the user can do, a recovery suggestion.
 //
 // A plain value; operations that can fail take a trailing `VOKError *error = nullptr` and fill
-// it only on failure.
+// it only on failure. Copies share nothing; any thread.
 class VOKError
 {
     Q_GADGET

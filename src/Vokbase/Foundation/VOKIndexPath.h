@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <initializer_list>
 
-// A path of indexes from a root down a tree (outline rows, nested arrays). A plain value.
+// A path of indexes from a root down a tree (outline rows, nested arrays). A plain value; any
+// thread.
 class VOKIndexPath
 {
 public:

@@ -67,6 +67,14 @@ QString VOKKeychainHelper::usernameForService(const QString &service)
     return item ? item->account : QString();
 }
 
+std::optional<std::pair<QString, QString>> VOKKeychainHelper::credentialsForService(const QString &service)
+{
+    const QString username = usernameForService(service);
+    if (username.isNull())
+        return std::nullopt;
+    return std::make_pair(username, passwordForService(service, username));
+}
+
 bool VOKKeychainHelper::deletePasswordForService(const QString &service, const QString &account)
 {
     if (service.isNull() || account.isNull())

@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 // The secure credential store as the broker clients use it: at most one item per service
 // (saving removes every earlier item of the service, whatever its account), the account being
@@ -14,7 +16,9 @@
 // logs one WARNING and the helper keeps credentials in memory for the session: a password is
 // never written to a plain file, the preferences or a log line.
 //
-// Thread safety: every function may be called from any thread.
+// Threads: every function may be called from any thread, and waits for the store, which may take
+// seconds (a keyring asking to be unlocked): the GUI thread calls them only through work given to
+// VOKKeychainQueue, never directly.
 class VOKKeychainHelper
 {
 public:
@@ -29,6 +33,9 @@ public:
 
     // The account (user name) of the service's item, or a null string.
     static QString usernameForService(const QString &service);
+
+    // The user name of the service's item and its password, or none when the service has no item.
+    static std::optional<std::pair<QString, QString>> credentialsForService(const QString &service);
 
     // True when the item is gone afterwards (deleted, or there was none); false for a null
     // argument or a store failure.

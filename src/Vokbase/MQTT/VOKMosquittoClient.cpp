@@ -251,8 +251,9 @@ bool VOKMosquittoClient::startHandle()
 
 // The credential store and the name resolution may both keep a caller waiting for seconds (a
 // keyring asking to be unlocked, a slow DNS server), so the request is made on a background
-// thread. That thread never touches the client: the answer comes back to the GUI thread, where a
-// client that is gone, or has given this handle up, ignores it.
+// thread, which reads the store in its queue's order. That thread never touches the client: the
+// answer comes back to the GUI thread, where a client that is gone, or has given this handle up,
+// ignores it.
 void VOKMosquittoClient::requestConnection(const QByteArray &hostText)
 {
     const VOKServerStore store = this->store();
@@ -343,8 +344,10 @@ QString VOKMosquittoClient::tlsSettingsKey() const
 
 void VOKMosquittoClient::loadCredentialsFromKeychain()
 {
-    if (const auto credentials = store().loadCredentials())
-        setUsername(credentials->first, credentials->second);
+    store().loadCredentials(this, [this](const VOKServerStore::Credentials &credentials) {
+        if (credentials)
+            setUsername(credentials->first, credentials->second);
+    });
 }
 
 void VOKMosquittoClient::saveCredentialsToKeychain(const QString &username, const QString &password)

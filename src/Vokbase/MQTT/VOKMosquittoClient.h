@@ -126,13 +126,15 @@ public:
     // What is stored for this server, named by the current host and port (see VOKServerStore).
     // None of these connects or disconnects, except the two reconnect operations. GUI thread.
     QString tlsSettingsKey() const;
-    // The stored user name and password replace the ones in memory; nothing stored: unchanged.
-    // Waits for the credential store: connectToBroker does this on a background thread.
+    // The credential store is never waited for here (see VOKKeychainQueue): reads answer later,
+    // writes are queued, and a connect reads what the writes asked before it have stored.
+    // The stored user name and password replace the ones in memory once the store answers;
+    // nothing stored: unchanged. Dropped when the client is gone first.
     void loadCredentialsFromKeychain();
-    // Stores and deletes wait for the credential store on the calling thread.
-    // Stores and uses the pair; an empty user name deletes the stored pair instead.
+    // Uses the pair at once and queues storing it; an empty user name deletes the stored pair
+    // instead.
     void saveCredentialsToKeychain(const QString &username, const QString &password);
-    // Deletes the stored pair and forgets the one in memory.
+    // Forgets the pair in memory at once and queues deleting the stored one.
     void deleteCredentialsFromKeychain();
     // The stored TLS settings replace the ones in memory; nothing stored: unchanged.
     void loadTLSSettings();

@@ -1,6 +1,7 @@
 #include "VOKServerStore.h"
 
 #include "VOKKeychainHelper.h"
+#include "VOKKeychainQueue.h"
 #include "VOKLog.h"
 #include "VOKPreferences.h"
 
@@ -148,24 +149,36 @@ void VOKServerStore::deleteTLSSettings() const
     VOKPreferences::standard().removeObjectForKey(tlsSettingsKey());
 }
 
-std::optional<std::pair<QString, QString>> VOKServerStore::loadCredentials() const
+VOKServerStore::Credentials VOKServerStore::loadCredentials() const
 {
-    const QString username = VOKKeychainHelper::usernameForService(m_keychainService);
-    if (username.isNull())
-        return std::nullopt;
-    return std::make_pair(username, VOKKeychainHelper::passwordForService(m_keychainService, username));
+    Credentials credentials;
+    VOKKeychainQueue::runAndWait([&credentials, service = m_keychainService] {
+        credentials = VOKKeychainHelper::credentialsForService(service);
+    });
+    return credentials;
+}
+
+void VOKServerStore::loadCredentials(const QObject *receiver, std::function<void(const Credentials &)> answer) const
+{
+    VOKKeychainQueue::ask<Credentials>(
+        [service = m_keychainService] { return VOKKeychainHelper::credentialsForService(service); }, receiver,
+        std::move(answer));
 }
 
 void VOKServerStore::saveCredentials(const QString &username, const QString &password) const
 {
-    VOKKeychainHelper::setPassword(password.isNull() ? QStringLiteral("") : password, m_keychainService, username);
+    VOKKeychainQueue::enqueue([service = m_keychainService, username, password] {
+        VOKKeychainHelper::setPassword(password.isNull() ? QStringLiteral("") : password, service, username);
+    });
 }
 
 void VOKServerStore::deleteCredentials() const
 {
-    const QString username = VOKKeychainHelper::usernameForService(m_keychainService);
-    if (!username.isNull())
-        VOKKeychainHelper::deletePasswordForService(m_keychainService, username);
+    VOKKeychainQueue::enqueue([service = m_keychainService] {
+        const QString username = VOKKeychainHelper::usernameForService(service);
+        if (!username.isNull())
+            VOKKeychainHelper::deletePasswordForService(service, username);
+    });
 }
 
 QString VOKServerStore::certificatesRoot()

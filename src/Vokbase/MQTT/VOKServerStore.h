@@ -4,15 +4,19 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <utility>
+
+class QObject;
 
 // What is stored for one server (host and port): the credentials in the credential store under
 // a service name, the TLS settings in the preferences under "VOKMosquittoTLS:host:port", and
 // private copies of certificate and key files in a folder of their own.
 //
 // A small value built from the client's current host, port and service name; it keeps no
-// state. Thread: the preferences part runs on the GUI thread; the rest on any thread.
+// state. Threads: the preferences part runs on the GUI thread; the rest on any thread, the
+// credential part as said below.
 class VOKServerStore
 {
 public:
@@ -23,8 +27,15 @@ public:
     void saveTLSSettings(const VOKTLSSettings &settings) const;
     void deleteTLSSettings() const;
 
-    // (user name, password) when the service holds an item.
-    std::optional<std::pair<QString, QString>> loadCredentials() const;
+    // The credential part goes through VOKKeychainQueue, so it happens in the order it was asked
+    // for: a connect that loads after a save reads what was saved.
+    using Credentials = std::optional<std::pair<QString, QString>>;
+    // (user name, password) when the service holds an item. Waits for the store: background
+    // threads only.
+    Credentials loadCredentials() const;
+    // The same, answered later on the GUI thread unless the receiver (not owned) is gone by then.
+    void loadCredentials(const QObject *receiver, std::function<void(const Credentials &)> answer) const;
+    // Queued; they return at once and are carried out even when the caller is gone meanwhile.
     void saveCredentials(const QString &username, const QString &password) const;
     void deleteCredentials() const;
 

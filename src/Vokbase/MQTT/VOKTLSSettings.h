@@ -7,6 +7,8 @@
 //
 // Paths are null when none was chosen and empty when an empty choice was stored: the stored
 // dictionary writes null as the empty string, so both read back as empty.
+//
+// A plain value; any thread. Reading and writing the preferences is VOKServerStore's job.
 struct VOKTLSSettings
 {
     bool useTLS = false;

@@ -1,5 +1,7 @@
 #include "VOKAttributedString.h"
 
+#include "VOKSymbolPixmapCache.h"
+
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QTextCursor>
@@ -163,7 +165,7 @@ std::unique_ptr<QTextDocument> VOKAttributedString::toTextDocument(const QFont &
                                      .arg(image->name(), tint.name(QColor::HexArgb).mid(1))
                                      .arg(side);
         document->addResource(QTextDocument::ImageResource, QUrl(resource),
-                              image->render(QSize(side, side), devicePixelRatio, tint));
+                              VOKSymbolPixmapCache::pixmap(*image, QSize(side, side), devicePixelRatio, tint));
         QTextImageFormat imageFormat;
         imageFormat.merge(format);
         imageFormat.setName(resource);

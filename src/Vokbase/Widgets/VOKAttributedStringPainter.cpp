@@ -1,5 +1,7 @@
 #include "VOKAttributedStringPainter.h"
 
+#include "VOKSymbolPixmapCache.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QTextDocument>
@@ -70,10 +72,11 @@ qreal VOKAttributedStringPainter::paintRun(QPainter &painter, const QRectF &rect
         if (x + side > rect.right())
             return rect.right() + 1;
         if (attributes.attachment->image) {
-            const QImage image = attributes.attachment->image->render(QSize(qRound(side), qRound(side)),
-                                                                      painter.device()->devicePixelRatioF(), color);
+            const QPixmap image = VOKSymbolPixmapCache::pixmap(*attributes.attachment->image,
+                                                               QSize(qRound(side), qRound(side)),
+                                                               painter.device()->devicePixelRatioF(), color);
             for (qsizetype index = 0; index < characters.size(); ++index)
-                painter.drawImage(QPointF(x + index * side, baseline - metrics.ascent()), image);
+                painter.drawPixmap(QPointF(x + index * side, baseline - metrics.ascent()), image);
         }
         return x + side * characters.size();
     }

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QPalette>
 
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -231,26 +232,14 @@ QColor systemColorNamed(const QString &name)
     return QColor();
 }
 
-int hexDigit(QChar character)
-{
-    const char16_t code = character.unicode();
-    if (code >= u'0' && code <= u'9')
-        return code - u'0';
-    if (code >= u'a' && code <= u'f')
-        return code - u'a' + 10;
-    if (code >= u'A' && code <= u'F')
-        return code - u'A' + 10;
-    return -1;
-}
-
 // The pair of characters at the index read from its leading hex digits (none read as 0).
 double componentFromIndex(qsizetype index, const QString &hex)
 {
-    const int high = hexDigit(hex.at(index));
-    if (high < 0)
-        return 0;
-    const int low = hexDigit(hex.at(index + 1));
-    return (low < 0 ? high : high * 16 + low) / 255.0;
+    // Characters beyond Latin-1 become '?', which ends the digits like any other non-digit.
+    const QByteArray pair = hex.mid(index, 2).toLatin1();
+    unsigned value = 0;
+    std::from_chars(pair.constData(), pair.constData() + pair.size(), value, 16);
+    return value / 255.0;
 }
 
 int truncatedComponent(float component)

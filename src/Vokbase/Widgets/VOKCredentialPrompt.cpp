@@ -1,6 +1,7 @@
 #include "VOKCredentialPrompt.h"
 
 #include "VOKKeychainHelper.h"
+#include "VOKKeychainQueue.h"
 #include "VOKSheet.h"
 
 #include <QCheckBox>
@@ -88,13 +89,43 @@ VOKCredentialPrompt *VOKCredentialPrompt::showForWindow(QWidget *window, const Q
 
 void VOKCredentialPrompt::fill(const QString &keychainService, const QString &suggestedUsername)
 {
-    const QString username =
-        suggestedUsername.isEmpty() && !keychainService.isEmpty() ? VOKKeychainHelper::usernameForService(keychainService)
-                                                                  : suggestedUsername;
-    m_username->setText(username);
-    if (!username.isEmpty() && !keychainService.isEmpty())
-        m_secureField->setText(VOKKeychainHelper::passwordForService(keychainService, username));
-    (username.isEmpty() ? m_username : m_secureField)->setFocus();
+    m_username->setText(suggestedUsername);
+    focusFirstEmptyField();
+    if (keychainService.isEmpty())
+        return;
+    // The store may take seconds to answer: the sheet is usable meanwhile, and what was typed by
+    // then is not overwritten.
+    using Stored = std::pair<QString, QString>;
+    VOKKeychainQueue::ask<Stored>(
+        [service = keychainService, suggestedUsername] {
+            const QString username =
+                suggestedUsername.isEmpty() ? VOKKeychainHelper::usernameForService(service) : suggestedUsername;
+            const QString password =
+                username.isEmpty() ? QString() : VOKKeychainHelper::passwordForService(service, username);
+            return Stored(username, password);
+        },
+        this, [this](const Stored &stored) { fillStored(stored.first, stored.second); });
+}
+
+void VOKCredentialPrompt::fillStored(const QString &username, const QString &password)
+{
+    if (!m_username->isModified())
+        m_username->setText(username);
+    const bool passwordTyped = m_secureField->isModified() || m_plainField->isModified();
+    if (!passwordTyped && m_username->text() == username) {
+        m_secureField->setText(password);
+        m_plainField->setText(password);
+    }
+    if (focusWidget() == m_username && !m_username->isModified())
+        focusFirstEmptyField();
+}
+
+void VOKCredentialPrompt::focusFirstEmptyField()
+{
+    if (m_username->text().isEmpty())
+        m_username->setFocus();
+    else
+        (m_showPassword->isChecked() ? m_plainField : m_secureField)->setFocus();
 }
 
 QString VOKCredentialPrompt::password() const

@@ -13,9 +13,11 @@ class QLineEdit;
 // "Show Password" is on), and the buttons "Connect" and "Cancel". Return connects, Escape
 // cancels. It stores nothing: the completion says what was typed and the caller decides.
 //
-// The fields start with what the credential store holds for the service (when a service is
-// given); a suggested user name takes the stored one's place. The focus starts in the user-name
-// field, or in the password field when the user name is filled in.
+// The fields are filled with what the credential store holds for the service (when a service is
+// given) once the store answers, which may take a while: the sheet shows and takes typing at once,
+// and a field the user typed in keeps what was typed. A suggested user name takes the stored one's
+// place. The focus is in the user-name field, or in the password field when the user name is
+// filled in.
 //
 // Ownership: the window owns the sheet until it deletes itself after closing. GUI thread.
 class VOKCredentialPrompt final : public QDialog
@@ -43,6 +45,8 @@ public Q_SLOTS:
 private:
     VOKCredentialPrompt(const QString &title, const QString &message);
     void fill(const QString &keychainService, const QString &suggestedUsername);
+    void fillStored(const QString &username, const QString &password);
+    void focusFirstEmptyField();
 
     QLineEdit *m_username;
     QLineEdit *m_secureField;

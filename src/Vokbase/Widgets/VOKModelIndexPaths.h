@@ -12,6 +12,9 @@ class QObject;
 
 // Index paths over a tree model: the row at each level from the top down, each row standing for
 // the QObject pointer the model answers for a role. Walks are iterative, so any depth is fine.
+//
+// Objects answered belong to the model's owner; nothing is kept between calls. The thread the
+// model lives on (the GUI thread for the outline).
 class VOKModelIndexPaths
 {
 public:

@@ -13,7 +13,8 @@ class QWidget;
 // or the menu bar holds the focus (opened from the keyboard), the chain starts at the widget
 // that had the focus before, as it does for a menu opened with the mouse.
 //
-// Thread: GUI thread only.
+// Ownership: the objects answered belong to their windows; they are borrowed. Thread: GUI thread
+// only.
 namespace VOKResponderChain {
 
 // The first object in the chain that answers the method, or null.

@@ -12,7 +12,8 @@
 //
 // The image has its own colour only after vokWithColor; otherwise it takes the colour it is
 // drawn with (the text colour of the stretch it stands in). A plain value; rendering needs a
-// QGuiApplication and may run on any thread.
+// QGuiApplication and may run on any thread. Views paint through VOKSymbolPixmapCache, which
+// renders each variant once.
 class VOKSymbolImage
 {
 public:

@@ -69,8 +69,7 @@ void VOKWindow::setFrameAutosaveName(const QString &name)
     m_frameAutosaveName = name;
     if (name.isEmpty())
         return;
-    if (const auto saved = VOKWindowFrameStore::savedFrame(name))
-        setGeometry(*saved);
+    VOKWindowFrameStore::restoreFrame(*this, name);
 }
 
 QList<QDialog *> VOKWindow::attachedSheets() const
@@ -122,5 +121,5 @@ void VOKWindow::frameChanged()
 void VOKWindow::saveFrame() const
 {
     if (!m_frameAutosaveName.isEmpty())
-        VOKWindowFrameStore::saveFrame(m_frameAutosaveName, geometry());
+        VOKWindowFrameStore::saveFrame(*this, m_frameAutosaveName);
 }

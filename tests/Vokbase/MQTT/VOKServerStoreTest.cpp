@@ -1,3 +1,4 @@
+#include "KeychainTestSupport.h"
 #include "LogCapture.h"
 #include "MosquittoBroker.h"
 #include "RecordingClient.h"
@@ -11,14 +12,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <atomic>
 
 #include <sys/stat.h>
 
@@ -51,6 +49,7 @@ struct StoredSettingsTest : ::testing::Test
     ~StoredSettingsTest() override
     {
         client.deleteAllStoredData();
+        settleKeychainQueue();
         VOKKeychainHelper::setBackend(std::make_shared<VOKMemoryKeychainBackend>());
     }
 
@@ -65,6 +64,8 @@ TEST_F(StoredSettingsTest, CredentialsKeepOneItemAndClearWithAnEmptyName)
 {
     client.saveCredentialsToKeychain(QStringLiteral("a"), QStringLiteral("pa"));
     client.saveCredentialsToKeychain(QStringLiteral("b"), QStringLiteral("pb"));
+    EXPECT_EQ(client.username(), QStringLiteral("b"));
+    ASSERT_TRUE(settleKeychainQueue());
     ASSERT_EQ(keychain->items().size(), 1);
     EXPECT_EQ(keychain->items().first().service, QStringLiteral("VOKMosquitto:h:8883"));
     EXPECT_EQ(keychain->items().first().account, QStringLiteral("b"));
@@ -72,16 +73,19 @@ TEST_F(StoredSettingsTest, CredentialsKeepOneItemAndClearWithAnEmptyName)
     RecordingClient other(QStringLiteral("h"), 8883);
     other.setUsername(QStringLiteral("kept"), QStringLiteral("kept-pw"));
     other.loadCredentialsFromKeychain();
+    ASSERT_TRUE(settleKeychainQueue());
     EXPECT_EQ(other.username(), QStringLiteral("b"));
     EXPECT_EQ(other.password(), QStringLiteral("pb"));
 
     client.saveCredentialsToKeychain(QString(), QStringLiteral("ignored"));
-    EXPECT_TRUE(keychain->items().isEmpty());
     EXPECT_TRUE(client.username().isNull());
     EXPECT_TRUE(client.password().isNull());
+    ASSERT_TRUE(settleKeychainQueue());
+    EXPECT_TRUE(keychain->items().isEmpty());
 
     // Nothing stored: what is in memory stays.
     other.loadCredentialsFromKeychain();
+    ASSERT_TRUE(settleKeychainQueue());
     EXPECT_EQ(other.username(), QStringLiteral("b"));
 }
 
@@ -167,6 +171,7 @@ TEST_F(StoredSettingsTest, DeletingAllStoredDataRemovesEveryPart)
     const QString folder = client.certificatesDirectory();
 
     client.deleteAllStoredData();
+    ASSERT_TRUE(settleKeychainQueue());
     EXPECT_TRUE(keychain->items().isEmpty());
     EXPECT_FALSE(VOKPreferences::standard().objectForKey(client.tlsSettingsKey()).isValid());
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/ca.pem")));
@@ -175,49 +180,34 @@ TEST_F(StoredSettingsTest, DeletingAllStoredDataRemovesEveryPart)
 
 namespace {
 
-// A credential store whose look-ups each wait, on the thread that makes them, until the test's
-// GUI thread lets one go (at most 2 s): a look-up made on the GUI thread itself can never be let
-// go in time, and is counted.
-class GatedKeychainBackend final : public VOKKeychainBackend
-{
-public:
-    bool addItem(const Item &item) override { return m_items.addItem(item); }
-    std::optional<Item> findItem(const QString &service, const QString &account) const override
-    {
-        ++lookupsStarted;
-        if (!m_gate.tryAcquire(1, 2000))
-            ++lookupsNotLetGo;
-        return m_items.findItem(service, account);
-    }
-    DeleteResult deleteItems(const QString &service, const QString &account) override
-    {
-        return m_items.deleteItems(service, account);
-    }
-    void letGo() const { m_gate.release(); }
-
-    mutable std::atomic<int> lookupsStarted{0};
-    mutable std::atomic<int> lookupsNotLetGo{0};
-
-private:
-    VOKMemoryKeychainBackend m_items;
-    mutable QSemaphore m_gate;
-};
-
 struct SlowKeychainTest : ::testing::Test
 {
     SlowKeychainTest() { VOKKeychainHelper::setBackend(keychain); }
-    ~SlowKeychainTest() override { VOKKeychainHelper::setBackend(std::make_shared<VOKMemoryKeychainBackend>()); }
+    ~SlowKeychainTest() override
+    {
+        keychain->letGo(100);
+        settleKeychainQueue();
+        VOKKeychainHelper::setBackend(std::make_shared<VOKMemoryKeychainBackend>());
+    }
 
     // A broker that wants the stored user "alice", whose credentials wait in the store.
-    void startBroker()
+    void startBroker(const QByteArray &storedPassword = "secret")
     {
         ASSERT_TRUE(broker.start()) << broker.errorString().toStdString();
-        keychain->addItem({QStringLiteral("VOKMosquitto:127.0.0.1:%1").arg(broker.port()), QStringLiteral("alice"),
-                           QByteArray("secret")});
+        keychain->contents().addItem(
+            {QStringLiteral("VOKMosquitto:127.0.0.1:%1").arg(broker.port()), QStringLiteral("alice"), storedPassword});
+    }
+
+    // Lets every call to the store go, from the GUI thread, for as long as the test runs.
+    void keepLettingGo()
+    {
+        QObject::connect(&gui, &QTimer::timeout, [this] { keychain->letGo(); });
+        gui.start(10);
     }
 
     MosquittoBroker broker{QStringLiteral("alice"), QStringLiteral("secret")};
     std::shared_ptr<GatedKeychainBackend> keychain = std::make_shared<GatedKeychainBackend>();
+    QTimer gui;
 };
 
 } // namespace
@@ -225,17 +215,15 @@ struct SlowKeychainTest : ::testing::Test
 TEST_F(SlowKeychainTest, TheWindowKeepsRunningWhileStoredCredentialsAreReadForTheConnect)
 {
     ASSERT_NO_FATAL_FAILURE(startBroker());
-    QTimer gui;
-    QObject::connect(&gui, &QTimer::timeout, [this] { keychain->letGo(); });
-    gui.start(10);
+    keepLettingGo();
 
     RecordingClient client(QStringLiteral("127.0.0.1"), broker.port());
     client.setUsername(QStringLiteral("kept"), QStringLiteral("kept-pw"));
     ASSERT_TRUE(client.connectToBroker());
     ASSERT_TRUE(QTest::qWaitFor([&] { return client.connects == 1 || client.failures > 0; }, 15000));
     EXPECT_EQ(client.failures, 0);
-    EXPECT_GT(keychain->lookupsStarted, 0);
-    EXPECT_EQ(keychain->lookupsNotLetGo, 0);
+    EXPECT_GT(keychain->callsStarted, 0);
+    EXPECT_EQ(keychain->callsNotLetGo, 0);
     // The stored pair replaces the one in memory once it has been read.
     EXPECT_TRUE(QTest::qWaitFor([&] { return client.username() == QStringLiteral("alice"); }));
     EXPECT_EQ(client.password(), QStringLiteral("secret"));
@@ -248,15 +236,13 @@ TEST_F(SlowKeychainTest, AConnectGivenUpWhileItsCredentialsAreReadHasNoEffect)
     RecordingClient disconnected(QStringLiteral("127.0.0.1"), broker.port());
     auto destroyed = std::make_unique<RecordingClient>(unresolvableHost());
     const QString destroyedDescription = destroyed->description();
-    for (RecordingClient *client : {&disconnected, destroyed.get()}) {
-        const int started = keychain->lookupsStarted;
-        ASSERT_TRUE(client->connectToBroker());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return keychain->lookupsStarted > started; }));
-    }
+    ASSERT_TRUE(disconnected.connectToBroker());
+    ASSERT_TRUE(destroyed->connectToBroker());
+    // The first read is under way; the second waits behind it in the store's queue.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return keychain->callsStarted > 0; }));
     disconnected.disconnectFromBroker();
     destroyed.reset();
-    for (int lookup = 0; lookup < 3; ++lookup)
-        keychain->letGo();
+    keychain->letGo(3);
     // The teardowns wait for the requests, whose answers are then queued before these events run.
     ASSERT_TRUE(VOKMosquittoHandle::waitForTeardowns(15000));
     QCoreApplication::processEvents();
@@ -266,4 +252,22 @@ TEST_F(SlowKeychainTest, AConnectGivenUpWhileItsCredentialsAreReadHasNoEffect)
     EXPECT_TRUE(disconnected.username().isNull());
     EXPECT_TRUE(log.linesContaining(destroyedDescription).isEmpty());
     EXPECT_TRUE(log.linesContaining(QStringLiteral("mosquitto_connect_async failed")).isEmpty());
+}
+
+TEST_F(SlowKeychainTest, SavesDoNotWaitAndAConnectAfterThemReadsWhatWasSaved)
+{
+    ASSERT_NO_FATAL_FAILURE(startBroker("stale"));
+    keepLettingGo();
+    RecordingClient client(QStringLiteral("127.0.0.1"), broker.port());
+    client.saveCredentialsToKeychain(QStringLiteral("alice"), QStringLiteral("secret"));
+    EXPECT_EQ(keychain->callsNotLetGo, 0);
+
+    ASSERT_TRUE(client.connectToBroker());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.connects == 1 || client.failures > 0; }, 15000));
+    EXPECT_EQ(client.failures, 0);
+    ASSERT_TRUE(settleKeychainQueue());
+    EXPECT_EQ(client.password(), QStringLiteral("secret"));
+    ASSERT_EQ(keychain->contents().items().size(), 1);
+    EXPECT_EQ(keychain->contents().items().first().secret, QByteArray("secret"));
+    EXPECT_EQ(keychain->callsNotLetGo, 0);
 }

@@ -1,9 +1,11 @@
 #include "VOKAttributedString.h"
 #include "VOKAttributedStringPainter.h"
 #include "VOKMarkupParser.h"
+#include "VOKSymbolPixmapCache.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QPixmap>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
@@ -93,4 +95,32 @@ TEST(VOKAttributedString, PaintsTruncatedLinesAndDocuments)
         VOKAttributedStringPainter(QFont(QStringLiteral("Sans"), 10), QPalette()).paint(painter, image.rect(), wrapped);
     }
     EXPECT_GT(pixelsOf(image, Qt::blue), 20);
+}
+
+TEST(VOKSymbolPixmapCache, RendersOncePerNameSizeColourAndRatio)
+{
+    const std::optional<VOKSymbolImage> square = vokSymbol(QStringLiteral("r.square"));
+    ASSERT_TRUE(square);
+    const QPixmap first = VOKSymbolPixmapCache::pixmap(*square, QSize(16, 16), 2, Qt::green);
+    EXPECT_EQ(first.size(), QSize(32, 32));
+    EXPECT_EQ(first.devicePixelRatio(), 2);
+    EXPECT_EQ(first.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              square->render(QSize(16, 16), 2, Qt::green));
+
+    // The same request is answered from the cache; any difference renders anew.
+    EXPECT_EQ(VOKSymbolPixmapCache::pixmap(*square, QSize(16, 16), 2, Qt::green).cacheKey(), first.cacheKey());
+    const QPixmap others[] = {
+        VOKSymbolPixmapCache::pixmap(*square, QSize(16, 16), 2, Qt::red),
+        VOKSymbolPixmapCache::pixmap(*square, QSize(17, 16), 2, Qt::green),
+        VOKSymbolPixmapCache::pixmap(*square, QSize(16, 16), 1.5, Qt::green),
+        VOKSymbolPixmapCache::pixmap(*vokSymbol(QStringLiteral("0.circle")), QSize(16, 16), 2, Qt::green),
+    };
+    for (const QPixmap &other : others)
+        EXPECT_NE(other.cacheKey(), first.cacheKey());
+
+    // An image with a colour of its own ignores the fallback.
+    const VOKSymbolImage blue = vokWithColor(*square, Qt::blue);
+    EXPECT_EQ(VOKSymbolPixmapCache::pixmap(blue, QSize(16, 16), 2, Qt::green).cacheKey(),
+              VOKSymbolPixmapCache::pixmap(blue, QSize(16, 16), 2, Qt::red).cacheKey());
+    EXPECT_EQ(pixelsOf(VOKSymbolPixmapCache::pixmap(blue, QSize(16, 16), 2, Qt::green).toImage(), Qt::green), 0);
 }

@@ -1,3 +1,4 @@
+#include "KeychainTestSupport.h"
 #include "VOKCredentialPrompt.h"
 #include "VOKKeychainHelper.h"
 #include "VOKMemoryKeychainBackend.h"
@@ -132,6 +133,7 @@ TEST_F(PromptTest, CredentialPromptStartsFromTheStoreAndKeepsTheTextAcrossShowPa
         QStringLiteral("Vindle:h:1883"), credentials());
     EXPECT_TRUE(prompt->isModal());
     EXPECT_EQ(prompt->windowModality(), Qt::WindowModal);
+    ASSERT_TRUE(settleKeychainQueue());
     EXPECT_EQ(field(prompt, "username")->text(), QStringLiteral("alice"));
     EXPECT_EQ(field(prompt, "secureField")->text(), QStringLiteral("stored-pw"));
     EXPECT_EQ(prompt->focusWidget(), field(prompt, "secureField"));
@@ -171,8 +173,46 @@ TEST_F(PromptTest, CredentialPromptStartsFromTheStoreAndKeepsTheTextAcrossShowPa
 
     prompt = VOKCredentialPrompt::showForWindow(window.get(), QStringLiteral("t"), QStringLiteral("m"),
                                                 QStringLiteral("Vindle:h:1883"), credentials(), QStringLiteral("bob"));
+    ASSERT_TRUE(settleKeychainQueue());
     EXPECT_EQ(field(prompt, "username")->text(), QStringLiteral("bob"));
     EXPECT_TRUE(field(prompt, "secureField")->text().isEmpty());
+}
+
+TEST_F(PromptTest, CredentialPromptTakesTypingWhileTheStoreIsSlowAndKeepsWhatWasTyped)
+{
+    const auto keychain = std::make_shared<GatedKeychainBackend>();
+    keychain->contents().addItem({QStringLiteral("Vindle:h:1883"), QStringLiteral("alice"), "stored-pw"});
+    VOKKeychainHelper::setBackend(keychain);
+
+    VOKCredentialPrompt *prompt = VOKCredentialPrompt::showForWindow(
+        window.get(), QStringLiteral("t"), QStringLiteral("m"), QStringLiteral("Vindle:h:1883"), credentials());
+    EXPECT_TRUE(field(prompt, "username")->text().isEmpty());
+    QTest::keyClicks(field(prompt, "username"), QStringLiteral("bob"));
+    keychain->letGo(2);
+    ASSERT_TRUE(settleKeychainQueue());
+    EXPECT_EQ(field(prompt, "username")->text(), QStringLiteral("bob"));
+    // The stored password belongs to another user: it is not offered for this one.
+    EXPECT_TRUE(field(prompt, "secureField")->text().isEmpty());
+    prompt->reject();
+
+    // Untouched fields take the stored pair when it arrives, and the focus moves on to the password.
+    prompt = VOKCredentialPrompt::showForWindow(window.get(), QStringLiteral("t"), QStringLiteral("m"),
+                                                QStringLiteral("Vindle:h:1883"), credentials());
+    keychain->letGo(2);
+    ASSERT_TRUE(settleKeychainQueue());
+    EXPECT_EQ(field(prompt, "username")->text(), QStringLiteral("alice"));
+    EXPECT_EQ(field(prompt, "secureField")->text(), QStringLiteral("stored-pw"));
+    EXPECT_EQ(prompt->focusWidget(), field(prompt, "secureField"));
+
+    // A prompt closed, with its window, before the store answers takes no harm from the answer.
+    prompt->reject();
+    VOKCredentialPrompt::showForWindow(window.get(), QStringLiteral("t"), QStringLiteral("m"),
+                                       QStringLiteral("Vindle:h:1883"), credentials());
+    window.reset();
+    keychain->letGo(2);
+    ASSERT_TRUE(settleKeychainQueue());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(keychain->callsNotLetGo, 0);
 }
 
 TEST_F(PromptTest, EveryPromptAnswersOnceWhenItsWindowGoesAway)

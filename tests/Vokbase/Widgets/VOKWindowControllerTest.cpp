@@ -84,8 +84,6 @@ TEST_F(VOKWindowControllerTest, FramesAreSavedByNameAndWindowsOfOneNameCascade)
         first->window()->setGeometry(200, 150, 400, 300);
         first->window()->close();
     }
-    EXPECT_EQ(VOKPreferences::standard().objectForKey(VOKWindowFrameStore::keyForName(QStringLiteral("Main"))),
-              (QVariantList{200, 150, 400, 300}));
 
     const auto first = makeController(QStringLiteral("Main"));
     const auto second = makeController(QStringLiteral("Main"));
@@ -101,11 +99,26 @@ TEST_F(VOKWindowControllerTest, FramesAreSavedByNameAndWindowsOfOneNameCascade)
     EXPECT_TRUE(untitled->window()->frameAutosaveName().isEmpty());
 
     // Frames moved while showing are written once the move settles.
+    const auto stored = [] {
+        return VOKPreferences::standard().objectForKey(VOKWindowFrameStore::keyForName(QStringLiteral("Main")));
+    };
+    const QVariant before = stored();
     first->window()->setGeometry(10, 20, 300, 200);
-    ASSERT_TRUE(QTest::qWaitFor([] {
-        return VOKPreferences::standard().objectForKey(VOKWindowFrameStore::keyForName(QStringLiteral("Main")))
-               == QVariantList({10, 20, 300, 200});
-    }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stored() != before; }));
+    for (const auto &shown : {first.get(), second.get(), third.get()})
+        shown->window()->hide();
+    EXPECT_EQ(makeController(QStringLiteral("Main"))->window()->geometry(), QRect(10, 20, 300, 200));
+}
+
+TEST_F(VOKWindowControllerTest, FramesSavedAsFourNumbersStillRestore)
+{
+    VOKPreferences::standard().setObject(QVariantList{200, 150, 400, 300},
+                                         VOKWindowFrameStore::keyForName(QStringLiteral("Main")));
+    const auto restored = makeController(QStringLiteral("Main"));
+    EXPECT_EQ(restored->window()->geometry(), QRect(200, 150, 400, 300));
+    restored->window()->close();
+    const auto again = makeController(QStringLiteral("Main"));
+    EXPECT_EQ(again->window()->geometry(), QRect(200, 150, 400, 300));
 }
 
 TEST_F(VOKWindowControllerTest, NewWindowsOfAnyNameCascadeOffTheWindowAtTheirPlace)
@@ -130,7 +143,7 @@ TEST_F(VOKWindowControllerTest, UnreadableSavedFramesAreReportedAndIgnored)
 {
     LogCapture log;
     const QString key = VOKWindowFrameStore::keyForName(QStringLiteral("Main"));
-    const QVariant unreadable[] = {QStringLiteral("junk"), QVariantList{1, 2, 3}, QVariantList{1, 2, 0, 5},
+    const QVariant unreadable[] = {QStringLiteral("junk"), 42, QVariantList{1, 2, 3}, QVariantList{1, 2, 0, 5},
                                    QVariantList{1, 2, QStringLiteral("3"), 4}, QVariantList{1.5, 2, 3, 4},
                                    QVariantList{1e12, 2, 3, 4}};
     for (const QVariant &value : unreadable) {
