@@ -113,8 +113,11 @@ void VOKCredentialPrompt::fillStored(const QString &username, const QString &pas
         m_username->setText(username);
     const bool passwordTyped = m_secureField->isModified() || m_plainField->isModified();
     if (!passwordTyped && m_username->text() == username) {
-        m_secureField->setText(password);
-        m_plainField->setText(password);
+        // Selected, because the stored password is often the one just refused: typing replaces it.
+        for (QLineEdit *field : {m_secureField, m_plainField}) {
+            field->setText(password);
+            field->selectAll();
+        }
     }
     if (focusWidget() == m_username && !m_username->isModified())
         focusFirstEmptyField();

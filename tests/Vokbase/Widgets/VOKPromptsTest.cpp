@@ -138,11 +138,14 @@ TEST_F(PromptTest, CredentialPromptStartsFromTheStoreAndKeepsTheTextAcrossShowPa
     EXPECT_EQ(field(prompt, "secureField")->text(), QStringLiteral("stored-pw"));
     EXPECT_EQ(prompt->focusWidget(), field(prompt, "secureField"));
 
-    // Typed, shown, edited, hidden, shown again and edited: the last text is what connects.
+    // The stored password is often the one just refused: typing replaces it.
     QLineEdit *const secure = field(prompt, "secureField");
     QLineEdit *const plain = field(prompt, "plainField");
     QCheckBox *const show = prompt->findChild<QCheckBox *>(QStringLiteral("showPassword"));
-    secure->setText(QStringLiteral("typed"));
+    QTest::keyClicks(secure, QStringLiteral("typed"));
+    EXPECT_EQ(secure->text(), QStringLiteral("typed"));
+
+    // Typed, shown, edited, hidden, shown again and edited: the last text is what connects.
     show->click();
     EXPECT_TRUE(plain->isVisible());
     EXPECT_FALSE(secure->isVisible());
