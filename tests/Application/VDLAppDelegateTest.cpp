@@ -18,14 +18,14 @@
 namespace {
 
 // Nothing listens on port 1, so viewers fail to connect at once and quietly.
-QUrl server(const char *path)
-{
-    return QUrl(QStringLiteral("mqtt://127.0.0.1:1/%1").arg(QLatin1String(path)));
-}
-
 QString title(const char *path)
 {
     return QStringLiteral("mqtt://127.0.0.1:1/%1").arg(QLatin1String(path));
+}
+
+QUrl server(const char *path)
+{
+    return QUrl(title(path));
 }
 
 QString viewerIdentifier(const char *path)
@@ -88,7 +88,6 @@ TEST_F(VDLAppDelegateTest, ALaunchOpensEarlyURLsInOrderThenBuildsTheRecentsMenu)
     EXPECT_FALSE(delegate.recentsMenuItem()->menu());
 
     delegate.applicationDidFinishLaunching();
-    EXPECT_TRUE(delegate.didFinishLaunching());
     EXPECT_TRUE(delegate.urlsToOpen().isEmpty());
     EXPECT_EQ(openTitles(), QStringList({title("three"), title("two"), title("one")})) << "frontmost first";
     ASSERT_TRUE(delegate.recentsMenuItem()->menu());

@@ -80,19 +80,11 @@ struct VDLMainMenuTest : ::testing::Test
 
 } // namespace
 
-TEST_F(VDLMainMenuTest, EveryWindowShowsTheMenusWithTheUsualShortcuts)
+TEST_F(VDLMainMenuTest, EveryWindowShowsTheMenusAndTheirItemsReachTheApplication)
 {
     VOKWindowController *const controller = showViewerLike();
     ASSERT_TRUE(controller->window()->menuBar());
-    QStringList titles;
-    for (const QAction *action : controller->window()->menuBar()->actions())
-        titles.append(action->text().remove(QLatin1Char('&')));
-    EXPECT_EQ(titles, QStringList({QStringLiteral("File"), QStringLiteral("Edit"), QStringLiteral("View"),
-                                   QStringLiteral("Window"), QStringLiteral("Help")}));
-
-    EXPECT_EQ(item(menu(0), QStringLiteral("New Connection…"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
-    EXPECT_EQ(item(menu(0), QStringLiteral("Close"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
-    EXPECT_EQ(item(menu(1), QStringLiteral("Find…"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+    EXPECT_EQ(controller->window()->menuBar()->actions().size(), mainMenu.menus().size());
     EXPECT_EQ(mainMenu.recentsMenuItem(), item(menu(0), QStringLiteral("Open Recent")));
 
     QSignalSpy newConnection(&mainMenu, &VDLMainMenu::newConnectionRequested);

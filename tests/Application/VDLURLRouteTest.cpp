@@ -48,8 +48,6 @@ TEST(VDLURLRoute, QueriesOpenAPublishWindow)
                            {QStringLiteral("pm.doRetain"), true}}));
 
     EXPECT_TRUE(route("mqtt://h/t?value=OFF&publish=1").publishNow());
-    EXPECT_TRUE(route("mqtt://h/t?publish=yes").publishNow());
-    EXPECT_FALSE(route("mqtt://h/t?publish=0").publishNow());
     EXPECT_FALSE(route("mqtt://h/t?publish").publishNow());
     EXPECT_FALSE(route("mqtt://h/t?publish=1&publish=no").publishNow());
 

@@ -9,11 +9,9 @@ const char firstKey = 0;
 const char secondKey = 0;
 } // namespace
 
-TEST(VOKAttachments, StoresPerKeyAndReleasesWithTheObject)
+TEST(VOKAttachments, StoresPerKeyReplacesRemovesAndReleasesWithTheObject)
 {
     auto owner = std::make_unique<QObject>();
-    EXPECT_FALSE(vokAssociatedObjectForKey(owner.get(), &firstKey).isValid());
-
     auto payload = std::make_shared<int>(7);
     const std::weak_ptr<int> watch = payload;
     vokSetAssociatedObject(owner.get(), QVariant::fromValue(payload), &firstKey);
@@ -24,18 +22,13 @@ TEST(VOKAttachments, StoresPerKeyAndReleasesWithTheObject)
     EXPECT_EQ(vokAssociatedObjectForKey(owner.get(), &secondKey).toString(), QStringLiteral("two"));
     EXPECT_TRUE(owner->children().isEmpty());
 
-    owner.reset();
-    EXPECT_TRUE(watch.expired());
-}
-
-TEST(VOKAttachments, ReplacesOnlyWhenDifferentAndRemovesOnInvalid)
-{
-    QObject owner;
-    vokSetAssociatedObject(&owner, 1, &firstKey);
-    vokSetAssociatedObject(&owner, 2, &firstKey);
-    EXPECT_EQ(vokAssociatedObjectForKey(&owner, &firstKey).toInt(), 2);
-    vokSetAssociatedObject(&owner, QVariant(), &firstKey);
-    EXPECT_FALSE(vokAssociatedObjectForKey(&owner, &firstKey).isValid());
+    vokSetAssociatedObject(owner.get(), 2, &secondKey);
+    EXPECT_EQ(vokAssociatedObjectForKey(owner.get(), &secondKey).toInt(), 2);
+    vokSetAssociatedObject(owner.get(), QVariant(), &secondKey);
+    EXPECT_FALSE(vokAssociatedObjectForKey(owner.get(), &secondKey).isValid());
     vokSetAssociatedObject(nullptr, 1, &firstKey);
     EXPECT_FALSE(vokAssociatedObjectForKey(nullptr, &firstKey).isValid());
+
+    owner.reset();
+    EXPECT_TRUE(watch.expired());
 }

