@@ -1,5 +1,6 @@
 #include "VDLMainMenu.h"
 
+#include "VOKFindPanelAction.h"
 #include "VOKResponderChain.h"
 #include "VOKWindow.h"
 #include "VOKWindowController.h"
@@ -16,8 +17,6 @@ namespace {
 // The command an Edit or View item sends along the chain, and its argument.
 const char *const SignatureProperty = "vdlChainSignature";
 const char *const ArgumentProperty = "vdlChainArgument";
-
-enum FindTag { ShowFindInterface = 1, FindNext = 2, FindPrevious = 3 };
 
 const char *const SortSignature = "selectSortOrder(int)";
 const char *const PauseSignature = "togglePause()";
@@ -107,9 +106,14 @@ void VDLMainMenu::buildEditMenu()
     addChainAction(m_edit.get(), QStringLiteral("Select &All"), QKeySequence::SelectAll, "selectAll()");
     m_edit->addSeparator();
     const char *const find = "performFindPanelAction(int)";
-    addChainAction(m_edit.get(), QStringLiteral("&Find…"), QKeySequence::Find, find, ShowFindInterface);
-    addChainAction(m_edit.get(), QStringLiteral("Find &Next"), QKeySequence::FindNext, find, FindNext);
-    addChainAction(m_edit.get(), QStringLiteral("Find &Previous"), QKeySequence::FindPrevious, find, FindPrevious);
+    addChainAction(m_edit.get(), QStringLiteral("&Find…"), QKeySequence::Find, find,
+                   VOKFindPanelAction::ShowFindInterface);
+    // Both of the usual keys on every desktop, whatever the platform theme offers.
+    addChainAction(m_edit.get(), QStringLiteral("Find &Next"), QKeySequence(), find, VOKFindPanelAction::FindNext)
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_G), QKeySequence(Qt::Key_F3)});
+    addChainAction(m_edit.get(), QStringLiteral("Find &Previous"), QKeySequence(), find,
+                   VOKFindPanelAction::FindPrevious)
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G), QKeySequence(Qt::SHIFT | Qt::Key_F3)});
 }
 
 void VDLMainMenu::buildViewMenu()

@@ -117,6 +117,17 @@ QList<VDLTopic *> VDLTopicsModel::childrenToShow(VDLTopic *topic) const
     return children;
 }
 
+QList<VDLTopic *> VDLTopicsModel::childrenInOrder(VDLTopic *topic) const
+{
+    const auto entry = m_entries.constFind(topic);
+    const qsizetype count = topic->subTopics().size();
+    if (entry != m_entries.cend() && entry->rows.size() == count && entry->knownChildren == count)
+        return entry->rows;
+    QList<VDLTopic *> children = topic->subTopics();
+    m_comparator.sort(children);
+    return children;
+}
+
 qsizetype VDLTopicsModel::rowOf(const VDLTopic *topic) const
 {
     const VDLTopic *const parent = topic->parentTopic();

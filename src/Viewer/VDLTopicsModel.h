@@ -61,6 +61,9 @@ public:
     static VDLTopic *topicAt(const QModelIndex &index);
     // The index of the topic's row; invalid when the topic is not shown.
     QModelIndex indexOfTopic(const VDLTopic *topic, int column = NameColumn) const;
+    // The topic's children in the order shown, those the filter hides sorted in among them: the
+    // rows themselves when none is hidden.
+    QList<VDLTopic *> childrenInOrder(VDLTopic *topic) const;
     // Applies the gathered cell changes and re-sorts now.
     void flushPendingChanges();
 

@@ -3,6 +3,8 @@
 #include "VDLClient.h"
 #include "VDLConnectionProblemHandler.h"
 #include "VDLMessage.h"
+#include "VDLOutlineSearch.h"
+#include "VDLSearchBar.h"
 #include "VDLTopic.h"
 #include "VDLTopicSortOrder.h"
 #include "VDLTopicsActions.h"
@@ -15,6 +17,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -68,11 +71,17 @@ VDLTopicsViewController::VDLTopicsViewController(QWidget *parent)
     });
     connect(m_outline->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &VDLTopicsViewController::updateFromSelection);
+    m_search = new VDLOutlineSearch(*this);
+    m_searchBar = new VDLSearchBar(*m_search, this);
+    // Also while the tree changes: rows that come and go move the selected match.
+    connect(m_outline->selectionModel(), &QItemSelectionModel::selectionChanged, m_search,
+            &VDLOutlineSearch::updateSearchInfo);
     // Rows arrive once the client announces its batch, after the batch's last did-change.
     connect(m_model, &VDLTopicsModel::topicChangesApplied, this, &VDLTopicsViewController::trySelectPendingPath);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_searchBar);
     layout->addWidget(m_orderChoice);
     layout->addWidget(m_outline, 1);
 }
@@ -232,6 +241,17 @@ void VDLTopicsViewController::clientDataDidChange(VDLClient *)
     trySelectPendingPath();
     m_isUpdating = false;
     updateFromSelection();
+    m_search->searchNeedsUpdate();
+}
+
+void VDLTopicsViewController::keyPressEvent(QKeyEvent *event)
+{
+    // The outline passes Escape on: it cancels the search.
+    if (event->key() == Qt::Key_Escape) {
+        m_search->setSearchString(QString());
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void VDLTopicsViewController::clientDidConnectWithPath(VDLClient *, const QString &path)

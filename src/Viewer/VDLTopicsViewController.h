@@ -11,6 +11,8 @@
 class QComboBox;
 class VDLClient;
 class VDLConnectionProblemHandler;
+class VDLOutlineSearch;
+class VDLSearchBar;
 class VDLTopic;
 class VDLTopicsActions;
 class VDLTopicSortOrder;
@@ -23,6 +25,9 @@ class VOKOutlineView;
 // What the user does with the topics (copy, open, delete, the context menus) is carried out by
 // its VDLTopicsActions; connection problems go to its VDLConnectionProblemHandler, which asks the
 // user for credentials or certificates.
+//
+// Above the outline sits its search (VDLOutlineSearch, shown by a VDLSearchBar); Escape in the
+// outline clears it.
 //
 // Ownership: the widgets are its children; the client is not owned. GUI thread.
 class VDLTopicsViewController final : public QWidget, public VDLClientDelegate
@@ -38,6 +43,8 @@ public:
     VDLClient *client() const { return m_client; }
     VOKOutlineView *outlineView() const { return m_outline; }
     VDLTopicsModel *model() const { return m_model; }
+    VDLOutlineSearch *search() const { return m_search; }
+    VDLSearchBar *searchBar() const { return m_searchBar; }
     // On a later turn of the event loop, selects (creating it when missing) the topic a
     // subscription path names: without a leading "/", a trailing "#" and then a trailing "/", and
     // cut before its first "/+". A path that reduces to nothing selects nothing.
@@ -85,6 +92,9 @@ Q_SIGNALS:
     void selectedTopicChanged(VDLTopic *topic);
     void sortOrderIndexChanged();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void showRoot();
     void trySelectPendingPath();
@@ -97,6 +107,8 @@ private:
     QComboBox *m_orderChoice;
     VDLTopicsActions *m_actions;
     VDLConnectionProblemHandler *m_connectionProblems;
+    VDLOutlineSearch *m_search = nullptr;
+    VDLSearchBar *m_searchBar = nullptr;
     QString m_pendingExpandPath;
     bool m_isUpdating = false;
 };

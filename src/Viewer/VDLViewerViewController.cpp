@@ -2,13 +2,16 @@
 
 #include "VDLClient.h"
 #include "VDLConnectionProblemHandler.h"
+#include "VDLOutlineSearch.h"
 #include "VDLPubClient.h"
+#include "VDLSearchBar.h"
 #include "VDLTopic.h"
 #include "VDLTopicsViewController.h"
 #include "VDLURLOpener.h"
 #include "VDLValueViewController.h"
 #include "VDLViewerFlagsViewController.h"
 #include "VOKConfirmationSheet.h"
+#include "VOKFindPanelAction.h"
 #include "VOKSymbolImage.h"
 #include "VOKSymbolPixmapCache.h"
 #include "VOKUrl.h"
@@ -54,6 +57,40 @@ VDLViewerViewController::~VDLViewerViewController()
 VDLTopic *VDLViewerViewController::selectedTopic() const
 {
     return m_selectedTopic;
+}
+
+QString VDLViewerViewController::searchString() const
+{
+    return m_topics ? m_topics->search()->searchString() : QString();
+}
+
+bool VDLViewerViewController::searchIncludesPreview() const
+{
+    return m_topics && m_topics->search()->searchIncludesPreview();
+}
+
+bool VDLViewerViewController::doFilter() const
+{
+    return m_topics && m_topics->search()->doFilter();
+}
+
+void VDLViewerViewController::performFindPanelAction(int tag)
+{
+    if (!m_topics)
+        return;
+    switch (tag) {
+    case VOKFindPanelAction::ShowFindInterface:
+        m_topics->searchBar()->focusField();
+        break;
+    case VOKFindPanelAction::FindNext:
+        m_topics->search()->findNext();
+        break;
+    case VOKFindPanelAction::FindPrevious:
+        m_topics->search()->findPrevious();
+        break;
+    default:
+        break;
+    }
 }
 
 QString VDLViewerViewController::urlScheme() const
@@ -132,6 +169,11 @@ void VDLViewerViewController::buildInterface()
     split->setStretchFactor(1, 2);
     m_topics->setClient(m_client.get());
     connect(m_topics, &VDLTopicsViewController::selectedTopicChanged, this, &VDLViewerViewController::setSelectedTopic);
+    VDLOutlineSearch *const search = m_topics->search();
+    connect(search, &VDLOutlineSearch::searchStringChanged, this, &VDLViewerViewController::searchStringChanged);
+    connect(search, &VDLOutlineSearch::searchIncludesPreviewChanged, this,
+            &VDLViewerViewController::searchIncludesPreviewChanged);
+    connect(search, &VDLOutlineSearch::doFilterChanged, this, &VDLViewerViewController::doFilterChanged);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -33,6 +33,9 @@ class VDLViewerViewController final : public VOKViewController
     Q_PROPERTY(bool useTLS MEMBER m_useTLS)
     Q_PROPERTY(VDLClient *client READ client CONSTANT)
     Q_PROPERTY(VDLTopic *selectedTopic READ selectedTopic NOTIFY selectedTopicChanged)
+    Q_PROPERTY(QString searchString READ searchString NOTIFY searchStringChanged)
+    Q_PROPERTY(bool searchIncludesPreview READ searchIncludesPreview NOTIFY searchIncludesPreviewChanged)
+    Q_PROPERTY(bool doFilter READ doFilter NOTIFY doFilterChanged)
     Q_PROPERTY(QString urlScheme READ urlScheme NOTIFY vokWindowTitleChanged)
     Q_PROPERTY(QString vokWindowTitle READ vokWindowTitle NOTIFY vokWindowTitleChanged)
     Q_PROPERTY(bool paused READ paused NOTIFY pausedChanged)
@@ -43,6 +46,10 @@ public:
 
     VDLClient *client() const { return m_client.get(); }
     VDLTopic *selectedTopic() const;
+    // The outline's search, for the panes that mark what it finds.
+    QString searchString() const;
+    bool searchIncludesPreview() const;
+    bool doFilter() const;
     QString urlScheme() const;
     QString vokWindowTitle() const;
     VDLTopicsViewController *topicsPane() const { return m_topics; }
@@ -72,9 +79,14 @@ public:
 public Q_SLOTS:
     // The View menu's pause command.
     void togglePause();
+    // Edit ▸ Find… (1), Find Next (2) and Find Previous (3), wherever the focus is in the window.
+    void performFindPanelAction(int tag);
 
 Q_SIGNALS:
     void selectedTopicChanged();
+    void searchStringChanged();
+    void searchIncludesPreviewChanged();
+    void doFilterChanged();
     void vokWindowTitleChanged();
     void pausedChanged();
 

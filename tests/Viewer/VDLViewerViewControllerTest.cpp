@@ -2,11 +2,15 @@
 #include "MosquittoBroker.h"
 #include "VDLClient.h"
 #include "VDLPubClient.h"
+#include "VDLSearchBar.h"
+#include "VDLTopicsViewController.h"
 #include "VDLTopic.h"
 #include "VDLURLOpener.h"
 #include "VDLValueViewController.h"
 #include "VDLViewerViewController.h"
+#include "VOKFindPanelAction.h"
 #include "VOKMosquittoClient.h"
+#include "VOKResponderChain.h"
 #include "VOKWindow.h"
 #include "VOKKeychainHelper.h"
 #include "VOKPreferences.h"
@@ -14,6 +18,10 @@
 #include "VOKWindowRestoration.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -164,4 +172,39 @@ TEST(VDLViewerViewController, ForgetServerQuestion)
     EXPECT_EQ(VDLViewerViewController::forgetServerInformativeText(),
               QStringLiteral("The following data will be permanently deleted:\n\n\u2022 Saved username and password\n"
                              "\u2022 TLS and certificate settings\n\u2022 Client certificates\n\u2022 Publish history"));
+}
+
+TEST_F(ViewerTest, FindCommandsReachTheOutlineSearchFromTheWindow)
+{
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    VOKMosquittoClient publisher(QStringLiteral("127.0.0.1"), broker.port());
+    publisher.publishTopic(QStringLiteral("home/lamp"), "ON", true);
+    publisher.publishTopic(QStringLiteral("garden/lamp"), "OFF", true);
+    publisher.connectToBroker();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return publisher.isConnected() && publisher.publishQueue().isEmpty(); }, 10000));
+
+    VDLURLOpener::open(QUrl(QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port())));
+    VDLViewerViewController *const opened = viewer();
+    ASSERT_TRUE(opened);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened->client()->rootTopic() && opened->client()->rootTopic()->totalTopics() == 2; }, 10000));
+    opened->window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(opened->window()));
+
+    // Find… puts the focus in the field; the other panes read the search by property name.
+    ASSERT_TRUE(VOKResponderChain::perform("performFindPanelAction(int)", VOKFindPanelAction::ShowFindInterface));
+    QLineEdit *const field = opened->topicsPane()->searchBar()->field();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }));
+    QSignalSpy changed(opened, SIGNAL(searchStringChanged()));
+    QTest::keyClicks(field, QStringLiteral("lamp"));
+    EXPECT_EQ(changed.size(), 4);
+    EXPECT_EQ(opened->property("searchString").toString(), QStringLiteral("lamp"));
+    ASSERT_EQ(opened->selectedTopic()->path(), QStringLiteral("garden/lamp"));
+
+    // Find Next from the menu steps on and the selected topic follows.
+    ASSERT_TRUE(VOKResponderChain::perform("performFindPanelAction(int)", VOKFindPanelAction::FindNext));
+    EXPECT_EQ(opened->selectedTopic()->path(), QStringLiteral("home/lamp"));
+    EXPECT_EQ(opened->topicsPane()->searchBar()->infoLabel()->text(), QStringLiteral("2 of 2"));
+    opened->topicsPane()->searchBar()->filterToggle()->setChecked(true);
+    EXPECT_TRUE(opened->property("doFilter").toBool());
 }
