@@ -3,6 +3,8 @@
 #include "VDLTopic.h"
 #include "VDLTopicsModel.h"
 
+#include <QStringMatcher>
+
 #include <algorithm>
 #include <vector>
 
@@ -29,7 +31,9 @@ void VDLTopicSearch::search(const VDLTopicsModel &model, const QString &text, bo
     m_anchorPosition = root && root == anchor ? 0 : -1;
     if (!root || text.isEmpty())
         return;
-    // Paths are built one level at a time in one buffer instead of walking up from every topic.
+    // Paths are built one level at a time in one buffer instead of walking up from every topic;
+    // the text is prepared once for all of them.
+    const QStringMatcher matcher(text, Qt::CaseInsensitive);
     QString path;
     std::vector<Pending> pending;
     const auto pushChildren = [&](VDLTopic *parent, bool parentIsRoot) {
@@ -49,7 +53,7 @@ void VDLTopicSearch::search(const VDLTopicsModel &model, const QString &text, bo
         path.append(next.topic->name());
         if (next.topic == anchor)
             m_anchorPosition = position;
-        if (path.contains(text, Qt::CaseInsensitive) || matchesBeyondPath(*next.topic, text, includePayloads)) {
+        if (matcher.indexIn(path) >= 0 || matchesBeyondPath(*next.topic, matcher, includePayloads)) {
             m_indexes.insert(next.topic, m_matches.size());
             m_matches.append(next.topic);
             m_positions.append(position);
@@ -58,11 +62,11 @@ void VDLTopicSearch::search(const VDLTopicsModel &model, const QString &text, bo
     }
 }
 
-bool VDLTopicSearch::matchesBeyondPath(const VDLTopic &topic, const QString &text, bool includePayloads)
+bool VDLTopicSearch::matchesBeyondPath(const VDLTopic &topic, const QStringMatcher &text, bool includePayloads)
 {
-    if (topic.representedDevice() && topic.messageSummary().contains(text, Qt::CaseInsensitive))
+    if (topic.representedDevice() && text.indexIn(topic.messageSummary()) >= 0)
         return true;
-    return includePayloads && topic.rawContent().contains(text, Qt::CaseInsensitive);
+    return includePayloads && text.indexIn(topic.rawContent()) >= 0;
 }
 
 QList<VDLTopic *> VDLTopicSearch::matches() const

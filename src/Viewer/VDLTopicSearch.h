@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 
+class QStringMatcher;
 class VDLTopicsModel;
 
 // The topics a search text finds below a root, in the order the outline shows them, and the
@@ -41,7 +42,7 @@ public:
     VDLTopic *step(int direction, const VDLTopic *current) const;
 
     // Whether one topic matches, without its path test (the walk builds paths as it goes).
-    static bool matchesBeyondPath(const VDLTopic &topic, const QString &text, bool includePayloads);
+    static bool matchesBeyondPath(const VDLTopic &topic, const QStringMatcher &text, bool includePayloads);
 
 private:
     VDLTopic *stepFromAnchor(int direction) const;
