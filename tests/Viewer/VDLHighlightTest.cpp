@@ -1,0 +1,140 @@
+#include "VDLHighlight.h"
+#include "VDLTextField.h"
+#include "VDLTextView.h"
+
+#include <QObject>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace VDLHighlight {
+void PrintTo(const Range &range, std::ostream *out)
+{
+    *out << '[' << range.start << '+' << range.length << ']';
+}
+} // namespace VDLHighlight
+
+namespace {
+
+using Ranges = QList<VDLHighlight::Range>;
+
+// What the controls observe of a viewer controller, settable by name.
+class FakeViewer final : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString searchString MEMBER m_searchString NOTIFY searchStringChanged)
+    Q_PROPERTY(bool searchIncludesPreview MEMBER m_searchIncludesPreview NOTIFY searchIncludesPreviewChanged)
+
+public:
+    void search(const QString &text) { setProperty("searchString", text); }
+    void includePreview(bool on) { setProperty("searchIncludesPreview", on); }
+
+Q_SIGNALS:
+    void searchStringChanged();
+    void searchIncludesPreviewChanged();
+
+private:
+    QString m_searchString;
+    bool m_searchIncludesPreview = false;
+};
+
+// The characters of styled text that carry the marking background.
+QString markedCharacters(const VOKAttributedString &text)
+{
+    QString marked;
+    for (qsizetype index = 0; index < text.length(); ++index) {
+        if (text.attributesAt(index).background == VDLHighlight::color())
+            marked.append(text.string().at(index));
+    }
+    return marked;
+}
+
+} // namespace
+
+TEST(VDLHighlight, TextFieldMarksEveryOccurrenceCaseInsensitivelyWithoutOverlap)
+{
+    FakeViewer viewer;
+    VDLTextField field;
+    field.setText(QStringLiteral("Temperature/TEMP"));
+    viewer.search(QStringLiteral("temp"));
+    // Nothing is marked before the field has a proxy; the proxy's current search applies at once.
+    EXPECT_TRUE(field.highlightRanges().isEmpty());
+    field.setProxy(&viewer);
+    EXPECT_EQ(field.highlightRanges(), (Ranges{{0, 4}, {12, 4}}));
+    EXPECT_EQ(markedCharacters(field.attributedText()), QStringLiteral("TempTEMP"));
+    EXPECT_TRUE(field.attributedText().attributesAt(0).truncatesTail);
+
+    viewer.search(QStringLiteral("aa"));
+    field.setText(QStringLiteral("aaaa"));
+    EXPECT_EQ(field.highlightRanges(), (Ranges{{0, 2}, {2, 2}}));
+    field.setText(QStringLiteral("aaa"));
+    EXPECT_EQ(field.highlightRanges(), (Ranges{{0, 2}}));
+
+    // Clearing the search removes every mark from the styled value, not just from the list.
+    viewer.search(QString());
+    EXPECT_TRUE(field.highlightRanges().isEmpty());
+    EXPECT_TRUE(markedCharacters(field.attributedText()).isEmpty());
+}
+
+TEST(VDLHighlight, ControlsFollowOnlyTheirCurrentProxyAndSurviveItsEnd)
+{
+    VDLTextField field;
+    field.setText(QStringLiteral("kitchen"));
+    VDLTextView view(false);
+    view.setPlainText(QStringLiteral("kitchen"));
+    FakeViewer first;
+    {
+        FakeViewer second;
+        for (QObject *const proxy : {static_cast<QObject *>(&first), static_cast<QObject *>(&second)}) {
+            field.setProxy(proxy);
+            view.setProxy(proxy);
+        }
+        first.search(QStringLiteral("kit"));
+        EXPECT_TRUE(field.highlightRanges().isEmpty());
+        EXPECT_TRUE(view.highlightRanges().isEmpty());
+        second.search(QStringLiteral("chen"));
+        EXPECT_EQ(field.highlightRanges(), (Ranges{{3, 4}}));
+        EXPECT_EQ(view.highlightRanges(), (Ranges{{3, 4}}));
+    }
+    // The proxy is gone: the controls keep working on their own text.
+    field.setText(QStringLiteral("chen chen"));
+    EXPECT_EQ(field.highlightRanges().size(), 2);
+
+    // Detaching a view ends its marks; a proxy without the properties marks nothing.
+    view.setProxy(nullptr);
+    EXPECT_TRUE(view.highlightRanges().isEmpty());
+    QObject plain;
+    field.setProxy(&plain);
+    EXPECT_TRUE(field.highlightRanges().isEmpty());
+}
+
+TEST(VDLHighlight, TextViewMarksNewContentAndPreviewOnlyWhilePayloadsAreSearched)
+{
+    FakeViewer viewer;
+    VDLTextView preview(true);
+    VDLTextView plain(false);
+    for (VDLTextView *const view : {&preview, &plain}) {
+        view->setProxy(&viewer);
+        view->setPlainText(QStringLiteral("{\"temp\": 21, \"Temp2\": 22}"));
+    }
+    viewer.search(QStringLiteral("temp"));
+    EXPECT_TRUE(preview.highlightRanges().isEmpty());
+    EXPECT_EQ(plain.highlightRanges(), (Ranges{{2, 4}, {14, 4}}));
+
+    viewer.includePreview(true);
+    EXPECT_EQ(preview.highlightRanges(), (Ranges{{2, 4}, {14, 4}}));
+    // Another topic's value is marked as it is shown, and marks stay off the text itself.
+    preview.setHtml(QStringLiteral("<b>TEMP</b> and temp"));
+    EXPECT_EQ(preview.highlightRanges(), (Ranges{{0, 4}, {9, 4}}));
+    EXPECT_EQ(preview.toPlainText(), QStringLiteral("TEMP and temp"));
+
+    viewer.includePreview(false);
+    EXPECT_TRUE(preview.highlightRanges().isEmpty());
+    viewer.includePreview(true);
+    viewer.search(QString());
+    EXPECT_TRUE(preview.highlightRanges().isEmpty());
+    EXPECT_TRUE(plain.highlightRanges().isEmpty());
+}
+
+#include "VDLHighlightTest.moc"
