@@ -2,6 +2,7 @@
 
 #include "VDLClientDelegate.h"
 #include "VOKIndexPath.h"
+#include "VOKKVOBlock.h"
 
 #include <QPointer>
 #include <QSet>
@@ -14,6 +15,7 @@ class VDLConnectionProblemHandler;
 class VDLTopic;
 class VDLTopicsActions;
 class VDLTopicSortOrder;
+class VDLTopicsItemDelegate;
 class VDLTopicsModel;
 class VOKOutlineView;
 
@@ -37,6 +39,10 @@ public:
     void setClient(VDLClient *client);
     VDLClient *client() const { return m_client; }
     VOKOutlineView *outlineView() const { return m_outline; }
+    VDLTopicsItemDelegate *itemDelegate() const { return m_itemDelegate; }
+    // The object whose "searchString" the outline marks in its cells (the viewer controller);
+    // not owned. Replaces the previous one.
+    void setHighlightSource(QObject *proxy);
     VDLTopicsModel *model() const { return m_model; }
     // On a later turn of the event loop, selects (creating it when missing) the topic a
     // subscription path names: without a leading "/", a trailing "#" and then a trailing "/", and
@@ -94,6 +100,8 @@ private:
     VDLTopicSortOrder *m_sortOrder;
     VDLTopicsModel *m_model;
     VOKOutlineView *m_outline;
+    VDLTopicsItemDelegate *m_itemDelegate;
+    VOKKVOBlockPtr m_highlightObservation;
     QComboBox *m_orderChoice;
     VDLTopicsActions *m_actions;
     VDLConnectionProblemHandler *m_connectionProblems;

@@ -1,6 +1,12 @@
+#include "MessageFactory.h"
+#include "VDLClient.h"
 #include "VDLHighlight.h"
 #include "VDLTextField.h"
 #include "VDLTextView.h"
+#include "VDLTopic.h"
+#include "VDLTopicsItemDelegate.h"
+#include "VDLTopicsModel.h"
+#include "VDLTopicsViewController.h"
 
 #include <QObject>
 
@@ -135,6 +141,53 @@ TEST(VDLHighlight, TextViewMarksNewContentAndPreviewOnlyWhilePayloadsAreSearched
     viewer.search(QString());
     EXPECT_TRUE(preview.highlightRanges().isEmpty());
     EXPECT_TRUE(plain.highlightRanges().isEmpty());
+}
+
+TEST(VDLHighlight, OutlineMarksNamesAndDeviceSummariesOfTheSearch)
+{
+    VDLClient client(QStringLiteral("127.0.0.1"), 1884);
+    VDLTopic root;
+    root.setClient(&client);
+    const auto file = [&root](const QByteArray &path, const QByteArray &payload) {
+        VDLTopic *node = &root;
+        for (const QByteArray &level : path.split('/'))
+            node = node->subtopicNamed(QString::fromUtf8(level));
+        node->addMessage(makeMessage(path, payload));
+    };
+    file("tele/plug/LWT", "Online");
+    file("tele/plug/STATE", R"({"POWER":"ON"})");
+    file("tele/Temperature", "ON");
+
+    FakeViewer viewer;
+    VDLTopicsViewController outline;
+    outline.setHighlightSource(&viewer);
+    VDLTopicsModel model;
+    model.setRootTopic(&root);
+    const VDLTopicsItemDelegate &delegate = *outline.itemDelegate();
+    const auto cell = [&](const char *path, int column) {
+        return model.indexOfTopic(root.topicAtRelativePath(QString::fromLatin1(path)), column);
+    };
+    ASSERT_TRUE(root.topicAtRelativePath(QStringLiteral("tele/plug"))->representedDevice());
+
+    // Without a search, names draw as plain cells and summaries as the model styles them.
+    EXPECT_FALSE(delegate.attributedText(cell("tele/Temperature", VDLTopicsModel::NameColumn)));
+
+    viewer.search(QStringLiteral("TEMP"));
+    const std::optional<VOKAttributedString> name = delegate.attributedText(cell("tele/Temperature", VDLTopicsModel::NameColumn));
+    ASSERT_TRUE(name);
+    EXPECT_EQ(name->string(), QStringLiteral("Temperature"));
+    EXPECT_EQ(markedCharacters(*name), QStringLiteral("Temp"));
+
+    viewer.search(QStringLiteral("on"));
+    const std::optional<VOKAttributedString> device = delegate.attributedText(cell("tele/plug", VDLTopicsModel::SummaryColumn));
+    ASSERT_TRUE(device);
+    EXPECT_EQ(markedCharacters(*device), QStringLiteral("ON"));
+    // A plain topic's summary is not among what the outline marks.
+    const std::optional<VOKAttributedString> summary = delegate.attributedText(cell("tele/Temperature", VDLTopicsModel::SummaryColumn));
+    EXPECT_TRUE(!summary || markedCharacters(*summary).isEmpty());
+
+    viewer.search(QString());
+    EXPECT_FALSE(delegate.attributedText(cell("tele/Temperature", VDLTopicsModel::NameColumn)));
 }
 
 #include "VDLHighlightTest.moc"
