@@ -7,6 +7,7 @@
 #include "VDLTopicsItemDelegate.h"
 #include "VDLTopicsModel.h"
 #include "VDLTopicsViewController.h"
+#include "VDLValueViewController.h"
 
 #include <QObject>
 
@@ -141,6 +142,25 @@ TEST(VDLHighlight, TextViewMarksNewContentAndPreviewOnlyWhilePayloadsAreSearched
     viewer.search(QString());
     EXPECT_TRUE(preview.highlightRanges().isEmpty());
     EXPECT_TRUE(plain.highlightRanges().isEmpty());
+}
+
+TEST(VDLHighlight, ValuePaneMarksPathAlwaysAndValueOnlyWithPayloads)
+{
+    VDLClient client(QStringLiteral("127.0.0.1"), 1884);
+    VDLTopic root;
+    root.setClient(&client);
+    VDLTopic *const topic = root.subtopicNamed(QStringLiteral("home"))->subtopicNamed(QStringLiteral("temp"));
+    topic->addMessage(makeMessage("home/temp", "temp is 21"));
+
+    FakeViewer viewer;
+    VDLValueViewController pane;
+    pane.setProxy(&viewer);
+    pane.setTopic(topic);
+    viewer.search(QStringLiteral("TEMP"));
+    EXPECT_EQ(pane.pathField()->highlightRanges(), (Ranges{{5, 4}}));
+    EXPECT_TRUE(pane.valueView()->highlightRanges().isEmpty());
+    viewer.includePreview(true);
+    EXPECT_EQ(pane.valueView()->highlightRanges(), (Ranges{{0, 4}}));
 }
 
 TEST(VDLHighlight, OutlineMarksNamesAndDeviceSummariesOfTheSearch)
