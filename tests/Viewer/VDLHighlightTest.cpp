@@ -131,6 +131,11 @@ TEST(VDLHighlight, TextViewMarksNewContentAndPreviewOnlyWhilePayloadsAreSearched
 
     viewer.includePreview(true);
     EXPECT_EQ(preview.highlightRanges(), (Ranges{{2, 4}, {14, 4}}));
+    // A view attached during a search takes up the search and the preview option at once.
+    VDLTextView late(true);
+    late.setPlainText(QStringLiteral("temp"));
+    late.setProxy(&viewer);
+    EXPECT_EQ(late.highlightRanges(), (Ranges{{0, 4}}));
     // Another topic's value is marked as it is shown, and marks stay off the text itself.
     preview.setHtml(QStringLiteral("<b>TEMP</b> and temp"));
     EXPECT_EQ(preview.highlightRanges(), (Ranges{{0, 4}, {9, 4}}));
