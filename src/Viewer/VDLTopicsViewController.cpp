@@ -2,14 +2,15 @@
 
 #include "VDLClient.h"
 #include "VDLConnectionProblemHandler.h"
+#include "VDLHighlight.h"
 #include "VDLMessage.h"
 #include "VDLOutlineSearch.h"
 #include "VDLSearchBar.h"
 #include "VDLTopic.h"
 #include "VDLTopicSortOrder.h"
 #include "VDLTopicsActions.h"
+#include "VDLTopicsItemDelegate.h"
 #include "VDLTopicsModel.h"
-#include "VOKAttributedItemDelegate.h"
 #include "VOKModelIndexPaths.h"
 #include "VOKOutlineView.h"
 #include "VOKString.h"
@@ -42,6 +43,7 @@ VDLTopicsViewController::VDLTopicsViewController(QWidget *parent)
     , m_sortOrder(new VDLTopicSortOrder(this))
     , m_model(new VDLTopicsModel(this))
     , m_outline(new VOKOutlineView(this))
+    , m_itemDelegate(new VDLTopicsItemDelegate(m_outline))
     , m_orderChoice(new QComboBox(this))
     , m_actions(new VDLTopicsActions(*this))
     , m_connectionProblems(new VDLConnectionProblemHandler(this))
@@ -49,7 +51,7 @@ VDLTopicsViewController::VDLTopicsViewController(QWidget *parent)
     m_model->setComparator(m_sortOrder->comparator());
     m_outline->setModel(m_model);
     m_outline->setRepresentedObjectRole(VDLTopicsModel::TopicRole);
-    m_outline->setItemDelegate(new VOKAttributedItemDelegate(VDLTopicsModel::AttributedRole, m_outline));
+    m_outline->setItemDelegate(m_itemDelegate);
     m_outline->setUniformRowHeights(true);
     m_outline->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_outline->header()->setSectionResizeMode(VDLTopicsModel::NameColumn, QHeaderView::Interactive);
@@ -98,6 +100,14 @@ void VDLTopicsViewController::setClient(VDLClient *client)
     client->setDelegate(this);
     connect(client, &VDLClient::rootTopicChanged, this, &VDLTopicsViewController::showRoot);
     showRoot();
+}
+
+void VDLTopicsViewController::setHighlightSource(QObject *proxy)
+{
+    m_highlightObservation = VDLHighlight::observeSearchString(proxy, this, [this](const QString &search) {
+        m_itemDelegate->setHighlightString(search);
+        m_outline->viewport()->update();
+    });
 }
 
 VDLTopic *VDLTopicsViewController::selectedTopic() const

@@ -2,6 +2,7 @@
 
 #include "VDLClientDelegate.h"
 #include "VOKIndexPath.h"
+#include "VOKKVOBlock.h"
 
 #include <QPointer>
 #include <QSet>
@@ -16,6 +17,7 @@ class VDLSearchBar;
 class VDLTopic;
 class VDLTopicsActions;
 class VDLTopicSortOrder;
+class VDLTopicsItemDelegate;
 class VDLTopicsModel;
 class VOKOutlineView;
 
@@ -42,6 +44,10 @@ public:
     void setClient(VDLClient *client);
     VDLClient *client() const { return m_client; }
     VOKOutlineView *outlineView() const { return m_outline; }
+    VDLTopicsItemDelegate *itemDelegate() const { return m_itemDelegate; }
+    // The object whose "searchString" the outline marks in its cells (the viewer controller);
+    // not owned. Replaces the previous one.
+    void setHighlightSource(QObject *proxy);
     VDLTopicsModel *model() const { return m_model; }
     VDLOutlineSearch *search() const { return m_search; }
     VDLSearchBar *searchBar() const { return m_searchBar; }
@@ -104,6 +110,8 @@ private:
     VDLTopicSortOrder *m_sortOrder;
     VDLTopicsModel *m_model;
     VOKOutlineView *m_outline;
+    VDLTopicsItemDelegate *m_itemDelegate;
+    VOKKVOBlockPtr m_highlightObservation;
     QComboBox *m_orderChoice;
     VDLTopicsActions *m_actions;
     VDLConnectionProblemHandler *m_connectionProblems;

@@ -1,5 +1,7 @@
 #include "VDLValueViewController.h"
 
+#include "VDLTextField.h"
+#include "VDLTextView.h"
 #include "VDLTopic.h"
 #include "VOKDate.h"
 #include "VOKFont.h"
@@ -9,7 +11,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QSplitter>
-#include <QTextBrowser>
 #include <QTextDocument>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -41,14 +42,12 @@ QString messageTitle(qsizetype total)
 
 VDLValueViewController::VDLValueViewController(QWidget *parent)
     : QWidget(parent)
-    , m_path(new QLabel(this))
+    , m_path(new VDLTextField(this))
     , m_totals(new QLabel(this))
-    , m_value(new QTextBrowser(this))
+    , m_value(new VDLTextView(true, this))
     , m_historyTitle(new QLabel(this))
     , m_history(new QTreeWidget(this))
 {
-    m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_path->setWordWrap(true);
     QFont bold = m_path->font();
     bold.setBold(true);
     m_path->setFont(bold);
@@ -94,6 +93,12 @@ void VDLValueViewController::setTopic(VDLTopic *topic)
             m_topicConnections.append(connect(topic, signal, this, &VDLValueViewController::scheduleRefresh));
     }
     refresh();
+}
+
+void VDLValueViewController::setProxy(QObject *proxy)
+{
+    m_path->setProxy(proxy);
+    m_value->setProxy(proxy);
 }
 
 QString VDLValueViewController::pathText() const

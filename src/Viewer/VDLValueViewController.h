@@ -5,8 +5,9 @@
 #include <QWidget>
 
 class QLabel;
-class QTextBrowser;
 class QTreeWidget;
+class VDLTextField;
+class VDLTextView;
 class VDLTopic;
 
 // The right pane of a viewer: the selected topic's path, totals and retained marker, its latest
@@ -14,7 +15,8 @@ class VDLTopic;
 // first, with arrival times, QoS and retain flag.
 //
 // Follows the topic it is given; a busy topic refreshes the pane at most a few times a second.
-// GUI thread.
+// The path and the value mark the search text of the pane's proxy (the viewer controller), the
+// value only while the search includes payloads. GUI thread.
 class VDLValueViewController final : public QWidget
 {
     Q_OBJECT
@@ -27,10 +29,14 @@ public:
 
     VDLTopic *topic() const { return m_topic; }
     void setTopic(VDLTopic *topic);
+    // The object whose search the path and value mark; not owned.
+    void setProxy(QObject *proxy);
 
     QString pathText() const;
     QString valueText() const;
     int historyRowCount() const;
+    VDLTextField *pathField() const { return m_path; }
+    VDLTextView *valueView() const { return m_value; }
 
 private:
     void scheduleRefresh();
@@ -38,9 +44,9 @@ private:
     void showHistory();
 
     QPointer<VDLTopic> m_topic;
-    QLabel *m_path;
+    VDLTextField *m_path;
     QLabel *m_totals;
-    QTextBrowser *m_value;
+    VDLTextView *m_value;
     QLabel *m_historyTitle;
     QTreeWidget *m_history;
     QTimer m_refreshTimer;

@@ -168,6 +168,9 @@ void VDLViewerViewController::buildInterface()
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     m_topics->setClient(m_client.get());
+    // The panes mark this viewer's search text where they show it.
+    m_topics->setHighlightSource(this);
+    m_value->setProxy(this);
     connect(m_topics, &VDLTopicsViewController::selectedTopicChanged, this, &VDLViewerViewController::setSelectedTopic);
     VDLOutlineSearch *const search = m_topics->search();
     connect(search, &VDLOutlineSearch::searchStringChanged, this, &VDLViewerViewController::searchStringChanged);

@@ -17,8 +17,8 @@ VOKAttributedItemDelegate::VOKAttributedItemDelegate(int attributedRole, QObject
 void VOKAttributedItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                       const QModelIndex &index) const
 {
-    const QVariant styled = index.data(m_attributedRole);
-    if (!styled.canConvert<VOKAttributedString>()) {
+    const std::optional<VOKAttributedString> text = attributedText(index);
+    if (!text) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
@@ -35,18 +35,25 @@ void VOKAttributedItemDelegate::paint(QPainter *painter, const QStyleOptionViewI
         palette.setColor(QPalette::Text, option.palette.color(QPalette::HighlightedText));
     QRectF textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &background, widget);
     const VOKAttributedStringPainter textPainter(option.font, palette);
-    const VOKAttributedString text = styled.value<VOKAttributedString>();
     // Numbers stand flush right when the model says so, as plain cells would.
     if (Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignRight)
-        textRect.setLeft(std::max(textRect.left(), textRect.right() - std::ceil(textPainter.sizeHint(text).width()) - 2));
-    textPainter.paint(*painter, textRect, text);
+        textRect.setLeft(std::max(textRect.left(), textRect.right() - std::ceil(textPainter.sizeHint(*text).width()) - 2));
+    textPainter.paint(*painter, textRect, *text);
 }
 
 QSize VOKAttributedItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
+    const std::optional<VOKAttributedString> text = attributedText(index);
+    if (!text)
+        return QStyledItemDelegate::sizeHint(option, index);
+    const QSizeF size = VOKAttributedStringPainter(option.font, option.palette).sizeHint(*text);
+    return QSize(qCeil(size.width()) + 6, std::max(qCeil(size.height()), QStyledItemDelegate::sizeHint(option, index).height()));
+}
+
+std::optional<VOKAttributedString> VOKAttributedItemDelegate::attributedText(const QModelIndex &index) const
+{
     const QVariant styled = index.data(m_attributedRole);
     if (!styled.canConvert<VOKAttributedString>())
-        return QStyledItemDelegate::sizeHint(option, index);
-    const QSizeF size = VOKAttributedStringPainter(option.font, option.palette).sizeHint(styled.value<VOKAttributedString>());
-    return QSize(qCeil(size.width()) + 6, std::max(qCeil(size.height()), QStyledItemDelegate::sizeHint(option, index).height()));
+        return std::nullopt;
+    return styled.value<VOKAttributedString>();
 }
