@@ -5,6 +5,7 @@
 #include "VDLValueText.h"
 #include "VOKColor.h"
 #include "VOKError.h"
+#include "VOKFont.h"
 #include "VOKJSON.h"
 #include "VOKJSONPrinter.h"
 #include "VOKKeyPath.h"
@@ -15,7 +16,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -67,10 +67,8 @@ VDLPublishViewController::~VDLPublishViewController() = default;
 const VOKTextAttributes &VDLPublishViewController::fixedPitchStyle()
 {
     static const VOKTextAttributes style = [] {
-        QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSizeF(12);
         VOKTextAttributes attributes;
-        attributes.font = font;
+        attributes.font = vokFontFromOperation(QStringLiteral("userFixedPitchFontOfSize:"), 12, std::nullopt);
         return attributes;
     }();
     return style;

@@ -64,7 +64,7 @@ public:
     ~VDLPublishViewController() override;
 
     // The class-wide text style: only the user fixed-pitch font at 12 points. It styles the path
-    // field, the value and formatted JSON.
+    // field, the value and formatted JSON here, and message contents in the viewer.
     static const VOKTextAttributes &fixedPitchStyle();
 
     QString host() const { return m_host; }

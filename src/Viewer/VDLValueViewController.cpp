@@ -2,9 +2,9 @@
 
 #include "VDLTextField.h"
 #include "VDLTextView.h"
+#include "VDLPublishViewController.h"
 #include "VDLTopic.h"
 #include "VOKDate.h"
-#include "VOKFont.h"
 #include "VOKMarkupParser.h"
 
 #include <QFontDatabase>
@@ -18,19 +18,6 @@
 namespace {
 
 constexpr int refreshMilliseconds = 200;
-constexpr double contentFontSize = 12;
-
-// The style of every message's content: the user's fixed-pitch font at 12 points.
-const VOKTextAttributes &contentStyle()
-{
-    static const VOKTextAttributes style = [] {
-        VOKTextAttributes attributes;
-        attributes.font = vokFontFromOperation(QStringLiteral("userFixedPitchFontOfSize:"), contentFontSize, std::nullopt);
-        return attributes;
-    }();
-    return style;
-}
-
 QString messageTitle(qsizetype total)
 {
     if (total > VDLValueViewController::ShownHistory)
@@ -142,7 +129,7 @@ void VDLValueViewController::refresh()
                           .arg(m_topic->totalMessages())
                           .arg(retained));
     if (const auto content = m_topic->attributedContent()) {
-        const std::unique_ptr<QTextDocument> document = vokAttributedStringWithStyle(content->markup(), contentStyle())
+        const std::unique_ptr<QTextDocument> document = vokAttributedStringWithStyle(content->markup(), VDLPublishViewController::fixedPitchStyle())
                                                             .toTextDocument(m_value->font(), palette().color(QPalette::Text));
         m_value->setHtml(document->toHtml());
     } else {
