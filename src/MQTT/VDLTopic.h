@@ -74,7 +74,7 @@ public:
 
     VDLTopic *parentTopic() const { return m_parent; }
     // Null for the root; may be empty (an empty topic level).
-    QString name() const { return m_name; }
+    const QString &name() const { return m_name; }
     // Children in order of first appearance.
     const QList<VDLTopic *> &subTopics() const { return m_subTopics; }
     // The children the client's tree filter lets through; all of them without a filter.
@@ -201,12 +201,13 @@ private:
     const qint64 m_createdMSecs = 0;
     VDLClient *m_client = nullptr;
     QList<VDLTopic *> m_subTopics;
+    // Beside the children: a walk of the tree reads both of every topic.
+    std::unique_ptr<VDLDeviceRecognition> m_device;
     // Keys view the children's own names.
     QHash<QStringView, VDLTopic *> m_childrenByName;
     QList<VDLMessagePtr> m_messages;
     quint64 m_totalMessages = 0;
     quint64 m_totalTopics = 0;
     quint64 m_totalRetainedTopics = 0;
-    std::unique_ptr<VDLDeviceRecognition> m_device;
     bool m_isDeviceProperty = false;
 };

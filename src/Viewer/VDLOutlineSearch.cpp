@@ -36,6 +36,10 @@ VDLOutlineSearch::VDLOutlineSearch(VDLTopicsViewController &pane)
 {
     m_autoUpdateTimer.setSingleShot(true);
     connect(&m_autoUpdateTimer, &QTimer::timeout, this, [this] { updateFind(0); });
+    // Matches are held until the next refresh, which may be seconds away.
+    connect(&m_model, &VDLTopicsModel::topicChangesApplied, this,
+            [this](const VDLTopicChanges &changes) { m_results.forget(changes); });
+    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_results.clear(); });
 }
 
 void VDLOutlineSearch::setSearchString(const QString &text)
@@ -63,6 +67,12 @@ void VDLOutlineSearch::setDoFilter(bool on)
     m_doFilter = on;
     Q_EMIT doFilterChanged(on);
     updateFilter();
+}
+
+void VDLOutlineSearch::prepare()
+{
+    m_model.flushPendingChanges();
+    m_results.prepare(m_model);
 }
 
 void VDLOutlineSearch::searchNeedsUpdate()
@@ -97,7 +107,7 @@ void VDLOutlineSearch::updateFind(int direction)
 void VDLOutlineSearch::rebuildSearchResults(const VDLTopic *anchor)
 {
     const QList<VDLTopic *> before = m_results.matches();
-    // Rows whose counts moved them are put in place first: the walk follows the rows.
+    // Rows whose counts moved them are put in place first: the search follows the rows.
     m_model.flushPendingChanges();
     m_results.search(m_model, m_searchString, m_includesPreview, anchor);
     if (!sameTopics(before, m_results.matches()))

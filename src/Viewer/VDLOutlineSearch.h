@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VDLTopic.h"
 #include "VDLTopicSearch.h"
 
 #include <QObject>
@@ -9,7 +10,6 @@
 
 #include <optional>
 
-class VDLTopic;
 class VDLTopicsModel;
 class VDLTopicsViewController;
 class VOKOutlineView;
@@ -48,6 +48,8 @@ public:
     const VDLTopicSearch &results() const { return m_results; }
     VDLTopic *mostRecentFind() const { return m_mostRecentFind; }
 
+    // Reads the tree ahead of a search (the user is about to type), unless it is unchanged.
+    void prepare();
     void findNext() { updateFind(+1); }
     void findPrevious() { updateFind(-1); }
     // The tree changed: refresh, throttled.

@@ -49,6 +49,8 @@ void VDLSearchBar::focusField()
 
 bool VDLSearchBar::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_field && event->type() == QEvent::FocusIn)
+        m_search.prepare();
     if (watched != m_field || event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const auto *const key = static_cast<QKeyEvent *>(event);

@@ -9,7 +9,8 @@ class VDLOutlineSearch;
 
 // The controls of an outline's search above it: the search field (with its clear button), the
 // "Include payloads" and "Filter" toggles and the info text. In the field, Return finds the next
-// match, Shift+Return the previous one, and Escape clears the search.
+// match, Shift+Return the previous one, and Escape clears the search. The search gets ready
+// when the field takes the focus, so that the first keystroke does not wait for it.
 //
 // Ownership: the widgets are its children; the search is borrowed and outlives the bar (both
 // belong to the topics pane). GUI thread.

@@ -71,6 +71,7 @@ void VDLTopicsModel::forgetTree()
 {
     QObject::disconnect(m_clientConnection);
     m_root = nullptr;
+    ++m_revision;
     m_entries.clear();
     m_changedRows.clear();
     m_unsortedRows.clear();
@@ -82,6 +83,7 @@ void VDLTopicsModel::setComparator(const VDLTopicComparator &comparator)
     flushPendingChanges();
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     m_comparator = comparator;
+    ++m_revision;
     const QList<const VDLTopic *> shown = m_entries.keys();
     for (const VDLTopic *topic : shown) {
         VDLTopic *const parent = const_cast<VDLTopic *>(topic);
@@ -344,6 +346,7 @@ void VDLTopicsModel::remapPersistentIndexes()
 
 void VDLTopicsModel::applyChanges(const VDLTopicChanges &changes)
 {
+    ++m_revision;
     // Departures first, in the order they happened: the index of each counts against the children
     // known at that moment, which arrivals at the end leave as they are.
     for (const VDLTopicChanges::Removal &removal : changes.removals())
@@ -361,7 +364,7 @@ void VDLTopicsModel::applyChanges(const VDLTopicChanges &changes)
         if (m_entries.contains(topic))
             cellsChanged(topic);
     }
-    Q_EMIT topicChangesApplied();
+    Q_EMIT topicChangesApplied(changes);
 }
 
 void VDLTopicsModel::childrenAdded(VDLTopic *parent)

@@ -66,6 +66,9 @@ public:
     QList<VDLTopic *> childrenInOrder(VDLTopic *topic) const;
     // Applies the gathered cell changes and re-sorts now.
     void flushPendingChanges();
+    // Moves on whenever the topics childrenInOrder() gives, or their order, may have changed: a
+    // new tree, a new order, any change notice. Equal revisions mean the same outline.
+    quint64 revision() const { return m_revision; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -76,8 +79,9 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 Q_SIGNALS:
-    // A change notice has been turned into rows: topics it added can be looked up now.
-    void topicChangesApplied();
+    // A change notice has been turned into rows: topics it added can be looked up now. The notice
+    // is valid only during the call (removed topics are freed soon after).
+    void topicChangesApplied(const VDLTopicChanges &changes);
 
 private:
     // What the model knows of one shown topic.
@@ -126,5 +130,6 @@ private:
     QHash<const VDLTopic *, Entry> m_entries;
     QSet<VDLTopic *> m_changedRows;
     QSet<VDLTopic *> m_unsortedRows;
+    quint64 m_revision = 1;
     QTimer m_flushTimer;
 };

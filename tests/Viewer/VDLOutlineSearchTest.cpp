@@ -109,6 +109,45 @@ TEST(VDLOutlineSearch, FindsByPathAndPayloadInOutlineOrderNeverTheRoot)
     outline.search.setSearchString(QStringLiteral("127.0"));
     EXPECT_TRUE(outline.search.results().isEmpty());
     EXPECT_TRUE(outline.search.searchInfo().isNull());
+    // Garden/pump and home are neighbours in outline order: a text spanning both finds neither.
+    outline.search.setSearchString(QStringLiteral("pumphome"));
+    EXPECT_TRUE(outline.search.results().isEmpty());
+}
+
+TEST(VDLOutlineSearch, PayloadsAreSearchedAsTheyAreShown)
+{
+    SearchPane outline;
+    outline.file("kitchen", "K\xc3\xbc""che ON");
+    outline.file("plain", "Power ON");
+    outline.file("raw", QByteArray("\x01\x02\xff\xfe", 4));
+    outline.search.setSearchIncludesPreview(true);
+
+    outline.search.setSearchString(QStringLiteral("on"));
+    EXPECT_EQ(paths(outline.search.results().matches()), (QStringList{"kitchen", "plain"}));
+    outline.search.setSearchString(QStringLiteral("K\u00dcCHE"));
+    EXPECT_EQ(paths(outline.search.results().matches()), (QStringList{"kitchen"}));
+    // Raw data as the hexadecimal bytes the value pane shows.
+    outline.search.setSearchString(QStringLiteral("02FF"));
+    EXPECT_EQ(paths(outline.search.results().matches()), (QStringList{"raw"}));
+}
+
+TEST(VDLOutlineSearch, AMatchDeletedBeforeTheNextRefreshIsNeverSteppedTo)
+{
+    SearchPane outline;
+    outline.file("lamp1");
+    VDLTopic *const doomed = outline.file("lamp2");
+    VDLTopic *const last = outline.file("lamp3");
+    outline.search.setSearchString(QStringLiteral("lamp"));
+    outline.search.setDoFilter(true);
+    outline.select({last});
+
+    doomed->recursiveDelete();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(outline.search.results().count(), 2);
+    outline.search.setDoFilter(false);
+    outline.search.setDoFilter(true);
+    outline.search.findPrevious();
+    EXPECT_EQ(paths(outline.selected()), (QStringList{"lamp1"}));
 }
 
 TEST(VDLOutlineSearch, NextAndPreviousStepFromTheSelectedRowAndWrap)
