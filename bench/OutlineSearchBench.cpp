@@ -27,23 +27,56 @@
 
 namespace {
 
+void file(VDLTopic &root, const QByteArray &topic, const QByteArray &payload)
+{
+    VDLTopic *node = &root;
+    for (const QByteArray &level : topic.split('/'))
+        node = node->subtopicNamed(QString::fromUtf8(level));
+    node->addMessage(makeMessage(topic, payload));
+}
+
 // bench/dev<d>/sensor<m>, a hundred per device; every twentieth is a probe<m> instead and every
-// tenth carries a JSON payload.
+// tenth carries a JSON payload. Every tenth device also reports as a relay (online, relay/0),
+// which makes it a recognised device with a summary of its own.
 void fileTree(VDLClient &client, VDLTopic &root, int topicCount)
 {
     const VDLTreeChange batch(&client);
     for (int index = 0; index < topicCount; ++index) {
         const QByteArray name = index % 20 == 0 ? "probe" : "sensor";
-        const QByteArray topic =
-            "bench/dev" + QByteArray::number(index / 100) + "/" + name + QByteArray::number(index % 100);
+        const QByteArray device = "bench/dev" + QByteArray::number(index / 100);
         const QByteArray payload = index % 10 == 0
             ? R"({"temperature":21.5,"humidity":40,"unit":"celsius"})"
             : QByteArray::number(index % 1000);
-        VDLTopic *node = &root;
-        for (const QByteArray &level : topic.split('/'))
-            node = node->subtopicNamed(QString::fromUtf8(level));
-        node->addMessage(makeMessage(topic, payload));
+        file(root, device + "/" + name + QByteArray::number(index % 100), payload);
+        if (index % 1000 == 0) {
+            file(root, device + "/online", "true");
+            file(root, device + "/relay/0", "on");
+        }
     }
+}
+
+int recognisedDevices(VDLTopic &root)
+{
+    int devices = 0;
+    for (const VDLTopic *device : root.subtopicNamed(QStringLiteral("bench"))->subTopics())
+        devices += device->representedDevice() ? 1 : 0;
+    return devices;
+}
+
+// The rows the outline shows expanded.
+int expandedRows(const VDLTopicsViewController &pane)
+{
+    int expanded = 0;
+    QList<QModelIndex> pending{pane.model()->index(0, 0)};
+    while (!pending.isEmpty()) {
+        const QModelIndex row = pending.takeLast();
+        if (!pane.outlineView()->isExpanded(row))
+            continue;
+        ++expanded;
+        for (int child = 0; child < pane.model()->rowCount(row); ++child)
+            pending.append(pane.model()->index(child, 0, row));
+    }
+    return expanded;
 }
 
 struct Times
@@ -107,8 +140,8 @@ int main(int argc, char **argv)
     fileTree(client, root, topicCount);
     pane.model()->flushPendingChanges();
     QCoreApplication::processEvents();
-    std::printf("%d topics (%d with JSON payloads), %lld nodes in the tree\n", topicCount, topicCount / 10,
-                static_cast<long long>(root.totalTopics()));
+    std::printf("%d topics (%d with JSON payloads, %d recognised devices), %lld topics with messages\n", topicCount,
+                topicCount / 10, recognisedDevices(root), static_cast<long long>(root.totalTopics()));
 
     VDLOutlineSearch &search = *pane.search();
     int arrivals = 0;
@@ -131,6 +164,11 @@ int main(int argc, char **argv)
     search.setSearchString(QStringLiteral("probe"));
     std::printf("\"probe\" matches %lld topics\n", static_cast<long long>(search.results().count()));
     VDLTopic *const selected = search.mostRecentFind();
+    // Besides the way down to the match, the user has opened a few devices.
+    const QModelIndex devices = pane.model()->indexOfTopic(root.subtopicNamed(QStringLiteral("bench")));
+    for (int row = 0; row < 50; ++row)
+        pane.outlineView()->expand(pane.model()->index(row * 7, 0, devices));
+    const int expandedBefore = expandedRows(pane);
     Times on;
     Times off;
     for (int round = 0; round < rounds; ++round) {
@@ -140,8 +178,9 @@ int main(int argc, char **argv)
     on.print("filter on");
     off.print("filter off");
     const QModelIndex row = pane.model()->indexOfTopic(selected);
-    std::printf("selection kept: %s\n",
-                pane.outlineView()->selectionModel()->isRowSelected(row.row(), row.parent()) ? "yes" : "no");
+    std::printf("selection kept: %s; expanded rows %d before, %d after\n",
+                pane.outlineView()->selectionModel()->isRowSelected(row.row(), row.parent()) ? "yes" : "no",
+                expandedBefore, expandedRows(pane));
     pane.model()->setRootTopic(nullptr);
     return 0;
 }

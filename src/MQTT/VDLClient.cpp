@@ -55,6 +55,10 @@ VDLClient::VDLClient(const QString &host, int port, QObject *parent)
 {
     vdlRegisterMessageType();
     m_treeFilter->setChildrenKeyPath(QStringLiteral("subTopics"));
+    m_treeFilter->setChildrenAccessor([](const QObject *node) {
+        const QList<VDLTopic *> &children = static_cast<const VDLTopic *>(node)->subTopics();
+        return QObjectList(children.cbegin(), children.cend());
+    });
     m_treeFilter->setFilteredChildrenKeyPath(QStringLiteral("filteredSubTopics"));
 }
 

@@ -120,12 +120,48 @@ void VDLOutlineSearch::updateFilter()
     VDLClient *const client = root ? root->client() : nullptr;
     if (!client)
         return;
-    if (m_doFilter && !m_results.isEmpty()) {
+    const bool narrow = m_doFilter && !m_results.isEmpty();
+    if (!narrow && !client->treeFilter()->predicate())
+        return;
+    rememberExpansion();
+    if (narrow) {
         const QList<VDLTopic *> matches = m_results.matches();
         const QSet<const QObject *> shown(matches.cbegin(), matches.cend());
         client->updateTreeFilter([shown](const QObject *node) { return shown.contains(node); }, {root});
-    } else if (client->treeFilter()->predicate()) {
+    } else {
         client->updateTreeFilter({}, {root});
+    }
+    restoreExpansion();
+}
+
+// A row the filter hides loses its expansion in the view; it is remembered here until the row
+// shows again. For a row on show, the view knows best.
+void VDLOutlineSearch::rememberExpansion()
+{
+    QList<QPointer<VDLTopic>> remembered;
+    for (const QPointer<VDLTopic> &topic : std::as_const(m_hiddenExpansion)) {
+        if (topic && !m_model.indexOfTopic(topic).isValid())
+            remembered.append(topic);
+    }
+    // Only the expanded rows are descended into: the cost follows what the user opened.
+    QList<QModelIndex> pending{m_model.index(0, 0)};
+    while (!pending.isEmpty()) {
+        const QModelIndex row = pending.takeLast();
+        if (!row.isValid() || !m_outline.isExpanded(row))
+            continue;
+        remembered.append(VDLTopicsModel::topicAt(row));
+        for (int child = 0; child < m_model.rowCount(row); ++child)
+            pending.append(m_model.index(child, 0, row));
+    }
+    m_hiddenExpansion = remembered;
+}
+
+void VDLOutlineSearch::restoreExpansion()
+{
+    for (const QPointer<VDLTopic> &topic : std::as_const(m_hiddenExpansion)) {
+        const QModelIndex row = topic ? m_model.indexOfTopic(topic) : QModelIndex();
+        if (row.isValid() && !m_outline.isExpanded(row))
+            m_outline.expand(row);
     }
 }
 

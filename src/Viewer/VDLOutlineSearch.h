@@ -24,7 +24,7 @@ class VOKOutlineView;
 // search is refreshed at most about once every ThrottleMilliseconds; a tree that has been quiet
 // that long is refreshed on the next turn of the event loop, once the outline shows the change.
 // Clearing the text empties the matches and the info and shows the whole tree again; the
-// selection stays as it is.
+// selection stays as it is, and so does the expansion of the rows the filter hid and showed again.
 //
 // Ownership: a child of the pane whose outline it searches; the tree filter is the root's
 // client's. GUI thread.
@@ -69,6 +69,8 @@ private:
     void updateFind(int direction);
     void rebuildSearchResults(const VDLTopic *anchor);
     void updateFilter();
+    void rememberExpansion();
+    void restoreExpansion();
     void revealAndSelectMostRecentFind();
 
     VDLTopicsViewController &m_pane;
@@ -80,6 +82,8 @@ private:
     QString m_searchInfo;
     VDLTopicSearch m_results;
     QPointer<VDLTopic> m_mostRecentFind;
+    // The expanded rows when the filter last changed, kept for the rows it hid.
+    QList<QPointer<VDLTopic>> m_hiddenExpansion;
     std::optional<qint64> m_lastSearchUpdate;
     bool m_searchResultsNeedUpdate = false;
     QTimer m_autoUpdateTimer;

@@ -43,7 +43,7 @@ bool payloadContains(const VDLTopic &topic, const QStringMatcher &text, const QB
     if (!latest)
         return false;
     if (!asciiText.isNull() && latest->type() != VDLPayloadType::RawData) {
-        const QByteArray bytes = latest->data();
+        const QByteArray &bytes = latest->data();
         if (isAscii(bytes)) {
             return std::search(bytes.cbegin(), bytes.cend(), asciiText.cbegin(), asciiText.cend(),
                                [](char byte, char folded) { return foldedAscii(byte) == folded; })

@@ -272,6 +272,30 @@ TEST(VDLOutlineSearch, FilterShowsMatchesWithTheirAncestorsAndEverythingWithoutM
     EXPECT_FALSE(outline.client.treeFilter()->predicate());
 }
 
+TEST(VDLOutlineSearch, FilterSwitchesKeepTheExpansionAndTheSelection)
+{
+    SearchPane outline;
+    VDLTopic *const lamp = outline.file("home/kitchen/lamp");
+    outline.file("home/hall/door");
+    outline.file("garden/pump");
+    VOKOutlineView &view = *outline.pane.outlineView();
+    const auto isExpanded = [&](const char *path) {
+        return view.isExpanded(outline.pane.model()->indexOfTopic(outline.topic(path)));
+    };
+    view.expand(outline.pane.model()->indexOfTopic(outline.topic("garden")));
+    view.expand(outline.pane.model()->indexOfTopic(outline.topic("home/hall")));
+    outline.search.setSearchString(QStringLiteral("lamp"));
+
+    for (const bool on : {true, false, true, false}) {
+        outline.search.setDoFilter(on);
+        EXPECT_EQ(outline.selected(), (QList<VDLTopic *>{lamp}));
+        EXPECT_TRUE(isExpanded("home/kitchen"));
+    }
+    // Rows the filter hid come back as they were.
+    EXPECT_TRUE(isExpanded("garden"));
+    EXPECT_TRUE(isExpanded("home/hall"));
+}
+
 TEST(VDLOutlineSearch, ABurstOfMessagesIsSearchedOnceAboutTwoSecondsLater)
 {
     MockClock clock(QDateTime(QDate(2026, 1, 5), QTime(12, 0)));

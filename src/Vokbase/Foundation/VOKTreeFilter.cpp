@@ -30,6 +30,8 @@ void VOKTreeFilter::setPredicate(Predicate predicate)
 
 QObjectList VOKTreeFilter::childrenOf(const QObject *node) const
 {
+    if (m_childrenAccessor)
+        return m_childrenAccessor(node);
     QObjectList children;
     const QVariant value = vokSafeValueForKeyPath(node, m_childrenKeyPath, false);
     if (!value.canConvert<QSequentialIterable>())

@@ -51,7 +51,7 @@ public:
     // Null when the topic bytes are not valid UTF-8.
     QString topic() const { return m_topic; }
     // Null for a zero-length payload.
-    QByteArray data() const { return m_data; }
+    const QByteArray &data() const { return m_data; }
     // Local time.
     QDateTime created() const { return QDateTime::fromMSecsSinceEpoch(m_createdMSecs); }
 
