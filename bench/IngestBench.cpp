@@ -1,14 +1,16 @@
 // bench_ingest: how fast VDLClient files a broker's messages into its tree, against
 // `mosquitto_sub -t '#'` receiving the same messages.
 //
-//   bench_ingest [a] [b] [c] [g] [--count N]
+//   bench_ingest [a] [b] [c] [g] [s] [--count N]
 //
 // Starts a local mosquitto, and for each scenario (all three by default) runs the reference and
 // then Vindle, each in a fresh process, with a publisher process sending the workload at full
 // speed. Prints wall and CPU times, the ratio, messages per second, peak resident memory, heap
 // bytes per stored message beyond its payload, and the GUI thread's cost per message in the
 // first and last 10% of the run. Scenario g runs the headless client and then the viewer window
-// (offscreen) on the same flood, for the window's ingest rate and the GUI thread's lateness.
+// (offscreen) on the same flood, for the window's ingest rate and the GUI thread's lateness;
+// scenario s does the same on 100,000 topics, and then runs the window once more with a search
+// and Filter on.
 
 #include "IngestNodeMemory.h"
 #include "IngestPublisher.h"
@@ -229,7 +231,7 @@ void runChild(const QStringList &arguments)
 // The viewer window run needs a widget application; everything else runs without one.
 bool isViewerRun(int argc, char **argv)
 {
-    return argc > 1 && qstrcmp(argv[1], "--viewer") == 0;
+    return argc > 1 && (qstrcmp(argv[1], "--viewer") == 0 || qstrcmp(argv[1], "--viewer-search") == 0);
 }
 
 int runAll(const QString &scenarios, qint64 requestedCount)
@@ -248,6 +250,13 @@ int runAll(const QString &scenarios, qint64 requestedCount)
             std::printf("(g) viewer window: %lld messages over 10,000 topics\n", count);
             for (const char *mode : {"--vindle", "--viewer"})
                 runChild({QString::fromLatin1(mode), QString::number(port), QStringLiteral("a"), QString::number(count)});
+            continue;
+        }
+        if (name == 's') {
+            const qint64 count = requestedCount > 0 ? requestedCount : IngestWorkload::defaultCount(name);
+            std::printf("%s\n", qPrintable(IngestWorkload(name, count).description()));
+            for (const char *mode : {"--vindle", "--viewer", "--viewer-search"})
+                runChild({QString::fromLatin1(mode), QString::number(port), QStringLiteral("s"), QString::number(count)});
             continue;
         }
         const qint64 count = requestedCount > 0 ? requestedCount : IngestWorkload::defaultCount(name);
@@ -279,8 +288,9 @@ int main(int argc, char **argv)
             return runReference(port, workload);
         if (arguments[0] == QLatin1String("--vindle"))
             return runVindle(port, workload);
-        if (arguments[0] == QLatin1String("--viewer")) {
-            return runIngestViewer(port, workload, [port, &workload]() -> std::function<void()> {
+        if (arguments[0].startsWith(QLatin1String("--viewer"))) {
+            const QString search = arguments[0] == QLatin1String("--viewer-search") ? QStringLiteral("probe") : QString();
+            return runIngestViewer(port, workload, search, [port, &workload]() -> std::function<void()> {
                 const Child publisher = startPublisher(port, workload);
                 return [publisher] { waitFor(publisher); };
             });
@@ -291,7 +301,7 @@ int main(int argc, char **argv)
     for (qsizetype index = 0; index < arguments.size(); ++index) {
         if (arguments[index] == QLatin1String("--count") && index + 1 < arguments.size())
             count = arguments[++index].toLongLong();
-        else if (arguments[index].size() == 1 && QStringLiteral("abcg").contains(arguments[index]))
+        else if (arguments[index].size() == 1 && QStringLiteral("abcgs").contains(arguments[index]))
             scenarios += arguments[index];
     }
     return runAll(scenarios.isEmpty() ? QStringLiteral("abc") : scenarios, count);

@@ -2,6 +2,7 @@
 
 #include "IngestNodeMemory.h"
 #include "IngestThreadClock.h"
+#include "VDLOutlineSearch.h"
 #include "VDLClient.h"
 #include "VDLTopic.h"
 #include "VDLTopicsModel.h"
@@ -47,7 +48,8 @@ void expandFirstLevel(VDLViewerViewController &viewer)
 
 } // namespace
 
-int runIngestViewer(int port, const IngestWorkload &workload, const std::function<std::function<void()>()> &startPublisher)
+int runIngestViewer(int port, const IngestWorkload &workload, const QString &search,
+                    const std::function<std::function<void()>()> &startPublisher)
 {
     const qint64 count = workload.messageCount();
     VDLURLOpener::open(QUrl(QStringLiteral("mqtt://127.0.0.1:%1/").arg(port)));
@@ -87,6 +89,10 @@ int runIngestViewer(int port, const IngestWorkload &workload, const std::functio
             prepared = true;
             expandFirstLevel(*viewer);
             viewer->handleUrl(QUrl(QStringLiteral("mqtt://h/") + QString::fromUtf8(selectedTopic)));
+            if (!search.isEmpty()) {
+                viewer->topicsPane()->search()->setSearchString(search);
+                viewer->topicsPane()->search()->setDoFilter(true);
+            }
         }
         nodeMemory.sample(*root);
         if (root->totalMessages() == quint64(count)) {
@@ -110,9 +116,14 @@ int runIngestViewer(int port, const IngestWorkload &workload, const std::functio
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("  %-22s wall %7.2f s  %9.0f msgs/s  peak RSS %7.1f MB  selected %s\n", "Vindle viewer window",
-                elapsed, double(count) / elapsed, double(usage.ru_maxrss) / 1024,
-                viewer->selectedTopic() ? "yes" : "no");
+    const QString who = search.isEmpty() ? QStringLiteral("Vindle viewer window")
+                                         : QStringLiteral("... searching \"%1\", Filter on").arg(search);
+    std::printf("  %-30s wall %7.2f s  %9.0f msgs/s  peak RSS %7.1f MB  selected %s\n", qPrintable(who), elapsed,
+                double(count) / elapsed, double(usage.ru_maxrss) / 1024, viewer->selectedTopic() ? "yes" : "no");
+    if (!search.isEmpty()) {
+        viewer->topicsPane()->search()->findNext();
+        std::printf("  search info at the end: %s\n", qPrintable(viewer->topicsPane()->search()->searchInfo()));
+    }
     std::printf("  VIEWER_WALL %.4f\n", elapsed);
     std::printf("  50 ms timer lateness: p50 %.1f ms, p99 %.1f ms, max %.1f ms (%zu ticks)\n", percentile(delays, 0.5),
                 percentile(delays, 0.99), delays.empty() ? 0.0 : *std::max_element(delays.begin(), delays.end()),

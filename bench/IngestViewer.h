@@ -2,11 +2,15 @@
 
 #include "IngestWorkload.h"
 
+#include <QString>
+
 #include <functional>
 
 // The ingest run with the viewer window shown (offscreen): the root and the first level
 // expanded, one topic selected that keeps receiving messages. Prints the ingest rate and how
 // late a 50 ms timer fires on the GUI thread meanwhile (p50, p99, max). `startPublisher` starts
 // the flood once the window is ready and answers a function that waits for it to end. Answers
-// the process exit code.
-int runIngestViewer(int port, const IngestWorkload &workload, const std::function<std::function<void()>()> &startPublisher);
+// the process exit code. With a search text, the window searches for it with Filter on from
+// the start of the flood.
+int runIngestViewer(int port, const IngestWorkload &workload, const QString &search,
+                    const std::function<std::function<void()>()> &startPublisher);

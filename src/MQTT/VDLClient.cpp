@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QMetaMethod>
+#include <QSet>
 #include <QTimer>
 
 #include <mosquitto.h>
@@ -55,10 +56,12 @@ VDLClient::VDLClient(const QString &host, int port, QObject *parent)
 {
     vdlRegisterMessageType();
     m_treeFilter->setChildrenKeyPath(QStringLiteral("subTopics"));
-    m_treeFilter->setChildrenAccessor([](const QObject *node) {
-        const QList<VDLTopic *> &children = static_cast<const VDLTopic *>(node)->subTopics();
-        return QObjectList(children.cbegin(), children.cend());
-    });
+    m_treeFilter->setAccessors(
+        [](const QObject *node) {
+            const QList<VDLTopic *> &children = static_cast<const VDLTopic *>(node)->subTopics();
+            return QObjectList(children.cbegin(), children.cend());
+        },
+        [](const QObject *node) -> QObject * { return static_cast<const VDLTopic *>(node)->parentTopic(); });
     m_treeFilter->setFilteredChildrenKeyPath(QStringLiteral("filteredSubTopics"));
 }
 
@@ -188,6 +191,20 @@ void VDLClient::updateTreeFilter(VOKTreeFilter::Predicate predicate, const QList
     const VDLTreeChange change(this);
     m_treeFilter->setPredicate(std::move(predicate));
     m_treeFilter->updateWithRoots(QObjectList(roots.cbegin(), roots.cend()));
+    announceTreeFilterChange();
+}
+
+void VDLClient::showOnlyTopics(const QList<VDLTopic *> &topics)
+{
+    const VDLTreeChange change(this);
+    const QSet<const QObject *> passing(topics.cbegin(), topics.cend());
+    m_treeFilter->setPredicate([passing](const QObject *node) { return passing.contains(node); });
+    m_treeFilter->updateWithPassingNodes(QObjectList(topics.cbegin(), topics.cend()));
+    announceTreeFilterChange();
+}
+
+void VDLClient::announceTreeFilterChange()
+{
     if (VDLTopicChanges *const changes = pendingTopicChanges()) {
         for (QObject *parent : m_treeFilter->changedParents())
             changes->noteFilteredChildrenChanged(static_cast<VDLTopic *>(parent));

@@ -102,6 +102,9 @@ public:
     // the trees below roots (the window passes rootTopics) and announces the parents whose
     // filtered children changed, in one notice and through their filteredSubTopics signal.
     void updateTreeFilter(VOKTreeFilter::Predicate predicate, const QList<VDLTopic *> &roots);
+    // The same as updateTreeFilter with a predicate that passes exactly these topics, for a
+    // caller that has them at hand: only they and their ancestors are visited.
+    void showOnlyTopics(const QList<VDLTopic *> &topics);
 
     // A batch of tree changes; VDLTreeChange opens and ends one. Batches nest: the outermost end
     // announces.
@@ -142,6 +145,7 @@ protected:
     void clientTLSNotSupported() override;
 
 private:
+    void announceTreeFilterChange();
     void didConnect(bool subscribed);
     void drainInbox();
     void receiveOnMain(const VDLMessagePtr &message);

@@ -36,12 +36,15 @@ void VDLOutlinePaths::clear()
 
 void VDLOutlinePaths::walk(const VDLTopicsModel &model)
 {
+    // Trees mostly grow: the last walk's size is a good start.
+    const qsizetype previousLength = m_paths.size();
     m_entries.clear();
-    m_paths.clear();
+    m_paths = QString();
     VDLTopic *const root = model.rootTopic();
     if (!root)
         return;
     m_entries.reserve(size_t(root->totalTopics()));
+    m_paths.reserve(previousLength + previousLength / 8);
     // Paths are built one level at a time in a scratch path instead of walking up from every
     // topic; the root's own name is no part of them.
     QString path;

@@ -125,9 +125,7 @@ void VDLOutlineSearch::updateFilter()
         return;
     rememberExpansion();
     if (narrow) {
-        const QList<VDLTopic *> matches = m_results.matches();
-        const QSet<const QObject *> shown(matches.cbegin(), matches.cend());
-        client->updateTreeFilter([shown](const QObject *node) { return shown.contains(node); }, {root});
+        client->showOnlyTopics(m_results.matches());
     } else {
         client->updateTreeFilter({}, {root});
     }

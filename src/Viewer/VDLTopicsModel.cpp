@@ -73,6 +73,7 @@ void VDLTopicsModel::forgetTree()
     m_root = nullptr;
     ++m_revision;
     m_entries.clear();
+    m_hiddenOrder.clear();
     m_changedRows.clear();
     m_unsortedRows.clear();
     m_flushTimer.stop();
@@ -84,6 +85,7 @@ void VDLTopicsModel::setComparator(const VDLTopicComparator &comparator)
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     m_comparator = comparator;
     ++m_revision;
+    m_hiddenOrder.clear();
     const QList<const VDLTopic *> shown = m_entries.keys();
     for (const VDLTopic *topic : shown) {
         VDLTopic *const parent = const_cast<VDLTopic *>(topic);
@@ -125,9 +127,14 @@ QList<VDLTopic *> VDLTopicsModel::childrenInOrder(VDLTopic *topic) const
     const qsizetype count = topic->subTopics().size();
     if (entry != m_entries.cend() && entry->rows.size() == count && entry->knownChildren == count)
         return entry->rows;
-    QList<VDLTopic *> children = topic->subTopics();
-    m_comparator.sort(children);
-    return children;
+    // Sorting every parent's hidden children again would dominate a search of a filtered tree:
+    // the order is kept, and children that arrived since are sorted in.
+    HiddenOrder &order = m_hiddenOrder[topic];
+    const QList<VDLTopic *> &children = topic->subTopics();
+    for (qsizetype index = order.knownChildren; index < count; ++index)
+        order.children.insert(m_comparator.insertionPosition(order.children, children[index]), children[index]);
+    order.knownChildren = count;
+    return order.children;
 }
 
 qsizetype VDLTopicsModel::rowOf(const VDLTopic *topic) const
@@ -346,7 +353,11 @@ void VDLTopicsModel::remapPersistentIndexes()
 
 void VDLTopicsModel::applyChanges(const VDLTopicChanges &changes)
 {
-    ++m_revision;
+    // Messages alone move no topic unless the order follows the counts.
+    if (!changes.changedParents().isEmpty() || !changes.removals().isEmpty()
+        || (m_comparator.dependsOnTotals() && !changes.countChanges().isEmpty()))
+        ++m_revision;
+    forgetHiddenOrder(changes);
     // Departures first, in the order they happened: the index of each counts against the children
     // known at that moment, which arrivals at the end leave as they are.
     for (const VDLTopicChanges::Removal &removal : changes.removals())
@@ -365,6 +376,21 @@ void VDLTopicsModel::applyChanges(const VDLTopicChanges &changes)
             cellsChanged(topic);
     }
     Q_EMIT topicChangesApplied(changes);
+}
+
+void VDLTopicsModel::forgetHiddenOrder(const VDLTopicChanges &changes)
+{
+    if (m_hiddenOrder.isEmpty())
+        return;
+    // Arrivals are sorted in when asked for; a removed topic's address may come back for a new one.
+    for (const VDLTopicChanges::Removal &removal : changes.removals()) {
+        m_hiddenOrder.remove(removal.parent);
+        m_hiddenOrder.remove(removal.topic);
+    }
+    if (m_comparator.dependsOnTotals()) {
+        for (VDLTopic *topic : changes.countChanges())
+            m_hiddenOrder.remove(topic->parentTopic());
+    }
 }
 
 void VDLTopicsModel::childrenAdded(VDLTopic *parent)

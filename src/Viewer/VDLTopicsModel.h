@@ -67,7 +67,9 @@ public:
     // Applies the gathered cell changes and re-sorts now.
     void flushPendingChanges();
     // Moves on whenever the topics childrenInOrder() gives, or their order, may have changed: a
-    // new tree, a new order, any change notice. Equal revisions mean the same outline.
+    // new tree, a new order, topics that come or go, counts that move topics in an order by
+    // counts. Equal revisions mean the same topics in the same order, with the same devices
+    // (recognition follows the tree's shape).
     quint64 revision() const { return m_revision; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
@@ -115,6 +117,7 @@ private:
     void remapPersistentIndexes();
 
     void applyChanges(const VDLTopicChanges &changes);
+    void forgetHiddenOrder(const VDLTopicChanges &changes);
     void childrenAdded(VDLTopic *parent);
     void childRemoved(const VDLTopicChanges::Removal &removal);
     void filteredChildrenChanged(VDLTopic *parent);
@@ -131,5 +134,14 @@ private:
     QSet<VDLTopic *> m_changedRows;
     QSet<VDLTopic *> m_unsortedRows;
     quint64 m_revision = 1;
+    // All children in order, for topics some of whose children are hidden; kept until a child
+    // leaves or the order changes.
+    struct HiddenOrder
+    {
+        QList<VDLTopic *> children;
+        // Children arrive at the end of the topic's list: those past this count are new.
+        qsizetype knownChildren = 0;
+    };
+    mutable QHash<const VDLTopic *, HiddenOrder> m_hiddenOrder;
     QTimer m_flushTimer;
 };

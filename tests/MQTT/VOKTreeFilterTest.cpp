@@ -98,3 +98,21 @@ TEST(VOKTreeFilter, SurvivesDeletedNodesAndDeepTrees)
     tree.filter.updateWithRoots({&tree.root});
     EXPECT_EQ(tree.filter.visibleObjects()->size(), 40002);
 }
+
+TEST(VOKTreeFilter, PassingNodesAndAccessorsAgreeWithTheWalkByName)
+{
+    FilteredTree tree;
+    const QObjectList passing{tree.b, tree.d};
+    const auto passes = [passing](const QObject *node) { return passing.contains(node); };
+    VOKTreeFilter byName;
+    byName.setChildrenKeyPath(QStringLiteral("subTopics"));
+    byName.setPredicate(passes);
+    byName.updateWithRoots({&tree.root});
+    tree.filter.setPredicate(passes);
+    tree.filter.updateWithPassingNodes(passing);
+
+    const auto asSet = [](const QObjectList &nodes) { return QSet<QObject *>(nodes.cbegin(), nodes.cend()); };
+    EXPECT_EQ(asSet(*tree.filter.visibleObjects()), asSet(*byName.visibleObjects()));
+    EXPECT_EQ(asSet(tree.filter.changedParents()), asSet(byName.changedParents()));
+    EXPECT_EQ(asSet(byName.visibleObjects().value()), (QSet<QObject *>{&tree.root, tree.a, tree.b, tree.d}));
+}

@@ -272,6 +272,25 @@ TEST(VDLOutlineSearch, FilterShowsMatchesWithTheirAncestorsAndEverythingWithoutM
     EXPECT_FALSE(outline.client.treeFilter()->predicate());
 }
 
+TEST(VDLOutlineSearch, TopicsArrivingUnderAFilterAreFoundInOutlineOrder)
+{
+    SearchPane outline;
+    outline.file("room/lamp");
+    outline.file("room/c-sensor");
+    outline.search.setSearchString(QStringLiteral("sensor"));
+    outline.search.setDoFilter(true);
+
+    // Hidden by the filter when they arrive; sorted in among the hidden and shown siblings.
+    outline.file("room/a-sensor");
+    outline.search.findNext();
+    outline.file("room/b-lamp");
+    outline.file("room/d-sensor");
+    outline.search.findNext();
+    EXPECT_EQ(paths(outline.search.results().matches()),
+              (QStringList{"room/a-sensor", "room/c-sensor", "room/d-sensor"}));
+    EXPECT_EQ(outline.shownBelow(outline.topic("room")), (QStringList{"a-sensor", "c-sensor", "d-sensor"}));
+}
+
 TEST(VDLOutlineSearch, FilterSwitchesKeepTheExpansionAndTheSelection)
 {
     SearchPane outline;

@@ -8,16 +8,6 @@
 
 #include <vector>
 
-namespace {
-
-QObject *parentOf(const QObject *node)
-{
-    const QVariant parent = vokSafeValueForKeyPath(node, QStringLiteral("parent"), false);
-    return parent.isValid() ? qvariant_cast<QObject *>(parent) : nullptr;
-}
-
-} // namespace
-
 VOKTreeFilter::VOKTreeFilter(QObject *parent)
     : QObject(parent)
 {
@@ -26,6 +16,20 @@ VOKTreeFilter::VOKTreeFilter(QObject *parent)
 void VOKTreeFilter::setPredicate(Predicate predicate)
 {
     m_predicate = std::move(predicate);
+}
+
+void VOKTreeFilter::setAccessors(ChildrenAccessor children, ParentAccessor parent)
+{
+    m_childrenAccessor = std::move(children);
+    m_parentAccessor = std::move(parent);
+}
+
+QObject *VOKTreeFilter::parentOf(const QObject *node) const
+{
+    if (m_parentAccessor)
+        return m_parentAccessor(node);
+    const QVariant parent = vokSafeValueForKeyPath(node, QStringLiteral("parent"), false);
+    return parent.isValid() ? qvariant_cast<QObject *>(parent) : nullptr;
 }
 
 QObjectList VOKTreeFilter::childrenOf(const QObject *node) const
@@ -47,17 +51,34 @@ QObjectList VOKTreeFilter::childrenOf(const QObject *node) const
 
 void VOKTreeFilter::updateWithRoots(const QObjectList &roots)
 {
-    std::optional<VisibleSet> old = std::move(m_visible);
-    m_visible.reset();
     if (!m_predicate) {
-        computeChangedParents(old, std::nullopt);
+        replaceVisible(std::nullopt);
         return;
     }
     VisibleSet visible;
     for (QObject *root : roots)
         collectVisibleFrom(root, visible);
-    computeChangedParents(old, visible);
-    m_visible = std::move(visible);
+    replaceVisible(std::move(visible));
+}
+
+void VOKTreeFilter::updateWithPassingNodes(const QObjectList &passing)
+{
+    VisibleSet visible;
+    for (QObject *node : passing) {
+        // Up to the first ancestor already entered: every node is entered once.
+        for (QObject *current = node; current && !visible.contains(current);) {
+            QObject *const parent = parentOf(current);
+            visible.insert(current, {current, parent});
+            current = parent;
+        }
+    }
+    replaceVisible(std::move(visible));
+}
+
+void VOKTreeFilter::replaceVisible(std::optional<VisibleSet> visible)
+{
+    const std::optional<VisibleSet> old = std::exchange(m_visible, std::move(visible));
+    computeChangedParents(old, m_visible);
 }
 
 // Post-order without recursion: a node is decided once all of its children are.

@@ -36,11 +36,12 @@ public:
 
     QString childrenKeyPath() const { return m_childrenKeyPath; }
     void setChildrenKeyPath(const QString &keyPath) { m_childrenKeyPath = keyPath; }
-    // Where the nodes' type is known, a function that gives a node's children (the same list as
-    // the property at childrenKeyPath) spares a property lookup for every node of the tree, which
-    // dominates a recomputation over a big tree. Empty to use the key path.
+    // Where the nodes' type is known, functions that give a node's children and its parent (the
+    // same as the properties at childrenKeyPath and "parent") spare a property lookup for every
+    // node visited, which dominates a recomputation over a big tree. Empty to use the names.
     using ChildrenAccessor = std::function<QObjectList(const QObject *node)>;
-    void setChildrenAccessor(ChildrenAccessor accessor) { m_childrenAccessor = std::move(accessor); }
+    using ParentAccessor = std::function<QObject *(const QObject *node)>;
+    void setAccessors(ChildrenAccessor children, ParentAccessor parent);
     QString filteredChildrenKeyPath() const { return m_filteredChildrenKeyPath; }
     void setFilteredChildrenKeyPath(const QString &keyPath) { m_filteredChildrenKeyPath = keyPath; }
 
@@ -48,6 +49,11 @@ public:
     // parents whose visible children changed since the last computation. Linear in the size of
     // the trees; iterative, so any depth is fine.
     void updateWithRoots(const QObjectList &roots);
+
+    // The same result as updateWithRoots when the caller already knows the nodes that pass the
+    // predicate (set it first): they and their ancestors become visible, and the rest of the
+    // tree is never visited. Linear in the passing nodes and their depth.
+    void updateWithPassingNodes(const QObjectList &passing);
 
     // The node's children that are visible, in the order of the full list; without a predicate
     // the full list itself.
@@ -78,6 +84,8 @@ private:
     using VisibleSet = QHash<const QObject *, Entry>;
 
     void collectVisibleFrom(QObject *root, VisibleSet &visible) const;
+    void replaceVisible(std::optional<VisibleSet> visible);
+    QObject *parentOf(const QObject *node) const;
     void computeChangedParents(const std::optional<VisibleSet> &old,
                                const std::optional<VisibleSet> &current);
     static bool containsLive(const std::optional<VisibleSet> &set, const QObject *node);
@@ -85,6 +93,7 @@ private:
     Predicate m_predicate;
     QString m_childrenKeyPath;
     ChildrenAccessor m_childrenAccessor;
+    ParentAccessor m_parentAccessor;
     QString m_filteredChildrenKeyPath;
     std::optional<VisibleSet> m_visible;
     QList<QPointer<QObject>> m_changedParents;
