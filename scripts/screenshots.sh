@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots on a virtual screen: a viewer on the demo home, the publish
-# window after a publish, the recents and favorites menu, and a viewer asking for a password.
+# window after a publish, a filtered search, the recents and favorites menu, and a viewer asking for a password.
 # Writes docs/*.png.
 #   scripts/screenshots.sh
 set -euo pipefail
@@ -52,6 +52,14 @@ keys "$viewer" Home Down Down Down Down Down asterisk Up Up asterisk Down
 sleep 1.5
 import -window "$viewer" docs/viewer.png
 
+# A filtered search: only the matches and the rows above them, every occurrence marked.
+keys "$viewer" ctrl+f
+xdotool type --delay 60 "temp"
+keys "$viewer" Tab Tab space shift+Tab shift+Tab Return
+sleep 1.5
+import -window "$viewer" docs/search.png
+keys "$viewer" ctrl+f Escape
+
 # A second viewer and a favorite give the recents menu both sections.
 keys "$viewer" ctrl+d
 "$vindle" "$DEMO_URL/tele"
@@ -96,4 +104,4 @@ sleep 0.5
 # The sheet is a window of its own: take the part of the screen that the viewer covers.
 eval "$(xdotool getwindowgeometry --shell "$login_viewer")"
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage docs/login.png
-echo "Wrote docs/viewer.png, docs/publish.png, docs/recents.png and docs/login.png"
+echo "Wrote docs/viewer.png, docs/search.png, docs/publish.png, docs/recents.png and docs/login.png"
