@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Takes the README's screenshots on a virtual screen: a viewer on the demo home, the publish
-# window after a publish, a filtered search, the recents and favorites menu, and a viewer asking for a password.
+# Takes the README's screenshots on a virtual screen: a viewer on the demo home, a filtered
+# search, the publish window after a publish, the recents and favorites menu, and a viewer asking
+# for a password.
 # Writes docs/*.png.
 #   scripts/screenshots.sh
 set -euo pipefail
