@@ -431,8 +431,10 @@ void VDLClient::clientTLSSetupFailed(const QString &text)
     reportTLSProblem(QStringLiteral("TLS setup failed - check certificate settings"), text, &VDLClientDelegate::clientTLSSetupFailed);
 }
 
-void VDLClient::clientTLSNotSupported()
+void VDLClient::clientKeyPassphraseRequired(bool rejected)
 {
-    VOKMosquittoClient::clientTLSNotSupported();
-    vokOnMain(this, [this] { setConnectionError(QStringLiteral("TLS/SSL is not supported in this build")); });
+    VOKMosquittoClient::clientKeyPassphraseRequired(rejected);
+    setConnectionError(QStringLiteral("Client key passphrase required"));
+    if (VDLClientDelegate *const target = delegate())
+        target->clientKeyPassphraseRequired(this, rejected);
 }

@@ -142,7 +142,7 @@ protected:
     void clientTLSError(const QString &text) override;
     void clientmTLSRequired(const QString &text) override;
     void clientTLSSetupFailed(const QString &text) override;
-    void clientTLSNotSupported() override;
+    void clientKeyPassphraseRequired(bool rejected) override;
 
 private:
     void announceTreeFilterChange();

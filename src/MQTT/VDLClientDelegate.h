@@ -25,8 +25,11 @@ public:
     virtual void clientConnectionFailedWithReason(VDLClient *, int /*reason*/) {}
     virtual void clientRequestsCredentialPrompt(VDLClient *) {}
     virtual void clientRequestsmTLSPrompt(VDLClient *) {}
-    // The library's text.
+    // Why the server's certificate failed verification (see VOKMosquittoClient::clientTLSError);
+    // the client's presentedCertificate() shows what the server presented.
     virtual void clientTLSErrorOccurred(VDLClient *, const QString & /*text*/) {}
     virtual void clientMTLSRequired(VDLClient *, const QString & /*text*/) {}
     virtual void clientTLSSetupFailed(VDLClient *, const QString & /*text*/) {}
+    // The client key is encrypted and no stored passphrase opens it (rejected: one was stored).
+    virtual void clientKeyPassphraseRequired(VDLClient *, bool /*rejected*/) {}
 };

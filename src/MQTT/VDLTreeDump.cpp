@@ -1,6 +1,7 @@
 #include "VDLTreeDump.h"
 
 #include "VDLClient.h"
+#include "VDLTLSExplanation.h"
 #include "VDLTopic.h"
 #include "VOKSortDescriptor.h"
 
@@ -36,6 +37,11 @@ QString escapedField(const QString &text)
     return escaped;
 }
 
+QString serverOf(const VDLClient *client)
+{
+    return QStringLiteral("%1:%2").arg(client->host()).arg(client->port());
+}
+
 } // namespace
 
 VDLTreeDump::VDLTreeDump(const Options &options, QTextStream &output,
@@ -63,11 +69,9 @@ void VDLTreeDump::start()
         fail(QStringLiteral("not an mqtt:// or mqtts:// URL with a host: %1").arg(m_options.url));
         return;
     }
-    if (scheme == QLatin1String("mqtts")) {
-        fail(QStringLiteral("TLS/SSL is not supported in this build"));
-        return;
-    }
     m_client = std::make_unique<VDLClient>(url.host(), url.port(VOKMosquittoClient::defaultPort));
+    if (scheme == QLatin1String("mqtts"))
+        m_client->enableTLS();
     m_client->setDelegate(this);
     m_timeoutTimer.start();
     QString path = url.path(QUrl::FullyDecoded);
@@ -103,13 +107,37 @@ void VDLTreeDump::clientDidConnectWithPath(VDLClient *, const QString &)
 
 void VDLTreeDump::clientConnectionFailedWithReason(VDLClient *client, int reason)
 {
-    const QString server = QStringLiteral("%1:%2").arg(client->host()).arg(client->port());
+    const QString server = serverOf(client);
     if (reason < 0)
         fail(QStringLiteral("%1: %2").arg(client->connectionError(), server));
     else if (reason == 4 || reason == 5)
         fail(QStringLiteral("authentication failed at %1 (code %2)").arg(server).arg(reason));
     else if (reason != 0)
         fail(QStringLiteral("connection refused by %1 (code %2)").arg(server).arg(reason));
+}
+
+// Nobody can answer a prompt here: each TLS problem ends the dump with what the viewer would
+// have asked about.
+void VDLTreeDump::clientTLSErrorOccurred(VDLClient *client, const QString &text)
+{
+    fail(QStringLiteral("%1: %2").arg(serverOf(client), VDLTLSExplanation::forMessage(text)));
+}
+
+void VDLTreeDump::clientMTLSRequired(VDLClient *client, const QString &)
+{
+    fail(QStringLiteral("%1 requires a client certificate").arg(serverOf(client)));
+}
+
+void VDLTreeDump::clientTLSSetupFailed(VDLClient *client, const QString &text)
+{
+    fail(QStringLiteral("%1: %2").arg(serverOf(client), text));
+}
+
+void VDLTreeDump::clientKeyPassphraseRequired(VDLClient *client, bool rejected)
+{
+    fail(QStringLiteral("%1: %2; open the server in a viewer to enter it")
+             .arg(serverOf(client), rejected ? QStringLiteral("the stored passphrase does not open the client key")
+                                             : QStringLiteral("the client key needs a passphrase")));
 }
 
 void VDLTreeDump::timeUp()

@@ -14,7 +14,9 @@ class VDLTopic;
 // `vindle --dump URL`: connects like a viewer, waits until the broker has been quiet for a while
 // (or the time is up), prints one line per topic that has messages and stops the event loop with
 // the exit code: 0 after printing, 1 when the URL is unusable, the host is not valid or cannot be
-// resolved, the broker refuses, or no connection came within the time.
+// resolved, the broker refuses, the server's certificate fails verification (mqtts:// verifies
+// against the system's CAs and the server's stored TLS settings), a client certificate is
+// missing or unusable, or no connection came within the time.
 //
 // A line is: path, payload type, retained flag of the latest message, number of messages,
 // summary; tab-separated, in tree order with siblings sorted by name (numbers compared as
@@ -49,6 +51,10 @@ private:
     void clientDataDidChange(VDLClient *client) override;
     void clientDidConnectWithPath(VDLClient *client, const QString &path) override;
     void clientConnectionFailedWithReason(VDLClient *client, int reason) override;
+    void clientTLSErrorOccurred(VDLClient *client, const QString &text) override;
+    void clientMTLSRequired(VDLClient *client, const QString &text) override;
+    void clientTLSSetupFailed(VDLClient *client, const QString &text) override;
+    void clientKeyPassphraseRequired(VDLClient *client, bool rejected) override;
 
     void timeUp();
     void printTree();

@@ -1,6 +1,7 @@
 #include "VDLConnectionProblemHandler.h"
 
 #include "VDLClient.h"
+#include "VDLTLSExplanation.h"
 #include "VOKCredentialPrompt.h"
 #include "VOKTLSPrompt.h"
 #include "VOKmTLSPrompt.h"
@@ -8,7 +9,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <array>
 #include <utility>
 
 namespace {
@@ -16,21 +16,6 @@ namespace {
 // The verification modes the TLS prompt's answers store.
 constexpr qint64 skipVerification = 1;
 constexpr qint64 verifyWithCACertificate = 2;
-
-struct TLSExplanation
-{
-    std::array<const char *, 2> substrings;
-    const char *explanation;
-};
-
-// Tried in this order; the first whose substring the lower-cased message holds explains it.
-constexpr std::array<TLSExplanation, 4> tlsExplanations{{
-    {{"self signed", "self-signed"}, "The server is using a self-signed certificate that is not trusted by your system."},
-    {{"unable to get local issuer", nullptr},
-     "The server's certificate was signed by an unknown Certificate Authority (CA)."},
-    {{"certificate has expired", "certificate expired"}, "The server's certificate has expired."},
-    {{"hostname mismatch", "host name mismatch"}, "The certificate does not match the server's hostname."},
-}};
 
 } // namespace
 
@@ -179,14 +164,7 @@ void VDLConnectionProblemHandler::closeWindow()
 
 QString VDLConnectionProblemHandler::userFriendlyTLSErrorForMessage(const QString &message)
 {
-    const QString lower = message.toLower();
-    for (const TLSExplanation &row : tlsExplanations) {
-        for (const char *substring : row.substrings) {
-            if (substring && lower.contains(QLatin1String(substring)))
-                return QString::fromUtf8(row.explanation);
-        }
-    }
-    return QStringLiteral("Certificate verification failed: %1").arg(message);
+    return VDLTLSExplanation::forMessage(message);
 }
 
 QString VDLConnectionProblemHandler::tlsPromptMessage(const QString &host, int port, const QString &explanation)

@@ -27,20 +27,25 @@ public:
     std::atomic<int> messages{0};
     std::atomic<int> tlsErrors{0};
     std::atomic<int> mTLSRequests{0};
-    std::atomic<int> tlsNotSupported{0};
+    std::atomic<int> tlsSetupFailures{0};
+    std::atomic<int> passphraseRequests{0};
+    std::atomic<int> passphraseRejections{0};
     std::atomic<bool> hooksOffMainThread{true};
     // Counted on the main thread through vokOnMain(this, ...), as a model would be updated.
     int messagesOnMain = 0;
-    bool fallbackEnabled = false;
 
     // Stand-ins for the library's callbacks, for the rules that a real broker cannot provoke.
+    QString lastTLSError() const
+    {
+        const QMutexLocker locker(&m_mutex);
+        return m_lastTLSError;
+    }
+
     void simulateConnected() { clientDidConnect(); }
     void simulateLostConnection(int code) { clientDisconnectedUnexpectedly(code); }
     void simulateLog(int level, const char *text) { mosquittoLogged(level, text); }
 
 protected:
-    bool tlsFallbackEnabled() const override { return fallbackEnabled; }
-
     void clientDidConnect() override
     {
         VOKMosquittoClient::clientDidConnect();
@@ -76,6 +81,8 @@ protected:
     void clientTLSError(const QString &text) override
     {
         VOKMosquittoClient::clientTLSError(text);
+        const QMutexLocker locker(&m_mutex);
+        m_lastTLSError = text;
         ++tlsErrors;
     }
     void clientmTLSRequired(const QString &text) override
@@ -83,13 +90,21 @@ protected:
         VOKMosquittoClient::clientmTLSRequired(text);
         ++mTLSRequests;
     }
-    void clientTLSNotSupported() override
+    void clientTLSSetupFailed(const QString &text) override
     {
-        VOKMosquittoClient::clientTLSNotSupported();
-        ++tlsNotSupported;
+        VOKMosquittoClient::clientTLSSetupFailed(text);
+        ++tlsSetupFailures;
+    }
+    void clientKeyPassphraseRequired(bool rejected) override
+    {
+        VOKMosquittoClient::clientKeyPassphraseRequired(rejected);
+        ++(rejected ? passphraseRejections : passphraseRequests);
     }
 
 private:
+    mutable QMutex m_mutex;
+    QString m_lastTLSError;
+
     void noteThread()
     {
         if (vokIsMainThread())

@@ -58,6 +58,11 @@ QByteArray asciiHost(const QString &host)
     return ace.isEmpty() ? QByteArray() : ace;
 }
 
+QString orIfEmpty(const QString &text, const QString &fallback)
+{
+    return text.isEmpty() ? fallback : text;
+}
+
 bool logFailure(int result, const char *operation)
 {
     if (result == MOSQ_ERR_SUCCESS)
@@ -88,6 +93,18 @@ std::optional<int> requestOnLibrary(mosquitto *mosq, const std::pair<QString, QS
             return std::nullopt;
     }
     return mosquitto_connect_async(mosq, hostText.constData(), port, keepaliveSeconds);
+}
+
+// Makes the context from the settings (reading the key's passphrase from the store only when a
+// client key is set) and hands it to the library handle.
+VOKTLSContext::Outcome prepareTLS(VOKTLSContext &context, mosquitto *mosq, const VOKTLSSettings &settings,
+                                  const VOKServerStore &store, const QByteArray &hostText)
+{
+    const QString passphrase = settings.clientCertificatePath.isEmpty() ? QString() : store.loadKeyPassphrase();
+    const VOKTLSContext::Outcome outcome = context.configure(settings, QString::fromLatin1(hostText), passphrase);
+    if (outcome.problem == VOKTLSContext::Problem::None && !context.applyTo(mosq))
+        return {VOKTLSContext::Problem::SetupFailed, QStringLiteral("The MQTT library refuses the TLS context")};
+    return outcome;
 }
 
 int publish(mosquitto *mosq, const QString &topic, const QByteArray &data, int qos, bool retain)
@@ -224,11 +241,6 @@ bool VOKMosquittoClient::connectToBroker()
                      "mosquitto_reconnect_delay_set"))
         return false;
     created.installCallbacks();
-    if (useTLS()) {
-        VOK_ERROR(QStringLiteral("TLS requested but not supported in this build"));
-        clientTLSNotSupported();
-        return false;
-    }
     return startHandle();
 }
 
@@ -249,27 +261,40 @@ bool VOKMosquittoClient::startHandle()
     return true;
 }
 
-// The credential store and the name resolution may both keep a caller waiting for seconds (a
-// keyring asking to be unlocked, a slow DNS server), so the request is made on a background
-// thread, which reads the store in its queue's order. That thread never touches the client: the
-// answer comes back to the GUI thread, where a client that is gone, or has given this handle up,
-// ignores it.
+// The credential store, the certificate files and the name resolution may all keep a caller
+// waiting (a keyring asking to be unlocked, a slow DNS server), so the request is made on a
+// background thread, which reads the store in its queue's order. That thread never touches the
+// client: the answer comes back to the GUI thread, where a client that is gone, or has given this
+// handle up, ignores it. The TLS context is the client's from the start, so that the network
+// thread's hooks can ask it what a failed handshake found.
 void VOKMosquittoClient::requestConnection(const QByteArray &hostText)
 {
     const VOKServerStore store = this->store();
     const std::pair<QString, QString> inMemory{username(), password()};
+    const VOKTLSSettings tls = tlsSettings();
+    const std::shared_ptr<VOKTLSContext> context = tls.useTLS ? std::make_shared<VOKTLSContext>() : nullptr;
+    {
+        const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+        m_tlsContext = context;
+    }
     const int port = this->port();
     const quint64 generation = m_connectGeneration;
     const QPointer<VOKMosquittoClient> self(this);
-    m_handle->runInBackground([self, generation, store, inMemory, hostText, port](mosquitto *mosq) {
+    m_handle->runInBackground([self, generation, store, inMemory, tls, context, hostText, port](mosquitto *mosq) {
         const auto stored = store.loadCredentials();
-        const std::optional<int> result = requestOnLibrary(mosq, stored.value_or(inMemory), hostText, port);
-        vokOnMain([self, generation, stored, result] {
+        const VOKTLSContext::Outcome prepared = context ? prepareTLS(*context, mosq, tls, store, hostText)
+                                                        : VOKTLSContext::Outcome();
+        const std::optional<int> result = prepared.problem == VOKTLSContext::Problem::None
+            ? requestOnLibrary(mosq, stored.value_or(inMemory), hostText, port)
+            : std::nullopt;
+        vokOnMain([self, generation, stored, prepared, result] {
             if (!self || self->m_connectGeneration != generation)
                 return;
             if (stored)
                 self->setUsername(stored->first, stored->second);
-            if (result && *result != MOSQ_ERR_SUCCESS)
+            if (prepared.problem != VOKTLSContext::Problem::None)
+                self->tlsContextFailed(prepared);
+            else if (result && *result != MOSQ_ERR_SUCCESS)
                 self->connectRequestFailed(*result);
         });
     });
@@ -282,6 +307,14 @@ void VOKMosquittoClient::connectRequestFailed(int result)
                   .arg(host())
                   .arg(port()));
     clientConnectRequestFailed(result);
+}
+
+void VOKMosquittoClient::tlsContextFailed(const VOKTLSContext::Outcome &outcome)
+{
+    if (outcome.problem == VOKTLSContext::Problem::SetupFailed)
+        clientTLSSetupFailed(outcome.text);
+    else
+        clientKeyPassphraseRequired(outcome.problem == VOKTLSContext::Problem::KeyPassphraseRejected);
 }
 
 void VOKMosquittoClient::disconnectFromBroker()
@@ -322,6 +355,30 @@ void VOKMosquittoClient::reconnectWithTLS()
     enableTLS();
     disconnectFromBroker();
     connectToBroker();
+}
+
+VOKCertificateInfo VOKMosquittoClient::presentedCertificate() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_tlsContext ? m_tlsContext->presentedCertificate() : VOKCertificateInfo();
+}
+
+QString VOKMosquittoClient::tlsConnectionDescription() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_tlsDescription;
+}
+
+void VOKMosquittoClient::setTLSDescription(const QString &description)
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    m_tlsDescription = description;
+}
+
+QString VOKMosquittoClient::tlsVerificationFailure() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_tlsContext ? m_tlsContext->verificationFailure() : QString();
 }
 
 // MARK: - Stored settings
@@ -415,8 +472,14 @@ void VOKMosquittoClient::setClientCertificatePath(const QString &certificatePath
     });
 }
 
+void VOKMosquittoClient::setTrustedCertificateFingerprint(const QString &sha256Fingerprint)
+{
+    updateTLSSettings([&](VOKTLSSettings &settings) { settings.trustedCertificateFingerprint = sha256Fingerprint; });
+}
+
 void VOKMosquittoClient::clearClientCertificate()
 {
+    store().deleteKeyPassphrase();
     for (const QString &path : {clientCertificatePath(), clientKeyPath()}) {
         if (!path.isEmpty())
             QFile::remove(path);
@@ -436,6 +499,7 @@ void VOKMosquittoClient::deleteCertificateFiles() const
 void VOKMosquittoClient::deleteAllStoredData()
 {
     deleteCredentialsFromKeychain();
+    store().deleteKeyPassphrase();
     deleteTLSSettings();
     deleteCertificateFiles();
 }
@@ -454,6 +518,14 @@ void VOKMosquittoClient::reconnectWithClientCertificate(const QString &certifica
     enableTLS();
     setClientCertificatePath(certificatePath, keyPath);
     saveTLSSettings();
+    disconnectFromBroker();
+    connectToBroker();
+}
+
+void VOKMosquittoClient::reconnectWithKeyPassphrase(const QString &passphrase)
+{
+    // The connect reads the store after this save: the queue keeps their order.
+    store().saveKeyPassphrase(passphrase);
     disconnectFromBroker();
     connectToBroker();
 }
@@ -601,13 +673,14 @@ void VOKMosquittoClient::mosquittoLogged(int level, const char *text)
         clientmTLSRequired(line);
     else if (lower.contains(QLatin1String("ssl")) || lower.contains(QLatin1String("tls"))
              || lower.contains(QLatin1String("certificate")))
-        clientTLSError(line);
+        clientTLSError(orIfEmpty(tlsVerificationFailure(), line));
 }
 
 // MARK: - Hooks
 
 void VOKMosquittoClient::clientDidConnect()
 {
+    setTLSDescription(VOKTLSContext::connectionDescription(mosq()));
     m_isConnected = true;
     m_triedTLSFallback = false;
     m_connectedSinceConnect = true;
@@ -641,15 +714,17 @@ void VOKMosquittoClient::clientReceivedMessage(const VOKMosquittoMessagePtr &mes
 void VOKMosquittoClient::clientDidDisconnect()
 {
     m_isConnected = false;
+    setTLSDescription(QString());
 }
 
 void VOKMosquittoClient::clientDisconnectedUnexpectedly(int reasonCode)
 {
     m_isConnected = false;
+    setTLSDescription(QString());
     logReasonCode("clientDisconnectedUnexpectedly:", reasonCode);
     // A connection that worked once is plain by design: the library's own reconnection carries
     // on. Only a first connection that the broker drops may be a TLS port, worth one TLS retry.
-    if (reasonCode != MOSQ_ERR_CONN_LOST || !tlsFallbackEnabled() || m_connectedSinceConnect || useTLS())
+    if (reasonCode != MOSQ_ERR_CONN_LOST || m_connectedSinceConnect || useTLS())
         return;
     if (m_triedTLSFallback.exchange(true))
         return;
@@ -671,10 +746,11 @@ void VOKMosquittoClient::clientTLSSetupFailed(const QString &text)
     logHookProblem("clientTLSSetupFailed:", text);
 }
 
-void VOKMosquittoClient::clientTLSNotSupported()
+void VOKMosquittoClient::clientKeyPassphraseRequired(bool rejected)
 {
-    VOK_ERROR(QStringLiteral("%1  TLS not supported in this build  (%2)")
-                  .arg(QStringLiteral("clientTLSNotSupported"), description()));
+    logHookProblem("clientKeyPassphraseRequired:",
+                   rejected ? QStringLiteral("the stored passphrase does not open the client key")
+                            : QStringLiteral("the client key needs a passphrase"));
 }
 
 void VOKMosquittoClient::logReasonCode(const char *hook, int reasonCode) const

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "VOKCertificateInfo.h"
 #include "VOKError.h"
 #include "VOKMosquittoCallbackTarget.h"
 #include "VOKMosquittoMessage.h"
+#include "VOKTLSContext.h"
 #include "VOKTLSSettings.h"
 
 #include <QByteArray>
@@ -83,12 +85,14 @@ public:
 
     // Starts a connection on a fresh handle; an internationalised host name is used in its ASCII
     // (punycode) form. Answers false, and changes nothing, when a handle already exists; answers
-    // false too when a set-up step fails or TLS is asked for, leaving the handle stalled until
+    // false too when a set-up step fails, leaving the handle stalled until
     // disconnectFromBroker(), and for a host name that is not valid (clientConnectRequestFailed).
     // Otherwise answers true without waiting: the stored credentials (which then replace the ones
-    // in memory) are read and the host name resolved on a background thread, and a request the
-    // library refuses (an unknown host) reaches clientConnectRequestFailed on the GUI thread
-    // afterwards. A request still pending when the handle is given up has no effect.
+    // in memory) are read, the TLS context is made from the stored settings (see VOKTLSContext)
+    // and the host name resolved on a background thread; a request the library refuses (an
+    // unknown host) reaches clientConnectRequestFailed, and TLS settings that cannot be used
+    // clientTLSSetupFailed or clientKeyPassphraseRequired, on the GUI thread afterwards, leaving
+    // the handle unconnected. A request still pending when the handle is given up has no effect.
     bool connectToBroker();
     // Gives the current handle up at once; the network work happens in the background. Keeps
     // isConnected as it was.
@@ -98,6 +102,13 @@ public:
     // Asks for TLS; the default port 1883 becomes 8883.
     void enableTLS();
     void reconnectWithTLS();
+
+    // The certificate the server presented in the latest TLS handshake of the current or last
+    // connection; null before any. Any thread.
+    VOKCertificateInfo presentedCertificate() const;
+    // The protocol and cipher of the connection ("TLSv1.3, TLS_AES_256_GCM_SHA384") while
+    // connected with TLS, else empty. Any thread.
+    QString tlsConnectionDescription() const;
 
     // Filters: subscribed at once when connected, and on every connect.
     void registerTopic(const std::shared_ptr<VOKMosquittoTopic> &topic);
@@ -146,7 +157,11 @@ public:
     // A non-empty path is replaced by its private copy (null when the copy failed).
     void setTLSVerifyMode(qint64 mode, const QString &caCertificatePath);
     void setClientCertificatePath(const QString &certificatePath, const QString &keyPath);
-    // Deletes the client certificate and key copies, forgets them and saves the TLS settings.
+    // The certificate that verify mode 1 accepts, by its SHA-256 fingerprint; saved with the
+    // TLS settings.
+    void setTrustedCertificateFingerprint(const QString &sha256Fingerprint);
+    // Deletes the client certificate and key copies and the key's passphrase, forgets them and
+    // saves the TLS settings.
     void clearClientCertificate();
     void deleteCertificateFiles() const;
     // Credentials, TLS settings and certificate copies, in this order.
@@ -154,20 +169,19 @@ public:
     // enableTLS, the setter, saveTLSSettings, then a fresh connection.
     void reconnectWithTLSVerifyMode(qint64 mode, const QString &caCertificatePath);
     void reconnectWithClientCertificate(const QString &certificatePath, const QString &keyPath);
+    // Stores the client key's passphrase in the credential store, then a fresh connection.
+    void reconnectWithKeyPassphrase(const QString &passphrase);
 
 protected:
     // The message record for a received message; subclasses answer their own record type.
     // Network thread.
     virtual VOKMosquittoMessagePtr createMessage(const mosquitto_message &message) const;
 
-    // Whether a connection lost before it ever succeeded is retried once with TLS. Only a client
-    // that can connect with TLS may say yes: otherwise the retry would stop a working handle.
-    virtual bool tlsFallbackEnabled() const { return false; }
     // Whether the current handle's connection has succeeded at least once. Any thread.
     bool hasConnectedSinceConnect() const { return m_connectedSinceConnect; }
 
-    // Hooks: network thread, except clientTLSNotSupported and clientConnectRequestFailed (owner's
-    // thread, from connectToBroker or, for a host that cannot be resolved, after it). Overrides
+    // Hooks: network thread, except clientConnectRequestFailed, clientTLSSetupFailed and
+    // clientKeyPassphraseRequired (owner's thread, from connectToBroker or after it). Overrides
     // call the base version first.
     virtual void clientDidConnect();
     virtual void clientConnectionFailed(int reasonCode);
@@ -179,10 +193,14 @@ protected:
     virtual void clientReceivedMessage(const VOKMosquittoMessagePtr &message);
     virtual void clientDidDisconnect();
     virtual void clientDisconnectedUnexpectedly(int reasonCode);
+    // The server's certificate failed verification: the text is OpenSSL's reason when known,
+    // else the library's error line.
     virtual void clientTLSError(const QString &text);
     virtual void clientmTLSRequired(const QString &text);
+    // A certificate or key file cannot be used; the text says which and why.
     virtual void clientTLSSetupFailed(const QString &text);
-    virtual void clientTLSNotSupported();
+    // The client key is encrypted: no passphrase is stored, or the stored one is wrong.
+    virtual void clientKeyPassphraseRequired(bool rejected);
 
     // The library's callbacks, turned into the hooks above. Network thread.
     void mosquittoConnected(int result) override;
@@ -200,6 +218,9 @@ private:
     bool startHandle();
     void requestConnection(const QByteArray &hostText);
     void connectRequestFailed(int result);
+    void tlsContextFailed(const VOKTLSContext::Outcome &outcome);
+    void setTLSDescription(const QString &description);
+    QString tlsVerificationFailure() const;
     void logHookProblem(const char *hook, const QString &text) const;
     void logReasonCode(const char *hook, int reasonCode) const;
 
@@ -210,6 +231,9 @@ private:
     QString m_password;
     VOKTLSSettings m_tls;
     std::unique_ptr<VOKMosquittoHandle> m_handle;
+    // The TLS context of the latest connect, kept after it for what its handshakes found.
+    std::shared_ptr<const VOKTLSContext> m_tlsContext;
+    QString m_tlsDescription;
     // Counts the handles given up, so that the answer to an earlier handle's connect request is
     // recognised and ignored. GUI thread.
     quint64 m_connectGeneration = 0;

@@ -6,8 +6,10 @@
 #include <QThreadPool>
 
 #include <mosquitto.h>
+#include <openssl/ssl.h>
 
 #include <cerrno>
+#include <csignal>
 #include <mutex>
 
 namespace {
@@ -88,7 +90,15 @@ struct VOKMosquittoHandle::Access
 std::unique_ptr<VOKMosquittoHandle> VOKMosquittoHandle::create(VOKMosquittoCallbackTarget *target)
 {
     static std::once_flag libraryInitialised;
-    std::call_once(libraryInitialised, [] { mosquitto_lib_init(); });
+    std::call_once(libraryInitialised, [] {
+        mosquitto_lib_init();
+        // OpenSSL would otherwise clean up at exit before the thread pools, whose work may still
+        // be making a TLS context, have finished.
+        OPENSSL_init_ssl(OPENSSL_INIT_NO_ATEXIT, nullptr);
+        // OpenSSL writes to a TLS socket with write(), which raises SIGPIPE when the server has
+        // closed it: that would end the whole program instead of failing the write.
+        std::signal(SIGPIPE, SIG_IGN);
+    });
 
     auto gate = std::make_shared<VOKMosquittoCallbackGate>(target);
     mosquitto *mosq = mosquitto_new(nullptr, true, gate.get());

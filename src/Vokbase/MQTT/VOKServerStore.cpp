@@ -51,6 +51,11 @@ QString copyFailed(const QString &reason)
     return QString();
 }
 
+QString keyPassphraseAccount()
+{
+    return QStringLiteral("passphrase");
+}
+
 QString systemError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -179,6 +184,33 @@ void VOKServerStore::deleteCredentials() const
         if (!username.isNull())
             VOKKeychainHelper::deletePasswordForService(service, username);
     });
+}
+
+QString VOKServerStore::keyPassphraseService() const
+{
+    return m_keychainService + QStringLiteral(":clientKey");
+}
+
+QString VOKServerStore::loadKeyPassphrase() const
+{
+    QString passphrase;
+    VOKKeychainQueue::runAndWait([&passphrase, service = keyPassphraseService()] {
+        passphrase = VOKKeychainHelper::passwordForService(service, keyPassphraseAccount());
+    });
+    return passphrase;
+}
+
+void VOKServerStore::saveKeyPassphrase(const QString &passphrase) const
+{
+    VOKKeychainQueue::enqueue([service = keyPassphraseService(), passphrase] {
+        VOKKeychainHelper::setPassword(passphrase, service, keyPassphraseAccount());
+    });
+}
+
+void VOKServerStore::deleteKeyPassphrase() const
+{
+    VOKKeychainQueue::enqueue(
+        [service = keyPassphraseService()] { VOKKeychainHelper::deleteAllPasswordsForService(service); });
 }
 
 QString VOKServerStore::certificatesRoot()

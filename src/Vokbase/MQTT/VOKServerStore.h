@@ -38,6 +38,12 @@ public:
     // Queued; they return at once and are carried out even when the caller is gone meanwhile.
     void saveCredentials(const QString &username, const QString &password) const;
     void deleteCredentials() const;
+    // The passphrase of the client key, kept only in the credential store, under the service
+    // "<service>:clientKey". Loading waits for the store (background threads only) and answers a
+    // null string when none is stored; saving and deleting are queued like the credentials.
+    QString loadKeyPassphrase() const;
+    void saveKeyPassphrase(const QString &passphrase) const;
+    void deleteKeyPassphrase() const;
 
     // The folder for this server's copies, created (mode 0700) when missing:
     // <data folder>/Vindle/Certificates/<host>_<port>. The host is encoded so that the folder
@@ -55,6 +61,8 @@ public:
     static QString certificatesRoot();
 
 private:
+    QString keyPassphraseService() const;
+
     QString m_host;
     int m_port;
     QString m_keychainService;

@@ -20,13 +20,16 @@ QString readPath(const QVariantMap &dictionary, const QString &key)
 
 QVariantMap VOKTLSSettings::toDictionary() const
 {
-    return {
+    QVariantMap dictionary{
         {QStringLiteral("useTLS"), useTLS},
         {QStringLiteral("tlsVerifyMode"), tlsVerifyMode},
         {QStringLiteral("caCertificatePath"), storedPath(caCertificatePath)},
         {QStringLiteral("clientCertificatePath"), storedPath(clientCertificatePath)},
         {QStringLiteral("clientKeyPath"), storedPath(clientKeyPath)},
     };
+    if (!trustedCertificateFingerprint.isEmpty())
+        dictionary.insert(QStringLiteral("trustedCertificateFingerprint"), trustedCertificateFingerprint);
+    return dictionary;
 }
 
 VOKTLSSettings VOKTLSSettings::fromDictionary(const QVariantMap &dictionary)
@@ -37,5 +40,6 @@ VOKTLSSettings VOKTLSSettings::fromDictionary(const QVariantMap &dictionary)
     settings.caCertificatePath = readPath(dictionary, QStringLiteral("caCertificatePath"));
     settings.clientCertificatePath = readPath(dictionary, QStringLiteral("clientCertificatePath"));
     settings.clientKeyPath = readPath(dictionary, QStringLiteral("clientKeyPath"));
+    settings.trustedCertificateFingerprint = dictionary.value(QStringLiteral("trustedCertificateFingerprint")).toString();
     return settings;
 }

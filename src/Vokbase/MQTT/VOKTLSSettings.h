@@ -16,9 +16,12 @@ struct VOKTLSSettings
     QString caCertificatePath;
     QString clientCertificatePath;
     QString clientKeyPath;
+    // With verify mode 1 ("trust anyway"), the SHA-256 fingerprint of the certificate the user
+    // chose to trust: a server that later presents another one is asked about again.
+    QString trustedCertificateFingerprint;
 
-    // Exactly the five keys "useTLS", "tlsVerifyMode", "caCertificatePath",
-    // "clientCertificatePath" and "clientKeyPath".
+    // The five keys "useTLS", "tlsVerifyMode", "caCertificatePath", "clientCertificatePath" and
+    // "clientKeyPath", and "trustedCertificateFingerprint" when there is one.
     QVariantMap toDictionary() const;
     // Missing keys read as false, 0 and null.
     static VOKTLSSettings fromDictionary(const QVariantMap &dictionary);

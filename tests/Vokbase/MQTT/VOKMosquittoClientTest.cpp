@@ -1,4 +1,5 @@
 #include "LogCapture.h"
+#include "MosquittoBroker.h"
 #include "RecordingClient.h"
 #include "TestHosts.h"
 
@@ -65,18 +66,14 @@ TEST(VOKMosquittoClient, EnableTLSMovesOnlyTheDefaultPort)
     EXPECT_TRUE(other.description().endsWith(QStringLiteral(">  h:1884")));
 }
 
-TEST(VOKMosquittoClient, TLSRequestStallsUntilDisconnect)
+TEST(VOKMosquittoClient, ASecondConnectIsRefusedUntilDisconnect)
 {
     LogCapture log;
-    RecordingClient client(QStringLiteral("127.0.0.1"));
-    client.enableTLS();
+    RecordingClient client(QStringLiteral("127.0.0.1"), MosquittoBroker().choosePort());
+    EXPECT_TRUE(client.connectToBroker());
+    mosquitto *const first = client.mosq();
     EXPECT_FALSE(client.connectToBroker());
-    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: TLS requested but not supported in this build")).size(), 1);
-    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: clientTLSNotSupported  TLS not supported in this build  (<VOKMosquittoClient: 0x")).size(), 1);
-    EXPECT_EQ(client.tlsNotSupported, 1);
-    EXPECT_NE(client.mosq(), nullptr);
-
-    EXPECT_FALSE(client.connectToBroker());
+    EXPECT_EQ(client.mosq(), first);
     EXPECT_EQ(log.linesContaining(QStringLiteral(": WARNING: Beep: -connect called multiple times for <VOKMosquittoClient")).size(), 1);
     EXPECT_EQ(log.beeps(), 1);
     client.disconnectFromBroker();
@@ -129,46 +126,29 @@ TEST(VOKMosquittoClient, LibraryLogLinesAreClassified)
     EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: clientmTLSRequired:  error: SSL3 alert: Handshake Failure  (<")).size(), 1);
 }
 
-TEST(VOKMosquittoClient, LostPlainConnectionKeepsItsPortWithoutTLSFallback)
-{
-    LogCapture log;
-    RecordingClient client(QStringLiteral("127.0.0.1"));
-    client.fallbackEnabled = false; // the state of this build: no TLS connections
-    runOffMainThread([&client] { client.simulateLostConnection(MOSQ_ERR_CONN_LOST); });
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(client.triedTLSFallback());
-    EXPECT_FALSE(client.useTLS());
-    EXPECT_EQ(client.port(), 1883);
-    EXPECT_EQ(log.linesContaining(QStringLiteral(": ERROR: clientDisconnectedUnexpectedly:  reasonCode: 7  (<VOKMosquittoClient")).size(), 1);
-}
-
 TEST(VOKMosquittoClient, TLSFallbackOnlyOnceAndOnlyBeforeAFirstSuccess)
 {
     LogCapture log;
     RecordingClient neverConnected(QStringLiteral("127.0.0.1"));
-    neverConnected.fallbackEnabled = true;
     runOffMainThread([&neverConnected] {
         neverConnected.simulateLostConnection(MOSQ_ERR_CONN_LOST);
         neverConnected.simulateLostConnection(MOSQ_ERR_CONN_LOST);
     });
     EXPECT_TRUE(neverConnected.triedTLSFallback());
     EXPECT_FALSE(neverConnected.useTLS()); // queued to the main thread, not run yet
-    ASSERT_TRUE(QTest::qWaitFor([&] { return neverConnected.tlsNotSupported == 1; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return neverConnected.useTLS(); }, 5000));
     EXPECT_EQ(neverConnected.port(), 8883);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(neverConnected.tlsNotSupported, 1);
+    EXPECT_NE(neverConnected.mosq(), nullptr);
 
     RecordingClient connectedOnce(QStringLiteral("127.0.0.1"));
-    connectedOnce.fallbackEnabled = true;
     connectedOnce.simulateConnected();
     runOffMainThread([&connectedOnce] { connectedOnce.simulateLostConnection(MOSQ_ERR_CONN_LOST); });
     RecordingClient otherCode(QStringLiteral("127.0.0.1"));
-    otherCode.fallbackEnabled = true;
     runOffMainThread([&otherCode] { otherCode.simulateLostConnection(MOSQ_ERR_ERRNO); });
     QCoreApplication::processEvents();
     EXPECT_FALSE(connectedOnce.triedTLSFallback());
     EXPECT_FALSE(otherCode.triedTLSFallback());
-    EXPECT_EQ(connectedOnce.tlsNotSupported + otherCode.tlsNotSupported, 0);
+    EXPECT_FALSE(connectedOnce.useTLS() || otherCode.useTLS());
 }
 
 TEST(VOKMosquittoClient, FallbackQueuedByAClientThatIsGoneIsDropped)
@@ -177,16 +157,12 @@ TEST(VOKMosquittoClient, FallbackQueuedByAClientThatIsGoneIsDropped)
     RecordingClient staying(QStringLiteral("127.0.0.1"));
     auto going = std::make_unique<RecordingClient>(QStringLiteral("127.0.0.1"));
     const QString goingDescription = going->description();
-    for (RecordingClient *client : {&staying, going.get()}) {
-        client->fallbackEnabled = true;
+    for (RecordingClient *client : {&staying, going.get()})
         runOffMainThread([client] { client->simulateLostConnection(MOSQ_ERR_CONN_LOST); });
-    }
     log.clear();
     going.reset();
     // Only the client that is still there retries with TLS.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return staying.tlsNotSupported == 1; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return staying.useTLS(); }, 5000));
     QCoreApplication::processEvents();
-    EXPECT_EQ(log.linesContaining(QStringLiteral("TLS requested but not supported in this build")).size(), 1);
-    EXPECT_EQ(log.linesContaining(QStringLiteral("clientTLSNotSupported")).size(), 1);
     EXPECT_TRUE(log.linesContaining(goingDescription).isEmpty());
 }
