@@ -4,7 +4,7 @@
 VINDLE_PACKAGES=(
     cmake g++ ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-    libmosquitto-dev mosquitto mosquitto-clients
+    libmosquitto-dev libssl-dev openssl mosquitto mosquitto-clients
     libsecret-1-dev gnome-keyring dbus
     libgtest-dev libgmock-dev
     xvfb xauth

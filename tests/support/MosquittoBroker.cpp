@@ -1,6 +1,7 @@
 #include "MosquittoBroker.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -25,6 +26,11 @@ int freeLoopbackPort(MosquittoBroker::Loopback loopback)
     if (!server.listen(loopbackAddress(loopback), 0))
         return 0;
     return server.serverPort();
+}
+
+QString listenerLine(int port, MosquittoBroker::Loopback loopback)
+{
+    return QStringLiteral("listener %1 %2\n").arg(port).arg(loopbackAddress(loopback).toString());
 }
 
 QString filePath(const QTemporaryDir &folder, const char *name)
@@ -57,10 +63,6 @@ bool MosquittoBroker::start()
         m_error = QStringLiteral("no temporary folder");
         return false;
     }
-    // mosquitto started as root reads its files as the user "mosquitto".
-    QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                               | QFile::ReadOther | QFile::ExeOther
-                                               | QFile::ReadGroup | QFile::ExeGroup);
     const bool portChosen = m_port != 0;
     // Another test may take a free port before the broker binds it: then try another one.
     for (int attempt = 0; attempt < startAttempts; ++attempt) {
@@ -96,10 +98,9 @@ bool MosquittoBroker::startOnce()
 bool MosquittoBroker::writeConfiguration()
 {
     const bool anonymous = m_username.isEmpty();
-    QString configuration = QStringLiteral("listener %1 %2\npersistence false\nallow_anonymous %3\n")
-                                .arg(m_port)
-                                .arg(loopbackAddress(m_loopback).toString(),
-                                     anonymous ? QStringLiteral("true") : QStringLiteral("false"));
+    QString configuration = listenerConfiguration()
+                            + QStringLiteral("persistence false\nallow_anonymous %1\n")
+                                  .arg(anonymous ? QStringLiteral("true") : QStringLiteral("false"));
     if (!anonymous) {
         const QString passwords = filePath(m_folder, "passwords");
         QFile::remove(passwords);
@@ -109,7 +110,6 @@ bool MosquittoBroker::writeConfiguration()
             m_error = QStringLiteral("mosquitto_passwd failed");
             return false;
         }
-        QFile::setPermissions(passwords, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         configuration += QStringLiteral("password_file %1\n").arg(passwords);
     }
     QFile file(filePath(m_folder, "broker.conf"));
@@ -117,8 +117,26 @@ bool MosquittoBroker::writeConfiguration()
         m_error = QStringLiteral("cannot write the broker configuration");
         return false;
     }
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    file.close();
+    shareFolder(m_folder.path());
     return true;
+}
+
+// Options after a listener line belong to that listener. A TLS broker gets a second, plain
+// listener for firstMessage()'s subscriber, so that it needs no certificates.
+QString MosquittoBroker::listenerConfiguration()
+{
+    m_subscriberPort = m_port;
+    QString configuration = listenerLine(m_port, m_loopback);
+    if (m_tls.certFile.isEmpty())
+        return configuration;
+    configuration += QStringLiteral("certfile %1\nkeyfile %2\nrequire_certificate %3\nuse_identity_as_username false\n")
+                         .arg(m_tls.certFile, m_tls.keyFile,
+                              m_tls.requireCertificate ? QStringLiteral("true") : QStringLiteral("false"));
+    if (!m_tls.caFile.isEmpty())
+        configuration += QStringLiteral("cafile %1\n").arg(m_tls.caFile);
+    m_subscriberPort = freeLoopbackPort(m_loopback);
+    return configuration + listenerLine(m_subscriberPort, m_loopback);
 }
 
 bool MosquittoBroker::waitUntilListening()
@@ -147,7 +165,7 @@ QByteArray MosquittoBroker::firstMessage(const QString &topic, const QString &fo
     QProcess subscriber;
     subscriber.start(QStringLiteral("mosquitto_sub"),
                      {QStringLiteral("-h"), loopbackAddress(m_loopback).toString(), QStringLiteral("-p"),
-                      QString::number(m_port), QStringLiteral("-q"), QStringLiteral("2"), QStringLiteral("-t"), topic,
+                      QString::number(m_subscriberPort), QStringLiteral("-q"), QStringLiteral("2"), QStringLiteral("-t"), topic,
                       QStringLiteral("-C"), QStringLiteral("1"), QStringLiteral("-W"), QStringLiteral("10"),
                       QStringLiteral("-N"), QStringLiteral("-F"), format});
     if (!subscriber.waitForFinished(15000))
@@ -174,6 +192,16 @@ void MosquittoBroker::freeze()
 void MosquittoBroker::thaw()
 {
     signalBroker(SIGCONT);
+}
+
+void MosquittoBroker::shareFolder(const QString &folder)
+{
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                      | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    const QDir files(folder);
+    for (const QString &name : files.entryList(QDir::Files))
+        QFile::setPermissions(files.filePath(name),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
 }
 
 void MosquittoBroker::signalBroker(int signal)
