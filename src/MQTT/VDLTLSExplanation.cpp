@@ -6,17 +6,17 @@ namespace {
 
 struct TLSExplanation
 {
-    std::array<const char *, 2> substrings;
+    std::array<const char *, 3> substrings;
     const char *explanation;
 };
 
 // Tried in this order; the first whose substring the lower-cased message holds explains it.
 constexpr std::array<TLSExplanation, 4> tlsExplanations{{
-    {{"self signed", "self-signed"}, "The server is using a self-signed certificate that is not trusted by your system."},
-    {{"unable to get local issuer", nullptr},
+    {{"self signed", "self-signed", nullptr}, "The server is using a self-signed certificate that is not trusted by your system."},
+    {{"unable to get local issuer", nullptr, nullptr},
      "The server's certificate was signed by an unknown Certificate Authority (CA)."},
-    {{"certificate has expired", "certificate expired"}, "The server's certificate has expired."},
-    {{"hostname mismatch", "host name mismatch"}, "The certificate does not match the server's hostname."},
+    {{"certificate has expired", "certificate expired", nullptr}, "The server's certificate has expired."},
+    {{"hostname mismatch", "host name mismatch", "ip address mismatch"}, "The certificate does not match the server's hostname."},
 }};
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "MosquittoBroker.h"
+#include "TestCertificates.h"
 #include "TestHosts.h"
 #include "VOKMosquittoClient.h"
 
@@ -19,10 +20,9 @@ struct DumpResult
 
 // Runs like a server's cron job: no display, and a platform plugin that does not exist, which
 // would end the program at once if it tried to load one.
-DumpResult dump(const QStringList &arguments)
+DumpResult dump(const QStringList &arguments, QProcessEnvironment environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
@@ -87,6 +87,29 @@ TEST(VDLTreeDump, FailuresExitNonZeroWithOneLine)
 
     EXPECT_NE(dump({QStringLiteral("http://x")}).exitCode, 0);
     EXPECT_NE(dump({}).exitCode, 0);
+}
+
+TEST(VDLTreeDump, TLSServersAreVerifiedAgainstTheSystemsCAs)
+{
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.create()) << qPrintable(certificates.errorString());
+    MosquittoBroker broker;
+    broker.setTls({certificates.server().certificate, certificates.server().key, QString(), false});
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    const QStringList arguments{QStringLiteral("--quiet-ms"), QStringLiteral("300"),
+                                QStringLiteral("mqtts://localhost:%1").arg(broker.port())};
+
+    const DumpResult untrusted = dump(arguments);
+    EXPECT_NE(untrusted.exitCode, 0);
+    EXPECT_TRUE(untrusted.errors.contains(
+        QStringLiteral("vindle: localhost:%1: The server's certificate was signed by an unknown Certificate Authority (CA).\n")
+            .arg(broker.port())))
+        << qPrintable(untrusted.errors);
+
+    QProcessEnvironment trusting = QProcessEnvironment::systemEnvironment();
+    trusting.insert(QStringLiteral("SSL_CERT_FILE"), certificates.testCa().certificate);
+    const DumpResult trusted = dump(arguments, trusting);
+    EXPECT_EQ(trusted.exitCode, 0) << qPrintable(trusted.errors);
 }
 
 TEST(VDLTreeDump, DeviceNodesShowTheirSummaries)

@@ -375,6 +375,12 @@ void VOKMosquittoClient::setTLSDescription(const QString &description)
     m_tlsDescription = description;
 }
 
+bool VOKMosquittoClient::tlsClientCertificateRequested() const
+{
+    const std::lock_guard<std::mutex> locker(m_propertiesMutex);
+    return m_tlsContext && m_tlsContext->clientCertificateRequested();
+}
+
 QString VOKMosquittoClient::tlsVerificationFailure() const
 {
     const std::lock_guard<std::mutex> locker(m_propertiesMutex);
@@ -656,6 +662,9 @@ void VOKMosquittoClient::mosquittoDisconnected(int result, int errorNumber)
         VOK_ERROR(QStringLiteral("Unexpected disconnect, result: %1").arg(result));
     }
     clientDisconnectedUnexpectedly(result);
+    // A server that wants a client certificate may just close the connection.
+    if (!m_connectedSinceConnect && tlsClientCertificateRequested())
+        clientmTLSRequired(QStringLiteral("the server requires a client certificate"));
 }
 
 void VOKMosquittoClient::mosquittoLogged(int level, const char *text)

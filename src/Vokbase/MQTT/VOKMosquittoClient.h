@@ -221,6 +221,7 @@ private:
     void tlsContextFailed(const VOKTLSContext::Outcome &outcome);
     void setTLSDescription(const QString &description);
     QString tlsVerificationFailure() const;
+    bool tlsClientCertificateRequested() const;
     void logHookProblem(const char *hook, const QString &text) const;
     void logReasonCode(const char *hook, int reasonCode) const;
 

@@ -24,6 +24,7 @@ struct Verification
     std::mutex mutex;
     QString failure;
     VOKCertificateInfo presented;
+    bool clientCertificateRequested = false;
 
     // Whether the handshake goes on, for one step of the chain's verification.
     bool decide(bool passed, const VOKCertificateInfo &certificate, int error)
@@ -75,7 +76,20 @@ void noteHandshake(const SSL *ssl, int where, int)
     if (Verification *const verification = verificationOf(SSL_get_SSL_CTX(ssl))) {
         const std::lock_guard<std::mutex> locker(verification->mutex);
         verification->failure.clear();
+        verification->clientCertificateRequested = false;
     }
+}
+
+// Asked only when the server wants a client certificate and none is configured. Answering none
+// lets the handshake go on; the server then decides, and with TLS 1.3 says so only after the
+// handshake, in an alert that a closed connection may swallow: this is the sure sign.
+int noteClientCertificateRequest(SSL *ssl, X509 **, EVP_PKEY **)
+{
+    if (Verification *const verification = verificationOf(SSL_get_SSL_CTX(ssl))) {
+        const std::lock_guard<std::mutex> locker(verification->mutex);
+        verification->clientCertificateRequested = true;
+    }
+    return 0;
 }
 
 struct PassphraseSource
@@ -129,6 +143,7 @@ VOKTLSContext::VOKTLSContext()
     SSL_CTX_set_ex_data(m_context, verificationIndex(), new Verification);
     SSL_CTX_set_verify(m_context, SSL_VERIFY_PEER, verifyServer);
     SSL_CTX_set_info_callback(m_context, noteHandshake);
+    SSL_CTX_set_client_cert_cb(m_context, noteClientCertificateRequest);
     SSL_CTX_set_default_passwd_cb(m_context, providePassphrase);
 }
 
@@ -206,6 +221,15 @@ VOKCertificateInfo VOKTLSContext::presentedCertificate() const
         return {};
     const std::lock_guard<std::mutex> locker(verification->mutex);
     return verification->presented;
+}
+
+bool VOKTLSContext::clientCertificateRequested() const
+{
+    Verification *const verification = verificationOf(m_context);
+    if (!verification)
+        return false;
+    const std::lock_guard<std::mutex> locker(verification->mutex);
+    return verification->clientCertificateRequested;
 }
 
 QString VOKTLSContext::connectionDescription(mosquitto *mosq)

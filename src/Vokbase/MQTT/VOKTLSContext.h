@@ -55,6 +55,9 @@ public:
     QString verificationFailure() const;
     // The certificate the server presented in the latest handshake; null before any.
     VOKCertificateInfo presentedCertificate() const;
+    // Whether the server asked for a client certificate in the latest handshake while none was
+    // configured.
+    bool clientCertificateRequested() const;
 
     // The protocol and cipher of the handle's connection ("TLSv1.3, TLS_AES_256_GCM_SHA384");
     // empty for a plain one. Network thread, while connected.
