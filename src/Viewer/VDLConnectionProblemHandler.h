@@ -10,8 +10,9 @@ class VDLClient;
 // credentials, a certificate that fails verification asks whether to trust the server (showing
 // the certificate; trust is pinned to the certificate shown), a broker that wants a client
 // certificate asks for one, and an encrypted client key asks for its passphrase. Each answer is
-// stored through the client and followed by a reconnect. A prompt raised by the client's own failure closes the window
-// when cancelled; one the user asked for leaves it open.
+// stored through the client and followed by a reconnect. A prompt raised by the client's own
+// failure closes the window when cancelled; one the user asked for leaves it open. Why a
+// certificate or key file cannot be used is handed on (tlsSetupFailed) for the status to show.
 //
 // One prompt of each kind at a time: a request that arrives while its prompt is open is dropped,
 // so a client that keeps failing while the user types does not stack prompts. Prompts are sheets

