@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots on a virtual screen: a viewer on the demo home, a filtered
-# search, the publish window after a publish, the recents and favorites menu, and a viewer asking
-# for a password.
+# search, the publish window after a publish, the recents and favorites menu, a viewer asking
+# for a password, and one asking whether to trust a self-signed certificate.
 # Writes docs/*.png.
 #   scripts/screenshots.sh
 set -euo pipefail
@@ -105,4 +105,26 @@ sleep 0.5
 # The sheet is a window of its own: take the part of the screen that the viewer covers.
 eval "$(xdotool getwindowgeometry --shell "$login_viewer")"
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage docs/login.png
-echo "Wrote docs/viewer.png, docs/search.png, docs/publish.png, docs/recents.png and docs/login.png"
+# Cancelling closes that viewer, so the next one is alone on the screen.
+keys "$login" Escape
+
+# A third broker with TLS and a self-signed certificate: its viewer shows the certificate and asks.
+tls_port=$((login_port + 1))
+while port_in_use "$tls_port"; do tls_port=$((tls_port + 1)); done
+openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 365 -subj /CN=localhost \
+    -addext "subjectAltName=DNS:localhost,IP:127.0.0.1" \
+    -keyout "$demo_dir/tls.key" -out "$demo_dir/tls.crt" 2>"$demo_dir/openssl.log"
+# Read as the user "mosquitto" too; the key is a throwaway made for this picture.
+chmod 644 "$demo_dir/tls.key" "$demo_dir/tls.crt"
+printf 'listener %s 127.0.0.1\nallow_anonymous true\ncertfile %s\nkeyfile %s\n' "$tls_port" "$demo_dir/tls.crt" \
+    "$demo_dir/tls.key" >"$demo_dir/tls.conf"
+mosquitto -c "$demo_dir/tls.conf" >"$demo_dir/tls.log" 2>&1 &
+demo_pids+=("$!")
+for _ in $(seq 50); do port_in_use "$tls_port" && break; sleep 0.1; done
+"$vindle" "mqtts://127.0.0.1:$tls_port"
+tls_viewer=$(window_named "^mqtts://127.0.0.1:$tls_port/\$")
+window_named "^TLS Certificate Error\$" >/dev/null
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$tls_viewer")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage docs/tls.png
+echo "Wrote docs/viewer.png, docs/search.png, docs/publish.png, docs/recents.png, docs/login.png and docs/tls.png"

@@ -2,7 +2,9 @@
 
 #include "VDLClient.h"
 #include "VDLTLSExplanation.h"
+#include "VOKCertificateInfo.h"
 #include "VOKCredentialPrompt.h"
+#include "VOKPassphrasePrompt.h"
 #include "VOKTLSPrompt.h"
 #include "VOKmTLSPrompt.h"
 
@@ -58,6 +60,17 @@ void VDLConnectionProblemHandler::clientRequestsmTLSPrompt(VDLClient *client)
     showmTLSPrompt(client, &VDLConnectionProblemHandler::answerRequestedmTLS);
 }
 
+void VDLConnectionProblemHandler::clientTLSSetupFailed(VDLClient *, const QString &text)
+{
+    Q_EMIT tlsSetupFailed(text);
+}
+
+void VDLConnectionProblemHandler::clientKeyPassphraseRequired(VDLClient *client, bool rejected)
+{
+    client->disconnectFromBroker();
+    showPassphrasePromptForClient(client, rejected);
+}
+
 void VDLConnectionProblemHandler::showCredentialPromptForClient(VDLClient *client, const QString &title,
                                                                 bool closeOnCancel)
 {
@@ -91,20 +104,44 @@ void VDLConnectionProblemHandler::showTLSPromptForClient(VDLClient *client, cons
         return;
     const QString message =
         tlsPromptMessage(client->host(), client->port(), userFriendlyTLSErrorForMessage(errorMessage));
+    const VOKCertificateInfo certificate = client->presentedCertificate();
     VOKTLSPrompt::showForWindow(
-        m_view, QStringLiteral("TLS Certificate Error"), message,
-        [self = QPointer(this), target = QPointer(client)](int choice, const QString &caCertificatePath) {
+        m_view, QStringLiteral("TLS Certificate Error"), message, certificate,
+        [self = QPointer(this), target = QPointer(client),
+         shown = certificate.sha256Fingerprint](int choice, const QString &caCertificatePath) {
             if (!self)
                 return;
             self->m_isShowingTLSPrompt = false;
             if (!target)
                 return;
-            if (choice == VOKTLSPrompt::TrustAnyway)
+            if (choice == VOKTLSPrompt::TrustAnyway) {
+                // Trusted is what the user saw: another certificate asks again.
+                target->setTrustedCertificateFingerprint(shown);
                 target->reconnectWithTLSVerifyMode(skipVerification, QString());
-            else if (choice == VOKTLSPrompt::ImportCACertificate)
+            } else if (choice == VOKTLSPrompt::ImportCACertificate) {
                 target->reconnectWithTLSVerifyMode(verifyWithCACertificate, caCertificatePath);
-            else
+            } else {
                 self->closeWindow();
+            }
+        });
+}
+
+void VDLConnectionProblemHandler::showPassphrasePromptForClient(VDLClient *client, bool rejected)
+{
+    if (std::exchange(m_isShowingPassphrasePrompt, true))
+        return;
+    VOKPassphrasePrompt::showForWindow(
+        m_view, client->host(), client->port(), rejected,
+        [self = QPointer(this), target = QPointer(client)](const QString &passphrase, bool cancelled) {
+            if (!self)
+                return;
+            self->m_isShowingPassphrasePrompt = false;
+            if (!target)
+                return;
+            if (cancelled)
+                self->closeWindow();
+            else
+                target->reconnectWithKeyPassphrase(passphrase);
         });
 }
 

@@ -294,3 +294,13 @@ void VDLTopicsViewController::clientRequestsmTLSPrompt(VDLClient *client)
 {
     m_connectionProblems->clientRequestsmTLSPrompt(client);
 }
+
+void VDLTopicsViewController::clientTLSSetupFailed(VDLClient *client, const QString &text)
+{
+    m_connectionProblems->clientTLSSetupFailed(client, text);
+}
+
+void VDLTopicsViewController::clientKeyPassphraseRequired(VDLClient *client, bool rejected)
+{
+    m_connectionProblems->clientKeyPassphraseRequired(client, rejected);
+}

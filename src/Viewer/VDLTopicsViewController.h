@@ -26,7 +26,7 @@ class VOKOutlineView;
 // it exists, expands the root, and selects the topic of the window's path on every connect.
 // What the user does with the topics (copy, open, delete, the context menus) is carried out by
 // its VDLTopicsActions; connection problems go to its VDLConnectionProblemHandler, which asks the
-// user for credentials or certificates.
+// user for credentials, certificates or a client key's passphrase.
 //
 // Above the outline sits its search (VDLOutlineSearch, shown by a VDLSearchBar); Escape in the
 // outline clears it.
@@ -82,6 +82,8 @@ public:
     void clientTLSErrorOccurred(VDLClient *client, const QString &text) override;
     void clientMTLSRequired(VDLClient *client, const QString &text) override;
     void clientRequestsmTLSPrompt(VDLClient *client) override;
+    void clientTLSSetupFailed(VDLClient *client, const QString &text) override;
+    void clientKeyPassphraseRequired(VDLClient *client, bool rejected) override;
 
 public Q_SLOTS:
     // Commands of the application's menus, which reach the pane along the focus chain.

@@ -149,7 +149,8 @@ void VDLViewerViewController::buildInterface()
     auto *const spacer = new QWidget(toolbar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar->addWidget(spacer);
-    toolbar->addWidget(new VDLViewerFlagsViewController(m_client.get(), toolbar));
+    auto *const flags = new VDLViewerFlagsViewController(m_client.get(), toolbar);
+    toolbar->addWidget(flags);
     m_favorite = toolbar->addAction(favoriteIcon(), QStringLiteral("Favorite"));
     m_favorite->setCheckable(true);
     // As a browser bookmarks a page.
@@ -168,6 +169,8 @@ void VDLViewerViewController::buildInterface()
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     m_topics->setClient(m_client.get());
+    connect(m_topics->connectionProblemHandler(), &VDLConnectionProblemHandler::tlsSetupFailed, flags,
+            &VDLViewerFlagsViewController::showProblemDetail);
     // The panes mark this viewer's search text where they show it.
     m_topics->setHighlightSource(this);
     m_value->setProxy(this);

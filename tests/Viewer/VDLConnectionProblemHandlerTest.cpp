@@ -1,9 +1,12 @@
+#include "KeychainTestSupport.h"
 #include "LogCapture.h"
 #include "MosquittoBroker.h"
+#include "TestCertificates.h"
 #include "VDLClient.h"
 #include "VDLConnectionProblemHandler.h"
 #include "VDLTopicsViewController.h"
 #include "VDLURLOpener.h"
+#include "VDLViewerFlagsViewController.h"
 #include "VDLViewerViewController.h"
 #include "VOKCredentialPrompt.h"
 #include "VOKKeychainHelper.h"
@@ -17,6 +20,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -75,6 +79,27 @@ struct ConnectionProblemsTest : ::testing::Test
     static bool waitForPrompt(const VDLViewerViewController *viewer)
     {
         return QTest::qWaitFor([viewer] { return sheets<VOKCredentialPrompt>(viewer).size() == 1; }, waitMilliseconds);
+    }
+
+    // The alert titled so that is open on the viewer's window, or null.
+    static QMessageBox *alertTitled(const VDLViewerViewController *viewer, const QString &title)
+    {
+        for (QMessageBox *box : sheets<QMessageBox>(viewer)) {
+            if (box->text() == title)
+                return box;
+        }
+        return nullptr;
+    }
+
+    static bool waitForAlert(const VDLViewerViewController *viewer, const QString &title)
+    {
+        return QTest::qWaitFor([&] { return sheets<QMessageBox>(viewer).size() == 1 && alertTitled(viewer, title); },
+                               waitMilliseconds);
+    }
+
+    static VDLViewerFlagsViewController *flags(const VDLViewerViewController *viewer)
+    {
+        return viewer->findChild<VDLViewerFlagsViewController *>();
     }
 
     static void answer(VOKCredentialPrompt *prompt, const QString &username, const QString &password)
@@ -255,6 +280,119 @@ TEST_F(ConnectionProblemsTest, CertificateProblemsAskAndStoreTheAnswer)
     const QPointer<QWidget> window = viewer->window();
     click(sheets<QMessageBox>(viewer).first(), QStringLiteral("Cancel"));
     EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(ConnectionProblemsTest, TrustAnywayPinsTheCertificateShownAndTheFlagsShowTheLock)
+{
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.create()) << qPrintable(certificates.errorString());
+    MosquittoBroker broker;
+    const TestCertificates::Files selfSigned = certificates.selfSignedServer();
+    broker.setTls({selfSigned.certificate, selfSigned.key, QString(), false});
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    QPointer<VDLViewerViewController> viewer = open(QStringLiteral("mqtts://127.0.0.1:%1/pin").arg(broker.port()));
+    ASSERT_TRUE(viewer);
+    VDLClient *const client = viewer->client();
+    const QString tlsSettingsKey = client->tlsSettingsKey();
+    VOKPreferences::standard().removeObjectForKey(tlsSettingsKey);
+
+    // The sheet shows the certificate the server presented.
+    const QString title = QStringLiteral("TLS Certificate Error");
+    ASSERT_TRUE(waitForAlert(viewer, title));
+    const VOKCertificateInfo first = client->presentedCertificate();
+    ASSERT_FALSE(first.isNull());
+    const QString shown = alertTitled(viewer, title)->findChild<QLabel *>(QStringLiteral("certificate"))->text();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Subject: CN=localhost\n")));
+    EXPECT_TRUE(shown.contains(first.sha256Fingerprint.left(47)));
+    EXPECT_FALSE(flags(viewer)->showsLock());
+
+    // Trust Anyway stores that certificate's fingerprint; connected, the flags show the lock and
+    // name the protocol and cipher.
+    click(alertTitled(viewer, title), QStringLiteral("Trust Anyway"));
+    const QVariantMap stored = VOKPreferences::standard().dictionaryForKey(tlsSettingsKey);
+    EXPECT_EQ(stored.value(QStringLiteral("trustedCertificateFingerprint")), first.sha256Fingerprint);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return flags(viewer)->showsLock(); }, waitMilliseconds));
+    EXPECT_EQ(flags(viewer)->text(), QStringLiteral("TLS · Connected"));
+    EXPECT_EQ(flags(viewer)->toolTip(), client->tlsConnectionDescription());
+
+    // Another certificate on the same server asks again, showing the new one.
+    broker.stop();
+    const TestCertificates::Files other = certificates.otherSelfSignedServer();
+    broker.setTls({other.certificate, other.key, QString(), false});
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return alertTitled(viewer, title) != nullptr; }, 40000));
+    EXPECT_FALSE(flags(viewer)->showsLock());
+    const QString second = client->presentedCertificate().sha256Fingerprint;
+    EXPECT_NE(second, first.sha256Fingerprint);
+    const QLabel *const again = alertTitled(viewer, title)->findChild<QLabel *>(QStringLiteral("certificate"));
+    EXPECT_TRUE(again->text().contains(second.left(47)));
+    click(alertTitled(viewer, title), QStringLiteral("Cancel"));
+    EXPECT_TRUE(viewer.isNull());
+}
+
+TEST_F(ConnectionProblemsTest, AnEncryptedClientKeyAsksForItsPassphraseAndABadFileIsNamed)
+{
+    LogCapture log;
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.create()) << qPrintable(certificates.errorString());
+    MosquittoBroker broker;
+    const QString ca = certificates.testCa().certificate;
+    broker.setTls({certificates.server().certificate, certificates.server().key, ca, true});
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    {
+        // What an earlier session chose for this server, with a passphrase that no longer fits.
+        VDLClient earlier(QStringLiteral("127.0.0.1"), broker.port());
+        earlier.enableTLS();
+        earlier.setTLSVerifyMode(2, ca);
+        earlier.setClientCertificatePath(certificates.client().certificate, certificates.encryptedClientKey());
+        earlier.saveTLSSettings();
+        const QString service = earlier.keychainService() + QStringLiteral(":clientKey");
+        VOKKeychainHelper::setPassword(QStringLiteral("stale"), service, QStringLiteral("passphrase"));
+    }
+    QPointer<VDLViewerViewController> viewer = open(QStringLiteral("mqtts://127.0.0.1:%1/key").arg(broker.port()));
+    ASSERT_TRUE(viewer);
+    VDLClient *const client = viewer->client();
+    VDLTopicsViewController *const topics = viewer->topicsPane();
+
+    // The stored passphrase is wrong: the prompt says so, once however often the client asks.
+    const QString title = QStringLiteral("Client Key Passphrase");
+    ASSERT_TRUE(waitForAlert(viewer, title));
+    topics->clientKeyPassphraseRequired(client, true);
+    EXPECT_EQ(sheets<QMessageBox>(viewer).size(), 1);
+    QMessageBox *const prompt = alertTitled(viewer, title);
+    EXPECT_TRUE(prompt->informativeText().startsWith(QStringLiteral("The passphrase was wrong. Try again.\n\n")));
+
+    // OK keeps the passphrase in the credential store only and connects.
+    const QString passphrase = QString::fromLatin1(TestCertificates::clientKeyPassphrase);
+    prompt->findChild<QLineEdit *>(QStringLiteral("passphrase"))->setText(passphrase);
+    click(prompt, QStringLiteral("OK"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return flags(viewer)->showsLock(); }, waitMilliseconds));
+    ASSERT_TRUE(settleKeychainQueue());
+    EXPECT_EQ(VOKKeychainHelper::passwordForService(client->keychainService() + QStringLiteral(":clientKey"),
+                                                    QStringLiteral("passphrase")),
+              passphrase);
+    EXPECT_TRUE(log.linesContaining(passphrase).isEmpty());
+    EXPECT_FALSE(preferencesHold(passphrase));
+
+    // A key file that went away: the status's tool tip names it, until the status changes.
+    const QString key = client->clientKeyPath();
+    QFile::remove(key);
+    client->disconnectFromBroker();
+    client->connectToBroker();
+    const QString setupFailed = QStringLiteral("TLS · TLS setup failed - check certificate settings");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return flags(viewer)->text() == setupFailed; }, waitMilliseconds));
+    EXPECT_TRUE(flags(viewer)->toolTip().contains(key)) << qPrintable(flags(viewer)->toolTip());
+    ASSERT_TRUE(QFile::copy(certificates.encryptedClientKey(), key));
+    client->disconnectFromBroker();
+    client->connectToBroker();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return flags(viewer)->showsLock(); }, waitMilliseconds));
+    EXPECT_EQ(flags(viewer)->toolTip(), client->tlsConnectionDescription());
+
+    // Raised by the client's failure, the prompt closes the window when cancelled.
+    topics->clientKeyPassphraseRequired(client, false);
+    ASSERT_TRUE(waitForAlert(viewer, title));
+    click(alertTitled(viewer, title), QStringLiteral("Cancel"));
+    EXPECT_TRUE(viewer.isNull());
 }
 
 TEST_F(ConnectionProblemsTest, AnAnswerAfterTheViewerClosedDoesNothing)

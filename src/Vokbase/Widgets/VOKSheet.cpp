@@ -2,11 +2,35 @@
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QPushButton>
 
 #include <memory>
 #include <utility>
+
+namespace {
+
+// QMessageBox has no accessory area: the accessory gets the row of the buttons, in the column of
+// the texts, and the buttons move one row down.
+void addAccessory(QMessageBox *box, QWidget *accessory)
+{
+    auto *const grid = qobject_cast<QGridLayout *>(box->layout());
+    auto *const buttons = box->findChild<QDialogButtonBox *>();
+    const int index = grid && buttons ? grid->indexOf(buttons) : -1;
+    if (index < 0) {
+        box->layout()->addWidget(accessory);
+        return;
+    }
+    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+    grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+    delete grid->takeAt(index);
+    grid->addWidget(accessory, row, grid->columnCount() - 1);
+    grid->addWidget(buttons, row + 1, column, rowSpan, columnSpan);
+}
+
+} // namespace
 
 namespace VOKSheet {
 
@@ -29,7 +53,7 @@ void open(QDialog *sheet, QWidget *window, std::function<void(bool answered)> en
 }
 
 QMessageBox *alert(QWidget *window, QMessageBox::Icon icon, const QString &title, const QString &informativeText,
-                   const QStringList &buttons, std::function<void(int button)> answered)
+                   const QStringList &buttons, std::function<void(int button)> answered, QWidget *accessory)
 {
     auto *const box = new QMessageBox(icon, title, title, QMessageBox::NoButton);
     box->setInformativeText(informativeText);
@@ -43,6 +67,8 @@ QMessageBox *alert(QWidget *window, QMessageBox::Icon icon, const QString &title
         box->setDefaultButton(qobject_cast<QPushButton *>(added.first()));
         box->setEscapeButton(added.last());
     }
+    if (accessory)
+        addAccessory(box, accessory);
     open(box, window, [box, added, answered = std::move(answered)](bool ended) {
         answered(ended ? int(added.indexOf(box->clickedButton())) : -1);
     });

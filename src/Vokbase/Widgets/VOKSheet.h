@@ -22,10 +22,12 @@ namespace VOKSheet {
 void open(QDialog *sheet, QWidget *window, std::function<void(bool answered)> ended);
 
 // An alert with the title as its message, the informative text and the buttons in the order
-// given (the first is the default, the last answers Escape). `answered` receives the position of
+// given (the first is the default, the last answers Escape). An accessory (the alert takes it
+// over) shows between the informative text and the buttons. `answered` receives the position of
 // the button that ended it, or -1 when it went away unanswered.
 QMessageBox *alert(QWidget *window, QMessageBox::Icon icon, const QString &title, const QString &informativeText,
-                   const QStringList &buttons, std::function<void(int button)> answered);
+                   const QStringList &buttons, std::function<void(int button)> answered,
+                   QWidget *accessory = nullptr);
 
 // Asks for one existing file with one of the extensions; the message labels the files offered.
 // `completion` receives the file's path, or a null string when none was chosen.

@@ -1,7 +1,9 @@
 #include "KeychainTestSupport.h"
+#include "VOKCertificateInfo.h"
 #include "VOKCredentialPrompt.h"
 #include "VOKKeychainHelper.h"
 #include "VOKMemoryKeychainBackend.h"
+#include "VOKPassphrasePrompt.h"
 #include "VOKTLSPrompt.h"
 #include "VOKmTLSPrompt.h"
 
@@ -9,7 +11,9 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -53,6 +57,14 @@ struct PromptTest : ::testing::Test
             ++answer.calls;
             answer.first = username;
             answer.second = password;
+            answer.cancelled = cancelled;
+        };
+    }
+    VOKPassphrasePrompt::Completion passphrase()
+    {
+        return [this](const QString &text, bool cancelled) {
+            ++answer.calls;
+            answer.first = text;
             answer.cancelled = cancelled;
         };
     }
@@ -229,7 +241,8 @@ TEST_F(PromptTest, EveryPromptAnswersOnceWhenItsWindowGoesAway)
     answer = {};
     window = std::make_unique<QWidget>();
     window->show();
-    QMessageBox *const box = VOKTLSPrompt::showForWindow(window.get(), QStringLiteral("t"), QStringLiteral("m"), tlsChoice());
+    QMessageBox *const box =
+        VOKTLSPrompt::showForWindow(window.get(), QStringLiteral("t"), QStringLiteral("m"), {}, tlsChoice());
     box->buttons().first()->click();
     ASSERT_TRUE(QTest::qWaitFor([this] { return fileSheet() != nullptr; }));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -239,14 +252,29 @@ TEST_F(PromptTest, EveryPromptAnswersOnceWhenItsWindowGoesAway)
     EXPECT_EQ(answer.choice, VOKTLSPrompt::Cancelled);
 }
 
-TEST_F(PromptTest, TLSPromptTrustsOrImportsTheChosenCACertificate)
+TEST_F(PromptTest, TLSPromptShowsTheCertificateAndTrustsOrImportsTheChosenCACertificate)
 {
+    const QString fingerprint = QStringLiteral("0A:1B:2C:3D:4E:5F:60:71:82:93:A4:B5:C6:D7:E8:F9:"
+                                               "FF:EE:DD:CC:BB:AA:99:88:77:66:55:44:33:22:11:00");
+    const VOKCertificateInfo certificate{QStringLiteral("CN=broker.example"), QStringLiteral("CN=Example CA,O=Ex"),
+                                         QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC),
+                                         QDateTime(QDate(2027, 1, 2), QTime(3, 4, 5), Qt::UTC), fingerprint};
     QMessageBox *box = VOKTLSPrompt::showForWindow(window.get(), QStringLiteral("TLS Certificate Error"),
-                                                   QStringLiteral("why"), tlsChoice());
+                                                   QStringLiteral("why"), certificate, tlsChoice());
     EXPECT_EQ(buttonTexts(box), (QStringList{QStringLiteral("Import CA Certificate..."), QStringLiteral("Trust Anyway"),
                                              QStringLiteral("Cancel")}));
-    EXPECT_EQ(box->icon(), QMessageBox::Warning);
     EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    // In view without a click, between the message and the buttons; the fingerprint on two lines.
+    const QLabel *const shown = box->findChild<QLabel *>(QStringLiteral("certificate"));
+    ASSERT_TRUE(shown);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_LT(shown->geometry().bottom(), box->findChild<QDialogButtonBox *>()->geometry().top());
+    EXPECT_EQ(shown->text(), QStringLiteral("Subject: CN=broker.example\nIssuer: CN=Example CA,O=Ex\n"
+                                            "Valid from: 2026-01-02 03:04:05 UTC\nValid until: 2027-01-02 03:04:05 UTC\n"
+                                            "SHA-256: 0A:1B:2C:3D:4E:5F:60:71:82:93:A4:B5:C6:D7:E8:F9:\n"
+                                            "         FF:EE:DD:CC:BB:AA:99:88:77:66:55:44:33:22:11:00"));
+    EXPECT_TRUE(shown->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
     box->buttons().at(1)->click();
     EXPECT_EQ(answer.calls, 1);
     EXPECT_EQ(answer.choice, VOKTLSPrompt::TrustAnyway);
@@ -255,7 +283,8 @@ TEST_F(PromptTest, TLSPromptTrustsOrImportsTheChosenCACertificate)
     const QString ca = makeFile(QStringLiteral("ca.crt"));
     for (const QString &chosen : {ca, QString()}) {
         answer = {};
-        box = VOKTLSPrompt::showForWindow(window.get(), QStringLiteral("t"), QStringLiteral("m"), tlsChoice());
+        box = VOKTLSPrompt::showForWindow(window.get(), QStringLiteral("t"), QStringLiteral("m"), {}, tlsChoice());
+        EXPECT_FALSE(box->findChild<QLabel *>(QStringLiteral("certificate")));
         box->buttons().first()->click();
         ASSERT_TRUE(chooseFile(chosen));
         EXPECT_EQ(answer.calls, 1);
@@ -264,7 +293,7 @@ TEST_F(PromptTest, TLSPromptTrustsOrImportsTheChosenCACertificate)
     }
 
     answer = {};
-    box = VOKTLSPrompt::showForWindow(window.get(), QStringLiteral("t"), QStringLiteral("m"), tlsChoice());
+    box = VOKTLSPrompt::showForWindow(window.get(), QStringLiteral("t"), QStringLiteral("m"), {}, tlsChoice());
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_EQ(answer.calls, 1);
     EXPECT_EQ(answer.choice, VOKTLSPrompt::Cancelled);
@@ -305,4 +334,30 @@ TEST_F(PromptTest, ClientCertificatePromptOffersClearingOnlyWithAConfiguration)
         EXPECT_EQ(answer.first, chosenKey.isNull() ? QString() : certificate);
         EXPECT_EQ(answer.second, chosenKey);
     }
+}
+
+TEST_F(PromptTest, PassphrasePromptAnswersWhatWasTypedAndSaysWhenTheLastOneWasWrong)
+{
+    QMessageBox *box = VOKPassphrasePrompt::showForWindow(window.get(), QStringLiteral("h"), 8883, true, passphrase());
+    EXPECT_EQ(box->informativeText(),
+              QStringLiteral("The passphrase was wrong. Try again.\n\nThe private key of the client certificate for "
+                             "h:8883 is protected by a passphrase."));
+    QLineEdit *const field = box->findChild<QLineEdit *>(QStringLiteral("passphrase"));
+    EXPECT_EQ(field->echoMode(), QLineEdit::Password);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+    EXPECT_EQ(box->focusWidget(), field);
+    QTest::keyClicks(field, QStringLiteral("open sesame"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(answer.calls, 1);
+    EXPECT_EQ(answer.first, QStringLiteral("open sesame"));
+    EXPECT_FALSE(answer.cancelled);
+
+    answer = {};
+    box = VOKPassphrasePrompt::showForWindow(window.get(), QStringLiteral("h"), 8883, false, passphrase());
+    EXPECT_TRUE(box->informativeText().startsWith(QStringLiteral("The private key")));
+    QTest::keyClicks(box->findChild<QLineEdit *>(QStringLiteral("passphrase")), QStringLiteral("typed"));
+    QTest::keyClick(box->findChild<QLineEdit *>(QStringLiteral("passphrase")), Qt::Key_Escape);
+    EXPECT_EQ(answer.calls, 1);
+    EXPECT_TRUE(answer.first.isNull());
+    EXPECT_TRUE(answer.cancelled);
 }
