@@ -83,7 +83,7 @@ bool logFailure(int result, const char *operation)
 // the host name: this may wait on the network. The request's result, or nothing when the
 // credentials were refused (logged); the handle then stays unconnected.
 std::optional<int> requestOnLibrary(mosquitto *mosq, const std::pair<QString, QString> &credentials,
-                                    const QByteArray &hostText, int port)
+                                    const QByteArray &hostText, int port, bool tls)
 {
     const auto &[username, password] = credentials;
     if (!username.isEmpty()) {
@@ -92,6 +92,12 @@ std::optional<int> requestOnLibrary(mosquitto *mosq, const std::pair<QString, QS
         if (!logFailure(mosquitto_username_pw_set(mosq, user.constData(), orNull(secret)), "mosquitto_username_pw_set"))
             return std::nullopt;
     }
+    // An asynchronous TLS connect to a port that refuses it never notices: the library's network
+    // thread spins until the keepalive runs out, and cannot be stopped meanwhile. Waiting for the
+    // TCP connection and the handshake here, off the GUI thread, fails it at once; the library's
+    // own reconnections wait the same way.
+    if (tls)
+        return mosquitto_connect(mosq, hostText.constData(), port, keepaliveSeconds);
     return mosquitto_connect_async(mosq, hostText.constData(), port, keepaliveSeconds);
 }
 
@@ -285,7 +291,7 @@ void VOKMosquittoClient::requestConnection(const QByteArray &hostText)
         const VOKTLSContext::Outcome prepared = context ? prepareTLS(*context, mosq, tls, store, hostText)
                                                         : VOKTLSContext::Outcome();
         const std::optional<int> result = prepared.problem == VOKTLSContext::Problem::None
-            ? requestOnLibrary(mosq, stored.value_or(inMemory), hostText, port)
+            ? requestOnLibrary(mosq, stored.value_or(inMemory), hostText, port, context != nullptr)
             : std::nullopt;
         vokOnMain([self, generation, stored, prepared, result] {
             if (!self || self->m_connectGeneration != generation)
@@ -320,6 +326,7 @@ void VOKMosquittoClient::tlsContextFailed(const VOKTLSContext::Outcome &outcome)
 void VOKMosquittoClient::disconnectFromBroker()
 {
     ++m_connectGeneration;
+    setTLSDescription(QString());
     std::unique_ptr<VOKMosquittoHandle> handle;
     {
         const std::lock_guard<std::mutex> locker(m_propertiesMutex);

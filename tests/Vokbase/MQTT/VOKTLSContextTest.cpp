@@ -4,9 +4,12 @@
 #include "MosquittoBroker.h"
 #include "RecordingClient.h"
 #include "TestCertificates.h"
+#include "VOKMosquittoHandle.h"
 
 #include <QDateTime>
 #include <QTest>
+
+#include <mosquitto.h>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +151,17 @@ TEST_F(VOKTLSContextTest, TheSystemsTrustedCAsNeedNoPromptAndAPlainClientFallsBa
     EXPECT_EQ(client.port(), broker.port());
     EXPECT_EQ(client.tlsErrors, 0);
     EXPECT_FALSE(client.triedTLSFallback());
+}
+
+TEST_F(VOKTLSContextTest, APortThatRefusesFailsTheConnectAndTheHandleGoesAtOnce)
+{
+    RecordingClient client(localhost, MosquittoBroker().choosePort());
+    client.enableTLS();
+    client.connectToBroker();
+    ASSERT_TRUE(waitFor([&] { return client.connectRequestFailures == 1; }));
+    EXPECT_EQ(client.lastConnectRequestResult, MOSQ_ERR_ERRNO);
+    client.disconnectFromBroker();
+    EXPECT_TRUE(VOKMosquittoHandle::waitForTeardowns(10000));
 }
 
 TEST_F(VOKTLSContextTest, ClientCertificatesAndEncryptedKeysAskForWhatIsMissing)
