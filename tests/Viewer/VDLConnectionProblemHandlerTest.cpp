@@ -113,7 +113,7 @@ struct ConnectionProblemsTest : ::testing::Test
     static void click(QMessageBox *box, const QString &text)
     {
         for (QAbstractButton *button : box->buttons()) {
-            if (button->text() == text)
+            if (button->text().replace(QLatin1String("&&"), QLatin1String("&")) == text)
                 button->click();
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -61,7 +61,8 @@ QMessageBox *alert(QWidget *window, QMessageBox::Icon icon, const QString &title
     QList<QAbstractButton *> added;
     for (const QString &text : buttons) {
         // One role for all keeps them in the order given, whatever the platform's button order.
-        added.append(box->addButton(text, QMessageBox::ActionRole));
+        // The texts are shown as given: an "&" marks no shortcut.
+        added.append(box->addButton(QString(text).replace(QLatin1Char('&'), QLatin1String("&&")), QMessageBox::ActionRole));
     }
     if (!added.isEmpty()) {
         box->setDefaultButton(qobject_cast<QPushButton *>(added.first()));

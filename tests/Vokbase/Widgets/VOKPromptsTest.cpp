@@ -15,6 +15,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -120,8 +121,10 @@ struct PromptTest : ::testing::Test
     static QStringList buttonTexts(const QMessageBox *box)
     {
         QStringList texts;
+        // As shown: a doubled "&" reads as one, a single one would mark a shortcut and vanish.
         for (const QAbstractButton *button : box->buttons())
-            texts.append(button->text());
+            texts.append(QKeySequence::mnemonic(button->text()).isEmpty() ? QString(button->text()).replace(QLatin1String("&&"), QLatin1String("&"))
+                                                                          : QStringLiteral("(shortcut) ") + button->text());
         return texts;
     }
 
