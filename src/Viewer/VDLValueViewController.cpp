@@ -82,6 +82,12 @@ QWidget *VDLValueViewController::makeHistoryPane()
     m_history->setSelectionMode(QAbstractItemView::SingleSelection);
     m_history->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_history->header()->setStretchLastSection(true);
+    // The value gets the width; the other columns need about their titles' width.
+    const QFontMetrics metrics(m_history->font());
+    for (const auto &[column, widest] : {std::pair(VDLHistoryModel::TimeColumn, "00:00:00"),
+                                         std::pair(VDLHistoryModel::QoSColumn, "QoS"),
+                                         std::pair(VDLHistoryModel::RetainedColumn, "Retained")})
+        m_history->header()->resizeSection(column, metrics.horizontalAdvance(QLatin1String(widest)) + 2 * metrics.averageCharWidth() + 8);
     connect(m_history->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &VDLValueViewController::showSelectedOrLatest);
     m_latest->setToolTip(QStringLiteral("Show the newest message as it arrives (Escape)"));
