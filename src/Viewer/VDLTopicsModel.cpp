@@ -1,6 +1,7 @@
 #include "VDLTopicsModel.h"
 
 #include "VDLClient.h"
+#include "VDLSummaryCell.h"
 #include "VDLTopic.h"
 #include "VOKMarkupParser.h"
 #include "VOKTreeFilter.h"
@@ -16,6 +17,17 @@ constexpr int MaxMoveRounds = 2;
 QVariant attributed(const std::optional<VOKMarkup> &markup)
 {
     return markup ? QVariant::fromValue(vokAttributedString(markup->markup())) : QVariant();
+}
+
+// A device keeps its rendering; a message's summary is followed by its payload's preview.
+QVariant summaryData(const VDLTopic &topic, int role)
+{
+    const VDLMessagePtr latest = topic.representedDevice() ? VDLMessagePtr() : topic.latestMessage();
+    if (role == VDLTopicsModel::AttributedRole)
+        return latest ? QVariant::fromValue(VDLSummaryCell::styled(*latest)) : attributed(topic.attributedMessageSummary());
+    if (role == Qt::ToolTipRole && latest)
+        return VDLSummaryCell::toolTip(*latest);
+    return QVariant();
 }
 
 } // namespace
@@ -265,7 +277,7 @@ QVariant VDLTopicsModel::data(const QModelIndex &index, int role) const
             const bool right = latest && latest->summaryAlignment() == VDLMessage::RightAlignment;
             return int(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
         }
-        return role == AttributedRole ? attributed(topic->attributedMessageSummary()) : QVariant();
+        return summaryData(*topic, role);
     default:
         return QVariant();
     }

@@ -4,6 +4,7 @@
 #include "VDLConnectionProblemHandler.h"
 #include "VDLHighlight.h"
 #include "VDLMessage.h"
+#include "VDLOutlineColumns.h"
 #include "VDLOutlineSearch.h"
 #include "VDLSearchBar.h"
 #include "VDLTopic.h"
@@ -14,6 +15,7 @@
 #include "VOKModelIndexPaths.h"
 #include "VOKOutlineView.h"
 #include "VOKString.h"
+#include "VOKWindow.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -54,12 +56,11 @@ VDLTopicsViewController::VDLTopicsViewController(QWidget *parent)
     m_outline->setItemDelegate(m_itemDelegate);
     m_outline->setUniformRowHeights(true);
     m_outline->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_outline->header()->setSectionResizeMode(VDLTopicsModel::NameColumn, QHeaderView::Interactive);
+    m_columns = new VDLOutlineColumns(*m_outline);
     m_outline->header()->resizeSection(VDLTopicsModel::NameColumn, 220);
     // Wide enough for its title and two counts in the thousands; the retained mark needs little.
     m_outline->header()->resizeSection(VDLTopicsModel::InfoColumn, 140);
     m_outline->header()->resizeSection(VDLTopicsModel::RetainedColumn, 40);
-    m_outline->header()->setStretchLastSection(true);
 
     m_orderChoice->addItems({QStringLiteral("Sort by Name"), QStringLiteral("Sort by Creation"),
                              QStringLiteral("Sort by Sub-topics"), QStringLiteral("Sort by Messages")});
@@ -92,6 +93,20 @@ VDLTopicsViewController::~VDLTopicsViewController()
 {
     if (m_client)
         m_client->setDelegate(nullptr);
+}
+
+void VDLTopicsViewController::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    auto *const frame = qobject_cast<VOKWindow *>(window());
+    if (!frame || m_columnsWindow == frame)
+        return;
+    m_columnsWindow = frame;
+    // The window learns its identifier just after it is shown.
+    const auto rememberColumns = [this, frame] { m_columns->setAutosaveName(frame->identifier()); };
+    connect(frame, &VOKWindow::identifierChanged, m_columns, rememberColumns);
+    if (!frame->identifier().isEmpty())
+        rememberColumns();
 }
 
 void VDLTopicsViewController::setClient(VDLClient *client)

@@ -12,6 +12,7 @@
 class QComboBox;
 class VDLClient;
 class VDLConnectionProblemHandler;
+class VDLOutlineColumns;
 class VDLOutlineSearch;
 class VDLSearchBar;
 class VDLTopic;
@@ -20,6 +21,7 @@ class VDLTopicSortOrder;
 class VDLTopicsItemDelegate;
 class VDLTopicsModel;
 class VOKOutlineView;
+class VOKWindow;
 
 // The left pane of a viewer: the outline of the client's live topic tree in the chosen order,
 // and the control that chooses the order. It is the client's delegate: it shows the tree once
@@ -51,6 +53,9 @@ public:
     VDLTopicsModel *model() const { return m_model; }
     VDLOutlineSearch *search() const { return m_search; }
     VDLSearchBar *searchBar() const { return m_searchBar; }
+    // The outline's column widths, remembered under the window's identifier once it is shown
+    // in a window that has one.
+    VDLOutlineColumns *columns() const { return m_columns; }
     // On a later turn of the event loop, selects (creating it when missing) the topic a
     // subscription path names: without a leading "/", a trailing "#" and then a trailing "/", and
     // cut before its first "/+". A path that reduces to nothing selects nothing.
@@ -102,6 +107,7 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void showRoot();
@@ -119,6 +125,8 @@ private:
     VDLConnectionProblemHandler *m_connectionProblems;
     VDLOutlineSearch *m_search = nullptr;
     VDLSearchBar *m_searchBar = nullptr;
+    VDLOutlineColumns *m_columns = nullptr;
+    QPointer<VOKWindow> m_columnsWindow;
     QString m_pendingExpandPath;
     bool m_isUpdating = false;
 };

@@ -1,18 +1,23 @@
 #include "VDLValueViewController.h"
 
+#include "VDLHistoryModel.h"
+#include "VDLPublishViewController.h"
 #include "VDLTextField.h"
 #include "VDLTextView.h"
-#include "VDLPublishViewController.h"
 #include "VDLTopic.h"
+#include "VOKAttributedItemDelegate.h"
 #include "VOKDate.h"
 #include "VOKMarkupParser.h"
 
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextDocument>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -31,39 +36,73 @@ VDLValueViewController::VDLValueViewController(QWidget *parent)
     : QWidget(parent)
     , m_path(new VDLTextField(this))
     , m_totals(new QLabel(this))
+    , m_messageInfo(new QLabel(this))
     , m_value(new VDLTextView(true, this))
     , m_historyTitle(new QLabel(this))
-    , m_history(new QTreeWidget(this))
+    , m_latest(new QPushButton(QStringLiteral("Latest"), this))
+    , m_historyModel(new VDLHistoryModel(ShownHistory, this))
+    , m_history(new QTreeView(this))
 {
     QFont bold = m_path->font();
     bold.setBold(true);
     m_path->setFont(bold);
     m_value->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_value->setOpenLinks(false);
-    m_history->setRootIsDecorated(false);
-    m_history->setUniformRowHeights(true);
-    m_history->setHeaderLabels({QStringLiteral("Time"), QStringLiteral("QoS"), QStringLiteral("Retained"),
-                                QStringLiteral("Value")});
-    m_history->header()->setStretchLastSection(true);
 
     auto *values = new QSplitter(Qt::Vertical, this);
-    values->addWidget(m_value);
-    auto *historyPane = new QWidget(values);
-    auto *historyLayout = new QVBoxLayout(historyPane);
-    historyLayout->setContentsMargins(0, 0, 0, 0);
-    historyLayout->addWidget(m_historyTitle);
-    historyLayout->addWidget(m_history);
-    values->addWidget(historyPane);
+    auto *valuePane = new QWidget(values);
+    auto *valueLayout = new QVBoxLayout(valuePane);
+    valueLayout->setContentsMargins(0, 0, 0, 0);
+    valueLayout->addWidget(m_messageInfo);
+    valueLayout->addWidget(m_value, 1);
+    values->addWidget(valuePane);
+    values->addWidget(makeHistoryPane());
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_path);
     layout->addWidget(m_totals);
     layout->addWidget(values, 1);
 
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &VDLValueViewController::followLatest);
+
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(refreshMilliseconds);
     connect(&m_refreshTimer, &QTimer::timeout, this, &VDLValueViewController::refresh);
     refresh();
+}
+
+QWidget *VDLValueViewController::makeHistoryPane()
+{
+    m_history->setModel(m_historyModel);
+    m_history->setItemDelegate(new VOKAttributedItemDelegate(VDLHistoryModel::AttributedRole, m_history));
+    m_history->setRootIsDecorated(false);
+    m_history->setUniformRowHeights(true);
+    m_history->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_history->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_history->header()->setStretchLastSection(true);
+    // The value gets the width; the other columns need about their titles' width.
+    const QFontMetrics metrics(m_history->font());
+    for (const auto &[column, widest] : {std::pair(VDLHistoryModel::TimeColumn, "00:00:00"),
+                                         std::pair(VDLHistoryModel::QoSColumn, "QoS"),
+                                         std::pair(VDLHistoryModel::RetainedColumn, "Retained")})
+        m_history->header()->resizeSection(column, metrics.horizontalAdvance(QLatin1String(widest)) + 2 * metrics.averageCharWidth() + 8);
+    connect(m_history->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &VDLValueViewController::showSelectedOrLatest);
+    m_latest->setToolTip(QStringLiteral("Show the newest message as it arrives (Escape)"));
+    m_latest->setEnabled(false);
+    connect(m_latest, &QPushButton::clicked, this, &VDLValueViewController::followLatest);
+
+    auto *pane = new QWidget(this);
+    auto *title = new QHBoxLayout;
+    title->addWidget(m_historyTitle, 1);
+    title->addWidget(m_latest);
+    auto *layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(title);
+    layout->addWidget(m_history);
+    return pane;
 }
 
 void VDLValueViewController::setTopic(VDLTopic *topic)
@@ -79,6 +118,9 @@ void VDLValueViewController::setTopic(VDLTopic *topic)
                                   &VDLTopic::totalRetainedTopicsChanged})
             m_topicConnections.append(connect(topic, signal, this, &VDLValueViewController::scheduleRefresh));
     }
+    // A reset: no row stays selected, so the pane follows the new topic's newest message.
+    m_historyModel->setTopic(topic);
+    m_shownMessage.reset();
     refresh();
 }
 
@@ -86,6 +128,57 @@ void VDLValueViewController::setProxy(QObject *proxy)
 {
     m_path->setProxy(proxy);
     m_value->setProxy(proxy);
+}
+
+void VDLValueViewController::showMessage(const VDLMessagePtr &message)
+{
+    m_shownMessage = message;
+    showMessageInfo(message);
+    if (!message) {
+        m_value->clear();
+    } else if (const auto content = message->attributedContent()) {
+        const std::unique_ptr<QTextDocument> document = vokAttributedStringWithStyle(content->markup(), VDLPublishViewController::fixedPitchStyle())
+                                                            .toTextDocument(m_value->font(), palette().color(QPalette::Text));
+        m_value->setHtml(document->toHtml());
+    } else {
+        m_value->setPlainText(message->rawContent());
+    }
+}
+
+void VDLValueViewController::showMessageInfo(const VDLMessagePtr &message)
+{
+    if (!message) {
+        m_messageInfo->clear();
+        return;
+    }
+    const QString details = QStringLiteral("%1 · QoS %2%3")
+                                .arg(vokTime24(message->created()))
+                                .arg(message->qos())
+                                .arg(message->isRetained() ? QStringLiteral(" · retained") : QString());
+    m_messageInfo->setText(isFollowingLatest() ? QStringLiteral("Latest message, received ") + details
+                                               : QStringLiteral("Message received ") + details);
+    m_messageInfo->setToolTip(vokRelativeTimeString(message->created()));
+}
+
+bool VDLValueViewController::isFollowingLatest() const
+{
+    return !m_history->selectionModel()->hasSelection();
+}
+
+void VDLValueViewController::followLatest()
+{
+    m_history->clearSelection();
+    m_history->scrollToTop();
+}
+
+void VDLValueViewController::showSelectedOrLatest()
+{
+    m_latest->setEnabled(!isFollowingLatest());
+    const QModelIndexList rows = m_history->selectionModel()->selectedRows();
+    if (!rows.isEmpty())
+        showMessage(m_historyModel->messageAt(rows.first()));
+    else
+        showMessage(m_topic ? m_topic->latestMessage() : VDLMessagePtr());
 }
 
 QString VDLValueViewController::pathText() const
@@ -98,9 +191,14 @@ QString VDLValueViewController::valueText() const
     return m_value->toPlainText();
 }
 
+QString VDLValueViewController::messageInfoText() const
+{
+    return m_messageInfo->text();
+}
+
 int VDLValueViewController::historyRowCount() const
 {
-    return m_history->topLevelItemCount();
+    return m_historyModel->rowCount();
 }
 
 void VDLValueViewController::scheduleRefresh()
@@ -115,9 +213,12 @@ void VDLValueViewController::refresh()
     if (!m_topic) {
         m_path->setText(QStringLiteral("No topic selected"));
         m_totals->clear();
-        m_value->clear();
         m_historyTitle->clear();
-        m_history->clear();
+        // The topic may have been deleted under the rows.
+        if (m_historyModel->rowCount() > 0)
+            m_historyModel->setTopic(nullptr);
+        m_latest->setEnabled(false);
+        showMessage(VDLMessagePtr());
         return;
     }
     m_path->setText(m_topic->path().isNull() ? m_topic->displayName() : m_topic->path());
@@ -128,30 +229,10 @@ void VDLValueViewController::refresh()
                           .arg(m_topic->totalTopics())
                           .arg(m_topic->totalMessages())
                           .arg(retained));
-    if (const auto content = m_topic->attributedContent()) {
-        const std::unique_ptr<QTextDocument> document = vokAttributedStringWithStyle(content->markup(), VDLPublishViewController::fixedPitchStyle())
-                                                            .toTextDocument(m_value->font(), palette().color(QPalette::Text));
-        m_value->setHtml(document->toHtml());
-    } else {
-        m_value->setPlainText(m_topic->rawContent());
-    }
-    showHistory();
-}
-
-void VDLValueViewController::showHistory()
-{
-    const QList<VDLMessagePtr> &messages = m_topic->messages();
-    m_historyTitle->setText(messageTitle(messages.size()));
-    m_history->clear();
-    QList<QTreeWidgetItem *> rows;
-    const qsizetype oldest = std::max<qsizetype>(0, messages.size() - ShownHistory);
-    for (qsizetype index = messages.size() - 1; index >= oldest; --index) {
-        const VDLMessagePtr &message = messages[index];
-        auto *row = new QTreeWidgetItem({vokTime24(message->created()), QString::number(message->qos()),
-                                         message->isRetained() ? QStringLiteral("yes") : QString(),
-                                         message->summary()});
-        row->setToolTip(0, vokRelativeTimeString(message->created()));
-        rows.append(row);
-    }
-    m_history->addTopLevelItems(rows);
+    m_historyTitle->setText(messageTitle(m_topic->messages().size()));
+    m_historyModel->sync();
+    m_latest->setEnabled(!isFollowingLatest());
+    // An older message held by the selection stays; the newest is shown once.
+    if (isFollowingLatest() && m_topic->latestMessage() != m_shownMessage)
+        showMessage(m_topic->latestMessage());
 }

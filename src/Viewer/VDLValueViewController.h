@@ -1,18 +1,26 @@
 #pragma once
 
+#include "VDLMessage.h"
+
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 class QLabel;
-class QTreeWidget;
+class QPushButton;
+class QTreeView;
+class VDLHistoryModel;
 class VDLTextField;
 class VDLTextView;
 class VDLTopic;
 
-// The right pane of a viewer: the selected topic's path, totals and retained marker, its latest
-// value (coloured, pretty-printed JSON or the text as received) and its message history, newest
-// first, with arrival times, QoS and retain flag.
+// The right pane of a viewer: the selected topic's path, totals and retained marker, one of its
+// messages (coloured, pretty-printed JSON or the text as received) with its time, QoS and retain
+// flag, and its message history, newest first, each row with a preview of its value.
+//
+// The pane follows the topic's newest message until the user selects a history row; it then
+// shows that message, and keeps showing it while newer ones arrive, until "Latest" (or Escape
+// in the pane) returns to following the newest. Another topic follows its newest again.
 //
 // Follows the topic it is given; a busy topic refreshes the pane at most a few times a second.
 // The path and the value mark the search text of the pane's proxy (the viewer controller), the
@@ -32,23 +40,42 @@ public:
     // The object whose search the path and value mark; not owned.
     void setProxy(QObject *proxy);
 
+    // Shows the message in the value view; null shows nothing.
+    void showMessage(const VDLMessagePtr &message);
+    // The message the value view shows; null when none.
+    VDLMessagePtr shownMessage() const { return m_shownMessage; }
+    // True unless a history row holds the view on an older message.
+    bool isFollowingLatest() const;
+    // Leaves the selected history row and shows the newest message again.
+    void followLatest();
+
     QString pathText() const;
     QString valueText() const;
+    QString messageInfoText() const;
     int historyRowCount() const;
     VDLTextField *pathField() const { return m_path; }
     VDLTextView *valueView() const { return m_value; }
+    QTreeView *historyView() const { return m_history; }
+    VDLHistoryModel *historyModel() const { return m_historyModel; }
+    QPushButton *latestButton() const { return m_latest; }
 
 private:
     void scheduleRefresh();
     void refresh();
-    void showHistory();
+    void showSelectedOrLatest();
+    void showMessageInfo(const VDLMessagePtr &message);
+    QWidget *makeHistoryPane();
 
     QPointer<VDLTopic> m_topic;
+    VDLMessagePtr m_shownMessage;
     VDLTextField *m_path;
     QLabel *m_totals;
+    QLabel *m_messageInfo;
     VDLTextView *m_value;
     QLabel *m_historyTitle;
-    QTreeWidget *m_history;
+    QPushButton *m_latest;
+    VDLHistoryModel *m_historyModel;
+    QTreeView *m_history;
     QTimer m_refreshTimer;
     QList<QMetaObject::Connection> m_topicConnections;
 };

@@ -6,6 +6,7 @@
 #include "VDLPubClient.h"
 #include "VDLSearchBar.h"
 #include "VDLTopic.h"
+#include "VDLTopicsActions.h"
 #include "VDLTopicsViewController.h"
 #include "VDLURLOpener.h"
 #include "VDLValueViewController.h"
@@ -141,7 +142,7 @@ void VDLViewerViewController::buildInterface()
     connect(m_client.get(), &VDLClient::pauseChanged, this, &VDLViewerViewController::updatePauseText);
     connect(m_client.get(), &VDLClient::pauseChanged, this, &VDLViewerViewController::pausedChanged);
     toolbar->addAction(QStringLiteral("$SYS"), m_client.get(), &VDLClient::showBrokerMetadata);
-    toolbar->addAction(QStringLiteral("Publish…"), m_client.get(), &VDLClient::showPublishUI);
+    m_publish = toolbar->addAction(QStringLiteral("Publish…"), this, &VDLViewerViewController::showPublishWindow);
     toolbar->addSeparator();
     toolbar->addAction(QStringLiteral("Change Credentials…"), m_client.get(), &VDLClient::showCredentialsUI);
     toolbar->addAction(QStringLiteral("Client Certificate…"), m_client.get(), &VDLClient::showmTLSUI);
@@ -186,6 +187,14 @@ void VDLViewerViewController::buildInterface()
     layout->addWidget(toolbar);
     layout->addWidget(split, 1);
     resize(1000, 640);
+}
+
+void VDLViewerViewController::showPublishWindow()
+{
+    if (VDLTopic *const topic = selectedTopic())
+        VDLTopicsActions::showPublishWindowFor(topic);
+    else
+        m_client->showPublishUI();
 }
 
 void VDLViewerViewController::showEvent(QShowEvent *event)

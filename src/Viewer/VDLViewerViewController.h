@@ -75,12 +75,17 @@ public:
     bool paused() const;
     // The toolbar's favorite toggle.
     QAction *favoriteAction() const { return m_favorite; }
+    // The toolbar's Publish…: showPublishWindow.
+    QAction *publishAction() const { return m_publish; }
 
 public Q_SLOTS:
     // The View menu's pause command.
     void togglePause();
     // Edit ▸ Find… (1), Find Next (2) and Find Previous (3), wherever the focus is in the window.
     void performFindPanelAction(int tag);
+    // Opens the publish window on the selected topic's path and latest message, as the outline's
+    // "Show in Publish Window" does; an empty one for the server without a selected topic.
+    void showPublishWindow();
 
 Q_SIGNALS:
     void selectedTopicChanged();
@@ -112,5 +117,6 @@ private:
     VDLValueViewController *m_value = nullptr;
     QAction *m_pause = nullptr;
     QAction *m_favorite = nullptr;
+    QAction *m_publish = nullptr;
     bool m_closeObserved = false;
 };

@@ -1,7 +1,9 @@
 #include "KeychainTestSupport.h"
 #include "MosquittoBroker.h"
+#include "OpenViewControllers.h"
 #include "VDLClient.h"
 #include "VDLPubClient.h"
+#include "VDLPublishViewController.h"
 #include "VDLSearchBar.h"
 #include "VDLTopicsViewController.h"
 #include "VDLTopic.h"
@@ -9,6 +11,7 @@
 #include "VDLValueViewController.h"
 #include "VDLViewerViewController.h"
 #include "VOKFindPanelAction.h"
+#include "VOKOutlineView.h"
 #include "VOKMosquittoClient.h"
 #include "VOKResponderChain.h"
 #include "VOKWindow.h"
@@ -18,6 +21,7 @@
 #include "VOKWindowRestoration.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -77,6 +81,24 @@ TEST_F(ViewerTest, OneWindowPerServerAndPathShowsThePathsTopic)
         [&] { return opened->valuePane()->valueText().contains(QStringLiteral("\"temperature\": 21.5")); }, 10000));
     EXPECT_EQ(opened->client()->rootTopic()->totalTopics(), 1u); // home/lamp lies outside the path
     EXPECT_EQ(opened->valuePane()->historyRowCount(), 1);
+
+    // Publish… starts from the selected topic's latest message, and from nothing without one.
+    const auto publisherFor = [](const QString &path) -> VDLPublishViewController * {
+        for (VDLPublishViewController *publisher : openViewControllers<VDLPublishViewController>()) {
+            if (publisher->pm().path == path)
+                return publisher;
+        }
+        return nullptr;
+    };
+    opened->publishAction()->trigger();
+    VDLPublishViewController *const prefilled = publisherFor(QStringLiteral("home/kitchen/sensor"));
+    ASSERT_TRUE(prefilled);
+    EXPECT_EQ(prefilled->pm().valueAsString(), QStringLiteral(R"({"temperature":21.5})"));
+    prefilled->window()->close();
+    opened->topicsPane()->outlineView()->clearSelection();
+    ASSERT_EQ(opened->selectedTopic(), nullptr);
+    opened->publishAction()->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return publisherFor(QString()) != nullptr; }));
 }
 
 TEST_F(ViewerTest, ClosingTheWindowDisconnectsTheClient)
