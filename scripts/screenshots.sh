@@ -50,7 +50,11 @@ sleep 2
 # Expand the Tasmota and Shelly devices and select a JSON topic, so device summaries and a coloured JSON
 # value show.
 keys "$viewer" Home Down Down Down Down Down asterisk Up Up asterisk Down
-sleep 1.5
+# Then a Tasmota sensor's JSON, with one of its older messages opened from the history.
+xdotool type --delay 100 "SENS"
+sleep 5
+xdotool mousemove --window "$viewer" 700 437 click 1
+sleep 1
 import -window "$viewer" docs/viewer.png
 
 # A filtered search: only the matches and the rows above them, every occurrence marked.
