@@ -1,17 +1,13 @@
 #include "VDLValueViewController.h"
 
+#include "VDLPayloadView.h"
 #include "VDLTextField.h"
-#include "VDLTextView.h"
-#include "VDLPublishViewController.h"
 #include "VDLTopic.h"
 #include "VOKDate.h"
-#include "VOKMarkupParser.h"
 
-#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QSplitter>
-#include <QTextDocument>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -31,15 +27,13 @@ VDLValueViewController::VDLValueViewController(QWidget *parent)
     : QWidget(parent)
     , m_path(new VDLTextField(this))
     , m_totals(new QLabel(this))
-    , m_value(new VDLTextView(true, this))
+    , m_value(new VDLPayloadView(this))
     , m_historyTitle(new QLabel(this))
     , m_history(new QTreeWidget(this))
 {
     QFont bold = m_path->font();
     bold.setBold(true);
     m_path->setFont(bold);
-    m_value->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_value->setOpenLinks(false);
     m_history->setRootIsDecorated(false);
     m_history->setUniformRowHeights(true);
     m_history->setHeaderLabels({QStringLiteral("Time"), QStringLiteral("QoS"), QStringLiteral("Retained"),
@@ -95,7 +89,12 @@ QString VDLValueViewController::pathText() const
 
 QString VDLValueViewController::valueText() const
 {
-    return m_value->toPlainText();
+    return m_value->text();
+}
+
+VDLTextView *VDLValueViewController::valueView() const
+{
+    return m_value->textView();
 }
 
 int VDLValueViewController::historyRowCount() const
@@ -115,7 +114,7 @@ void VDLValueViewController::refresh()
     if (!m_topic) {
         m_path->setText(QStringLiteral("No topic selected"));
         m_totals->clear();
-        m_value->clear();
+        m_value->showMessage(nullptr);
         m_historyTitle->clear();
         m_history->clear();
         return;
@@ -128,13 +127,7 @@ void VDLValueViewController::refresh()
                           .arg(m_topic->totalTopics())
                           .arg(m_topic->totalMessages())
                           .arg(retained));
-    if (const auto content = m_topic->attributedContent()) {
-        const std::unique_ptr<QTextDocument> document = vokAttributedStringWithStyle(content->markup(), VDLPublishViewController::fixedPitchStyle())
-                                                            .toTextDocument(m_value->font(), palette().color(QPalette::Text));
-        m_value->setHtml(document->toHtml());
-    } else {
-        m_value->setPlainText(m_topic->rawContent());
-    }
+    m_value->showMessage(m_topic->latestMessage());
     showHistory();
 }
 

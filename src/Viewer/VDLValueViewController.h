@@ -6,12 +6,13 @@
 
 class QLabel;
 class QTreeWidget;
+class VDLPayloadView;
 class VDLTextField;
 class VDLTextView;
 class VDLTopic;
 
 // The right pane of a viewer: the selected topic's path, totals and retained marker, its latest
-// value (coloured, pretty-printed JSON or the text as received) and its message history, newest
+// value (coloured, pretty-printed JSON, the text as received or a hex dump, VDLPayloadView) and its message history, newest
 // first, with arrival times, QoS and retain flag.
 //
 // Follows the topic it is given; a busy topic refreshes the pane at most a few times a second.
@@ -36,7 +37,8 @@ public:
     QString valueText() const;
     int historyRowCount() const;
     VDLTextField *pathField() const { return m_path; }
-    VDLTextView *valueView() const { return m_value; }
+    VDLTextView *valueView() const;
+    VDLPayloadView *payloadView() const { return m_value; }
 
 private:
     void scheduleRefresh();
@@ -46,7 +48,7 @@ private:
     QPointer<VDLTopic> m_topic;
     VDLTextField *m_path;
     QLabel *m_totals;
-    VDLTextView *m_value;
+    VDLPayloadView *m_value;
     QLabel *m_historyTitle;
     QTreeWidget *m_history;
     QTimer m_refreshTimer;

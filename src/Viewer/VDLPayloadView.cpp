@@ -1,0 +1,202 @@
+#include "VDLPayloadView.h"
+
+#include "VDLHexView.h"
+#include "VDLPublishViewController.h"
+#include "VDLTextView.h"
+#include "VOKDispatch.h"
+#include "VOKJSONStreamPrinter.h"
+#include "VOKMarkupEscape.h"
+#include "VOKMarkupParser.h"
+
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTextCursor>
+#include <QThreadPool>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+
+// What the plain text view takes in one event loop turn.
+constexpr qsizetype feedSlice = 256 * 1024;
+
+// The styled start of a large payload, and whether more follows.
+struct Excerpt
+{
+    QString markup;
+    bool isCut = false;
+};
+
+// Any thread.
+Excerpt styledExcerpt(const VDLMessage &message)
+{
+    const QByteArray &data = message.data();
+    if (message.type() == VDLPayloadType::JSON) {
+        const VOKJSONStreamPrinter::Result printed = VOKJSONStreamPrinter(true, VDLPayloadView::StyledLimit).print(data);
+        return {printed.text, !printed.complete};
+    }
+    const QByteArrayView head = vokUTF8Prefix(data, VDLPayloadView::StyledLimit);
+    const QString colour = message.type() == VDLPayloadType::Number ? QStringLiteral("[c:Blue]")
+                                                                    : QStringLiteral("[c:Green]");
+    return {colour + vokEscapedForMarkup(QString::fromUtf8(head)), head.size() < data.size()};
+}
+
+// Any thread.
+QString wholeText(const VDLMessage &message)
+{
+    if (message.type() == VDLPayloadType::JSON)
+        return VOKJSONStreamPrinter(false).print(message.data()).text;
+    return QString::fromUtf8(message.data());
+}
+
+} // namespace
+
+VDLPayloadView::VDLPayloadView(QWidget *parent)
+    : QWidget(parent)
+    , m_pages(new QStackedWidget(this))
+    , m_text(new VDLTextView(true, m_pages))
+    , m_plain(new QPlainTextEdit(m_pages))
+    , m_hex(new VDLHexView(m_pages))
+    , m_whole(new QPushButton(this))
+{
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    m_text->setFont(fixed);
+    m_text->setOpenLinks(false);
+    m_plain->setFont(fixed);
+    m_plain->setReadOnly(true);
+    m_plain->setUndoRedoEnabled(false);
+    m_pages->addWidget(m_text);
+    m_pages->addWidget(m_plain);
+    m_pages->addWidget(m_hex);
+    m_whole->hide();
+    connect(m_whole, &QPushButton::clicked, this, &VDLPayloadView::showWholePayload);
+
+    m_feed.setSingleShot(true);
+    m_feed.setInterval(0);
+    connect(&m_feed, &QTimer::timeout, this, &VDLPayloadView::feedWholeText);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_pages, 1);
+    layout->addWidget(m_whole, 0, Qt::AlignLeft);
+}
+
+VDLPayloadView::~VDLPayloadView() = default;
+
+template <typename Result>
+void VDLPayloadView::prepare(std::function<Result()> work, std::function<void(const Result &)> show)
+{
+    // The pointer is made here and only read on the GUI thread; the worker merely carries it.
+    const QPointer<VDLPayloadView> self(this);
+    const quint64 generation = m_generation;
+    QThreadPool::globalInstance()->start([self, generation, work, show] {
+        const auto result = std::make_shared<const Result>(work());
+        vokOnMain([self, generation, result, show] {
+            if (self && self->m_generation == generation)
+                show(*result);
+        });
+    });
+}
+
+void VDLPayloadView::showMessage(const VDLMessagePtr &message)
+{
+    if (message == m_message)
+        return;
+    m_message = message;
+    ++m_generation;
+    m_feed.stop();
+    m_pendingText = QString();
+    m_plain->clear();
+    m_hex->setData(QByteArray());
+    m_text->clear();
+    m_whole->hide();
+    m_whole->setEnabled(true);
+    m_pages->setCurrentWidget(m_text);
+    if (!message)
+        return;
+    if (message->type() == VDLPayloadType::RawData) {
+        m_hex->setData(message->data());
+        m_pages->setCurrentWidget(m_hex);
+        return;
+    }
+    if (message->data().size() <= StyledLimit) {
+        if (const std::optional<VOKMarkup> content = message->attributedContent())
+            showStyled(*content, false);
+        else
+            m_text->setPlainText(message->rawContent());
+        return;
+    }
+    prepare<Excerpt>([message] { return styledExcerpt(*message); }, [this](const Excerpt &excerpt) {
+        showStyled(VOKMarkup(excerpt.markup), excerpt.isCut);
+        Q_EMIT contentShown();
+    });
+}
+
+void VDLPayloadView::setProxy(QObject *proxy)
+{
+    m_text->setProxy(proxy);
+}
+
+void VDLPayloadView::showWholePayload()
+{
+    if (!m_message || m_pages->currentWidget() != m_text || !m_whole->isEnabled())
+        return;
+    m_whole->setEnabled(false);
+    prepare<QString>([message = m_message] { return wholeText(*message); }, [this](const QString &text) {
+        m_whole->hide();
+        m_pendingText = text;
+        m_fed = 0;
+        m_pages->setCurrentWidget(m_plain);
+        feedWholeText();
+    });
+}
+
+QString VDLPayloadView::text() const
+{
+    if (m_pages->currentWidget() == m_plain)
+        return m_plain->toPlainText();
+    return m_pages->currentWidget() == m_text ? m_text->toPlainText() : QString();
+}
+
+bool VDLPayloadView::isShowingWholePayload() const
+{
+    return m_pages->currentWidget() == m_plain;
+}
+
+QString VDLPayloadView::wholePayloadTitle(qsizetype size)
+{
+    return QStringLiteral("Show the whole payload (%1 MB)").arg(QString::number(double(size) / (1024 * 1024), 'f', 1));
+}
+
+void VDLPayloadView::showStyled(const VOKMarkup &markup, bool isCut)
+{
+    m_text->showDocument(vokAttributedStringWithStyle(markup.markup(), VDLPublishViewController::fixedPitchStyle())
+                             .toTextDocument(m_text->font(), palette().color(QPalette::Text)));
+    m_whole->setText(wholePayloadTitle(m_message->data().size()));
+    m_whole->setVisible(isCut);
+}
+
+void VDLPayloadView::feedWholeText()
+{
+    qsizetype end = std::min(m_pendingText.size(), m_fed + feedSlice);
+    // Slices end at a line end where one is near, so no line is laid out twice.
+    if (end < m_pendingText.size()) {
+        const qsizetype lineEnd = m_pendingText.lastIndexOf(QLatin1Char('\n'), end - 1);
+        if (lineEnd >= m_fed)
+            end = lineEnd + 1;
+    }
+    QTextCursor cursor(m_plain->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(m_pendingText.sliced(m_fed, end - m_fed));
+    m_fed = end;
+    if (m_fed < m_pendingText.size()) {
+        m_feed.start();
+        return;
+    }
+    m_pendingText = QString();
+    Q_EMIT contentShown();
+}
