@@ -6,13 +6,15 @@
 // topics of their own, opens a viewer window (offscreen) on the broker and selects each topic in
 // turn. For each it prints the time until the GUI thread is idle again (a 0 ms timer round trip
 // after the selection), the time until the value pane shows the payload (its background work
-// done), the peak resident memory above the level before the selection, and the time to leave
-// the topic again for a small one. Then it selects a topic that receives a 5 MB JSON message
+// done), the longest the GUI thread was busy in between, the peak resident memory above the
+// level before the selection, and the time to leave the topic again for a small one. Then it selects a topic that receives a 5 MB JSON message
 // every second for ten seconds and prints how late a 50 ms timer fires meanwhile.
 
 #include "VDLClient.h"
 #include "VDLTopic.h"
+#include "VDLPayloadView.h"
 #include "VDLURLOpener.h"
+#include "VDLValueViewController.h"
 #include "VDLViewerViewController.h"
 #include "VOKMosquittoClient.h"
 #include "VOKWindowController.h"
@@ -25,7 +27,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
-#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 
@@ -132,13 +133,46 @@ double untilIdle(const std::function<void()> &step)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-// Milliseconds until background work is done and its results are delivered.
-double untilShown(const QElapsedTimer &since)
+// Milliseconds until background work is done and its results are delivered, waiting in the
+// event loop so that the GUI thread's stalls meanwhile show in the stall watch.
+double untilShown(const VDLViewerViewController &viewer, const QElapsedTimer &since)
 {
-    QThreadPool::globalInstance()->waitForDone();
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!viewer.valuePane()->payloadView()->isPreparing())
+            loop.quit();
+    });
+    poll.start();
+    loop.exec();
     QCoreApplication::processEvents();
     return double(since.nsecsElapsed()) / 1e6;
 }
+
+// The longest time the GUI thread did not get to a 10 ms timer while it ran.
+class StallWatch
+{
+public:
+    StallWatch()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            m_longest = std::max(m_longest, double(m_sinceTick.nsecsElapsed()) / 1e6 - 10);
+            m_sinceTick.start();
+        });
+        m_sinceTick.start();
+        m_timer.start();
+    }
+
+    double longest() const { return std::max(m_longest, double(m_sinceTick.nsecsElapsed()) / 1e6 - 10); }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_sinceTick;
+    double m_longest = 0;
+};
 
 double percentile(std::vector<double> values, double fraction)
 {
@@ -161,15 +195,18 @@ void measureSelection(VDLViewerViewController &viewer, const Payload &payload)
     resetPeakMemory();
     QElapsedTimer since;
     since.start();
+    const StallWatch stalls;
     const double idle = untilIdle([&] { viewer.handleUrl(QUrl(QStringLiteral("mqtt://h/") + payload.topic)); });
-    const double shown = untilShown(since);
-    QCoreApplication::processEvents();
+    const double shown = untilShown(viewer, since);
+    const double longestStall = stalls.longest();
     const long peak = statusKilobytes("VmHWM:");
     const double leave = untilIdle([&] { viewer.handleUrl(QUrl(QStringLiteral("mqtt://h/bench/small"))); });
-    untilShown(since);
-    std::printf("  %-16s %5.1f MB  idle after %8.1f ms  shown after %8.1f ms  peak RSS +%6.1f MB (%.1fx)  leave %7.1f ms\n",
-                qPrintable(payload.topic), double(payload.bytes.size()) / megabyte, idle, shown,
-                double(peak - before) / 1024, double(peak - before) * 1024 / double(payload.bytes.size()), leave);
+    untilShown(viewer, since);
+    const double added = double(std::max(0L, peak - before)) * 1024;
+    std::printf("  %-14s %4.1f MB  idle after %7.1f ms  shown after %7.1f ms  longest stall %7.1f ms  peak RSS +%6.1f MB "
+                "(%.1fx)  leave %6.1f ms\n",
+                qPrintable(payload.topic), double(payload.bytes.size()) / megabyte, idle, shown, longestStall,
+                added / megabyte, added / double(payload.bytes.size()), leave);
     std::fflush(stdout);
 }
 
@@ -181,7 +218,7 @@ void measureArrivals(VDLViewerViewController &viewer, VOKMosquittoClient &publis
     publisher.publishTopic(topic, payload, false);
     waitFor([&] { return viewer.client()->rootTopic()->totalMessages() > before; }, 30000);
     viewer.handleUrl(QUrl(QStringLiteral("mqtt://h/") + topic));
-    untilShown(QElapsedTimer());
+    untilShown(viewer, QElapsedTimer());
 
     std::vector<double> delays;
     QElapsedTimer sinceTick;

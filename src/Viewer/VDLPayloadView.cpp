@@ -3,18 +3,17 @@
 #include "VDLHexView.h"
 #include "VDLPublishViewController.h"
 #include "VDLTextView.h"
-#include "VOKDispatch.h"
 #include "VOKJSONStreamPrinter.h"
 #include "VOKMarkupEscape.h"
 #include "VOKMarkupParser.h"
 
 #include <QFontDatabase>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTextDocument>
+#include <QThread>
 #include <QTextCursor>
-#include <QThreadPool>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -31,6 +30,15 @@ struct Excerpt
     bool isCut = false;
 };
 
+struct StyledPart
+{
+    std::unique_ptr<QTextDocument> document;
+    bool isCut = false;
+};
+
+// Payloads up to this size are styled at once, on the GUI thread.
+constexpr qsizetype styledAtOnce = 16 * 1024;
+
 // Any thread.
 Excerpt styledExcerpt(const VDLMessage &message)
 {
@@ -43,6 +51,19 @@ Excerpt styledExcerpt(const VDLMessage &message)
     const QString colour = message.type() == VDLPayloadType::Number ? QStringLiteral("[c:Blue]")
                                                                     : QStringLiteral("[c:Green]");
     return {colour + vokEscapedForMarkup(QString::fromUtf8(head)), head.size() < data.size()};
+}
+
+// The markup as a document for the GUI thread, made on any thread: a styled 256 KB takes the
+// text system a good part of a second to take in, too long for the GUI thread. Only named
+// colours and the given style are read, and nothing is laid out before the document arrives.
+// The style is read on the GUI thread first (the view's constructor), so a worker never makes it.
+std::unique_ptr<QTextDocument> styledDocument(const QString &markup, const QFont &font, const QColor &textColor,
+                                              QThread *guiThread)
+{
+    std::unique_ptr<QTextDocument> document =
+        vokAttributedStringWithStyle(markup, VDLPublishViewController::fixedPitchStyle()).toTextDocument(font, textColor);
+    document->moveToThread(guiThread);
+    return document;
 }
 
 // Any thread.
@@ -64,6 +85,8 @@ VDLPayloadView::VDLPayloadView(QWidget *parent)
     , m_whole(new QPushButton(this))
 {
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    VDLPublishViewController::fixedPitchStyle();
+    m_workers.setMaxThreadCount(1);
     m_text->setFont(fixed);
     m_text->setOpenLinks(false);
     m_plain->setFont(fixed);
@@ -85,20 +108,26 @@ VDLPayloadView::VDLPayloadView(QWidget *parent)
     layout->addWidget(m_whole, 0, Qt::AlignLeft);
 }
 
-VDLPayloadView::~VDLPayloadView() = default;
+VDLPayloadView::~VDLPayloadView()
+{
+    m_workers.clear();
+    m_workers.waitForDone();
+}
 
 template <typename Result>
-void VDLPayloadView::prepare(std::function<Result()> work, std::function<void(const Result &)> show)
+void VDLPayloadView::prepare(std::function<Result()> work, std::function<void(Result &)> show)
 {
-    // The pointer is made here and only read on the GUI thread; the worker merely carries it.
-    const QPointer<VDLPayloadView> self(this);
     const quint64 generation = m_generation;
-    QThreadPool::globalInstance()->start([self, generation, work, show] {
-        const auto result = std::make_shared<const Result>(work());
-        vokOnMain([self, generation, result, show] {
-            if (self && self->m_generation == generation)
+    ++m_jobsInFlight;
+    m_workers.start([this, generation, work, show] {
+        const auto result = std::make_shared<Result>(work());
+        // Queued to the view, which is alive until this worker ends; a view destroyed before the
+        // call runs drops it.
+        QMetaObject::invokeMethod(this, [this, generation, result, show] {
+            --m_jobsInFlight;
+            if (m_generation == generation)
                 show(*result);
-        });
+        }, Qt::QueuedConnection);
     });
 }
 
@@ -123,17 +152,34 @@ void VDLPayloadView::showMessage(const VDLMessagePtr &message)
         m_pages->setCurrentWidget(m_hex);
         return;
     }
+    std::function<Excerpt()> excerpt = [message] { return styledExcerpt(*message); };
     if (message->data().size() <= StyledLimit) {
-        if (const std::optional<VOKMarkup> content = message->attributedContent())
-            showStyled(*content, false);
-        else
+        // Bounded by the limit, so the content is made here, where a failure is logged once.
+        const std::optional<VOKMarkup> content = message->attributedContent();
+        if (!content) {
             m_text->setPlainText(message->rawContent());
-        return;
+            return;
+        }
+        if (message->data().size() <= styledAtOnce) {
+            showStyled(styledDocument(content->markup(), m_text->font(), textColor(), thread()), false);
+            return;
+        }
+        excerpt = [markup = content->markup()] { return Excerpt{markup, false}; };
     }
-    prepare<Excerpt>([message] { return styledExcerpt(*message); }, [this](const Excerpt &excerpt) {
-        showStyled(VOKMarkup(excerpt.markup), excerpt.isCut);
-        Q_EMIT contentShown();
-    });
+    prepare<StyledPart>(
+        [excerpt, font = m_text->font(), color = textColor(), guiThread = thread()] {
+            const Excerpt part = excerpt();
+            return StyledPart{styledDocument(part.markup, font, color, guiThread), part.isCut};
+        },
+        [this](StyledPart &part) {
+            showStyled(std::move(part.document), part.isCut);
+            Q_EMIT contentShown();
+        });
+}
+
+QColor VDLPayloadView::textColor() const
+{
+    return palette().color(QPalette::Text);
 }
 
 void VDLPayloadView::setProxy(QObject *proxy)
@@ -146,9 +192,9 @@ void VDLPayloadView::showWholePayload()
     if (!m_message || m_pages->currentWidget() != m_text || !m_whole->isEnabled())
         return;
     m_whole->setEnabled(false);
-    prepare<QString>([message = m_message] { return wholeText(*message); }, [this](const QString &text) {
+    prepare<QString>([message = m_message] { return wholeText(*message); }, [this](QString &text) {
         m_whole->hide();
-        m_pendingText = text;
+        m_pendingText = std::move(text);
         m_fed = 0;
         m_pages->setCurrentWidget(m_plain);
         feedWholeText();
@@ -172,10 +218,9 @@ QString VDLPayloadView::wholePayloadTitle(qsizetype size)
     return QStringLiteral("Show the whole payload (%1 MB)").arg(QString::number(double(size) / (1024 * 1024), 'f', 1));
 }
 
-void VDLPayloadView::showStyled(const VOKMarkup &markup, bool isCut)
+void VDLPayloadView::showStyled(std::unique_ptr<QTextDocument> document, bool isCut)
 {
-    m_text->showDocument(vokAttributedStringWithStyle(markup.markup(), VDLPublishViewController::fixedPitchStyle())
-                             .toTextDocument(m_text->font(), palette().color(QPalette::Text)));
+    m_text->showDocument(std::move(document));
     m_whole->setText(wholePayloadTitle(m_message->data().size()));
     m_whole->setVisible(isCut);
 }

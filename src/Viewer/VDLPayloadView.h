@@ -2,12 +2,15 @@
 
 #include "VDLMessage.h"
 
+#include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QPlainTextEdit;
+class QTextDocument;
 class QPushButton;
 class QStackedWidget;
 class VDLHexView;
@@ -17,13 +20,14 @@ class VDLTextView;
 //
 // A payload up to StyledLimit shows whole in the content style (coloured JSON, green text, ...).
 // A larger one shows its first StyledLimit characters styled (JSON laid out in document order
-// without parsing the whole), prepared on a worker thread, and offers "Show the whole payload
+// without parsing the whole). Styled text of more than a few kilobytes is prepared on a worker
+// thread. A payload beyond the limit offers "Show the whole payload
 // (5.0 MB)", which prepares all of it as plain text on a worker and feeds it to a plain text
 // view a slice per event loop turn. Raw data shows as a hex dump laid out only where it is in
 // sight. A worker's result for a message no longer shown is dropped. The styled text marks the
 // proxy's search text (VDLTextView, value-preview mode).
 //
-// GUI thread; workers only read the shared, immutable message.
+// GUI thread; workers only read the shared, immutable message, and one runs at a time.
 class VDLPayloadView final : public QWidget
 {
     Q_OBJECT
@@ -49,6 +53,8 @@ public:
     VDLHexView *hexView() const { return m_hex; }
     QPushButton *wholePayloadButton() const { return m_whole; }
     bool isShowingWholePayload() const;
+    // Whether a worker is still preparing content (for a message shown now or before).
+    bool isPreparing() const { return m_jobsInFlight > 0; }
 
     // "Show the whole payload (5.0 MB)" for the size in bytes.
     static QString wholePayloadTitle(qsizetype size);
@@ -59,12 +65,13 @@ Q_SIGNALS:
     void contentShown();
 
 private:
-    void showStyled(const VOKMarkup &markup, bool isCut);
+    void showStyled(std::unique_ptr<QTextDocument> document, bool isCut);
+    QColor textColor() const;
     void feedWholeText();
     // Runs the work on a worker and hands its result to `show` on the GUI thread, unless another
     // message is shown by then.
     template <typename Result>
-    void prepare(std::function<Result()> work, std::function<void(const Result &)> show);
+    void prepare(std::function<Result()> work, std::function<void(Result &)> show);
 
     VDLMessagePtr m_message;
     quint64 m_generation = 0;
@@ -76,4 +83,8 @@ private:
     QString m_pendingText;
     qsizetype m_fed = 0;
     QTimer m_feed;
+    int m_jobsInFlight = 0;
+    // The view's own workers: destroying the view waits for a running one, so a worker never
+    // outlives the view it reports to.
+    QThreadPool m_workers;
 };

@@ -10,7 +10,6 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTest>
-#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -27,11 +26,10 @@ QByteArray bigJSON(qsizetype size)
     return json + "]";
 }
 
-// Lets every worker finish and their results arrive.
-void settle()
+// Lets every worker finish and its result arrive.
+bool settle(const VDLPayloadView &view)
 {
-    QThreadPool::globalInstance()->waitForDone();
-    QCoreApplication::processEvents();
+    return QTest::qWaitFor([&] { return !view.isPreparing(); }, 10000);
 }
 
 std::set<QRgb> foregroundColours(const QTextDocument &document)
@@ -111,7 +109,7 @@ TEST(VDLPayloadView, AWorkersResultForAMessageNoLongerShownIsDropped)
     QSignalSpy shown(&view, &VDLPayloadView::contentShown);
     view.showMessage(makeMessage("t", bigJSON(1024 * 1024)));
     view.showMessage(makeMessage("t", "hello"));
-    settle();
+    ASSERT_TRUE(settle(view));
     EXPECT_EQ(view.text(), QStringLiteral("hello"));
     EXPECT_TRUE(view.wholePayloadButton()->isHidden());
 
@@ -120,7 +118,7 @@ TEST(VDLPayloadView, AWorkersResultForAMessageNoLongerShownIsDropped)
     ASSERT_TRUE(shown.wait(10000));
     view.showWholePayload();
     view.showMessage(makeMessage("t", QByteArray("\x01\x02", 2)));
-    settle();
+    ASSERT_TRUE(settle(view));
     EXPECT_FALSE(view.isShowingWholePayload());
     EXPECT_EQ(view.hexView()->lineCount(), 1);
     // Showing the same message again keeps what is shown.
