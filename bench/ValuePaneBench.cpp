@@ -10,6 +10,7 @@
 // level before the selection, and the time to leave the topic again for a small one. Then it selects a topic that receives a 5 MB JSON message
 // every second for ten seconds and prints how late a 50 ms timer fires meanwhile.
 
+#include "BenchPort.h"
 #include "VDLClient.h"
 #include "VDLTopic.h"
 #include "VDLPayloadView.h"
@@ -24,9 +25,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -39,25 +37,6 @@
 namespace {
 
 constexpr int megabyte = 1024 * 1024;
-
-int freePort()
-{
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
-}
-
-bool waitUntilListening(int port)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-        if (socket.waitForConnected(100))
-            return true;
-        QThread::msleep(50);
-    }
-    return false;
-}
 
 bool waitFor(const std::function<bool()> &condition, int milliseconds)
 {
@@ -266,10 +245,10 @@ int main(int argc, char **argv)
     if (sizes.isEmpty())
         sizes = {1, 5, 16};
 
-    const int port = freePort();
+    const int port = benchFreePort();
     QProcess broker;
     broker.start(QStringLiteral("mosquitto"), {QStringLiteral("-p"), QString::number(port)});
-    if (!waitUntilListening(port)) {
+    if (!benchWaitUntilListening(port)) {
         std::fprintf(stderr, "bench_value_pane: cannot start mosquitto\n");
         return 1;
     }
