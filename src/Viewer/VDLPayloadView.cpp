@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTextDocument>
-#include <QThread>
 #include <QTextCursor>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -56,7 +56,6 @@ Excerpt styledExcerpt(const VDLMessage &message)
 // The markup as a document for the GUI thread, made on any thread: a styled 256 KB takes the
 // text system a good part of a second to take in, too long for the GUI thread. Only named
 // colours and the given style are read, and nothing is laid out before the document arrives.
-// The style is read on the GUI thread first (the view's constructor), so a worker never makes it.
 std::unique_ptr<QTextDocument> styledDocument(const QString &markup, const QFont &font, const QColor &textColor,
                                               QThread *guiThread)
 {
@@ -85,6 +84,7 @@ VDLPayloadView::VDLPayloadView(QWidget *parent)
     , m_whole(new QPushButton(this))
 {
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // The content style is made here, on the GUI thread, before any worker styles with it.
     VDLPublishViewController::fixedPitchStyle();
     m_workers.setMaxThreadCount(1);
     m_text->setFont(fixed);
