@@ -10,8 +10,8 @@
 #include <memory>
 
 class QPlainTextEdit;
-class QTextDocument;
 class QPushButton;
+class QTextDocument;
 class QStackedWidget;
 class VDLHexView;
 class VDLTextView;
@@ -21,9 +21,8 @@ class VDLTextView;
 // A payload up to StyledLimit shows whole in the content style (coloured JSON, green text, ...).
 // A larger one shows its first StyledLimit characters styled (JSON laid out in document order
 // without parsing the whole). Styled text of more than a few kilobytes is prepared on a worker
-// thread. A payload beyond the limit offers "Show the whole payload
-// (5.0 MB)", which prepares all of it as plain text on a worker and feeds it to a plain text
-// view a slice per event loop turn. Raw data shows as a hex dump laid out only where it is in
+// thread. A payload beyond the limit offers "Show the whole payload (5.0 MB)", which prepares all
+// of it as plain text on a worker and feeds it to a plain text view a slice per event loop turn. Raw data shows as a hex dump laid out only where it is in
 // sight. A worker's result for a message no longer shown is dropped. The styled text marks the
 // proxy's search text (VDLTextView, value-preview mode).
 //
