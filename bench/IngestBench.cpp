@@ -12,6 +12,7 @@
 // scenario s does the same on 100,000 topics, and then runs the window once more with a search
 // and Filter on.
 
+#include "BenchPort.h"
 #include "IngestNodeMemory.h"
 #include "IngestPublisher.h"
 #include "IngestThreadClock.h"
@@ -23,8 +24,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
 
@@ -200,25 +199,6 @@ int runVindle(int port, const IngestWorkload &workload)
     return 0;
 }
 
-int freePort()
-{
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
-}
-
-bool waitUntilListening(int port)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-        if (socket.waitForConnected(100))
-            return true;
-        QThread::msleep(50);
-    }
-    return false;
-}
-
 // Runs this program again in one mode: a fresh process per measured run keeps the figures apart.
 void runChild(const QStringList &arguments)
 {
@@ -236,9 +216,9 @@ bool isViewerRun(int argc, char **argv)
 
 int runAll(const QString &scenarios, qint64 requestedCount)
 {
-    const int port = freePort();
+    const int port = benchFreePort();
     const Child broker = spawn({QStringLiteral("mosquitto"), QStringLiteral("-p"), QString::number(port)}, true);
-    if (broker.pid < 0 || !waitUntilListening(port)) {
+    if (broker.pid < 0 || !benchWaitUntilListening(port)) {
         std::fprintf(stderr, "bench_ingest: cannot start mosquitto\n");
         return 1;
     }

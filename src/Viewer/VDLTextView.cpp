@@ -18,6 +18,14 @@ void VDLTextView::setProxy(QObject *proxy)
     updateObservers();
 }
 
+void VDLTextView::showDocument(std::unique_ptr<QTextDocument> document)
+{
+    // A document the view is parent of is deleted when the next one replaces it.
+    document->setParent(this);
+    setDocument(document.release());
+    updateHighlights();
+}
+
 void VDLTextView::updateObservers()
 {
     m_searchObservation.reset();

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QTextBrowser>
 
+#include <memory>
+
 // A multi-line, read-only text view that marks every occurrence of a viewer's search text.
 //
 // The marks are overlays of the display (extra selections), not changes of the text, so
@@ -27,6 +29,9 @@ public:
     void setProxy(QObject *proxy);
     QObject *proxy() const { return m_proxy; }
     bool isValuePreview() const { return m_isValuePreview; }
+
+    // Shows the document, which the view then owns, in place of the current one, and marks it.
+    void showDocument(std::unique_ptr<QTextDocument> document);
 
     // The stretches marked now, in the order of the text.
     QList<VDLHighlight::Range> highlightRanges() const;

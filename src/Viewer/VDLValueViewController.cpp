@@ -1,22 +1,18 @@
 #include "VDLValueViewController.h"
 
 #include "VDLHistoryModel.h"
-#include "VDLPublishViewController.h"
+#include "VDLPayloadView.h"
 #include "VDLTextField.h"
-#include "VDLTextView.h"
 #include "VDLTopic.h"
 #include "VOKAttributedItemDelegate.h"
 #include "VOKDate.h"
-#include "VOKMarkupParser.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
-#include <QTextDocument>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -37,7 +33,7 @@ VDLValueViewController::VDLValueViewController(QWidget *parent)
     , m_path(new VDLTextField(this))
     , m_totals(new QLabel(this))
     , m_messageInfo(new QLabel(this))
-    , m_value(new VDLTextView(true, this))
+    , m_value(new VDLPayloadView(this))
     , m_historyTitle(new QLabel(this))
     , m_latest(new QPushButton(QStringLiteral("Latest"), this))
     , m_historyModel(new VDLHistoryModel(ShownHistory, this))
@@ -46,8 +42,6 @@ VDLValueViewController::VDLValueViewController(QWidget *parent)
     QFont bold = m_path->font();
     bold.setBold(true);
     m_path->setFont(bold);
-    m_value->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_value->setOpenLinks(false);
 
     auto *values = new QSplitter(Qt::Vertical, this);
     auto *valuePane = new QWidget(values);
@@ -134,15 +128,7 @@ void VDLValueViewController::showMessage(const VDLMessagePtr &message)
 {
     m_shownMessage = message;
     showMessageInfo(message);
-    if (!message) {
-        m_value->clear();
-    } else if (const auto content = message->attributedContent()) {
-        const std::unique_ptr<QTextDocument> document = vokAttributedStringWithStyle(content->markup(), VDLPublishViewController::fixedPitchStyle())
-                                                            .toTextDocument(m_value->font(), palette().color(QPalette::Text));
-        m_value->setHtml(document->toHtml());
-    } else {
-        m_value->setPlainText(message->rawContent());
-    }
+    m_value->showMessage(message);
 }
 
 void VDLValueViewController::showMessageInfo(const VDLMessagePtr &message)
@@ -188,7 +174,12 @@ QString VDLValueViewController::pathText() const
 
 QString VDLValueViewController::valueText() const
 {
-    return m_value->toPlainText();
+    return m_value->text();
+}
+
+VDLTextView *VDLValueViewController::valueView() const
+{
+    return m_value->textView();
 }
 
 QString VDLValueViewController::messageInfoText() const

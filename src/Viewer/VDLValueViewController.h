@@ -10,13 +10,15 @@ class QLabel;
 class QPushButton;
 class QTreeView;
 class VDLHistoryModel;
+class VDLPayloadView;
 class VDLTextField;
 class VDLTextView;
 class VDLTopic;
 
 // The right pane of a viewer: the selected topic's path, totals and retained marker, one of its
-// messages (coloured, pretty-printed JSON or the text as received) with its time, QoS and retain
-// flag, and its message history, newest first, each row with a preview of its value.
+// messages (coloured, pretty-printed JSON, the text as received or a hex dump: VDLPayloadView)
+// with its time, QoS and retain flag, and its message history, newest first, each row with a
+// preview of its value.
 //
 // The pane follows the topic's newest message until the user selects a history row; it then
 // shows that message, and keeps showing it while newer ones arrive, until "Latest" (or Escape
@@ -54,7 +56,8 @@ public:
     QString messageInfoText() const;
     int historyRowCount() const;
     VDLTextField *pathField() const { return m_path; }
-    VDLTextView *valueView() const { return m_value; }
+    VDLTextView *valueView() const;
+    VDLPayloadView *payloadView() const { return m_value; }
     QTreeView *historyView() const { return m_history; }
     VDLHistoryModel *historyModel() const { return m_historyModel; }
     QPushButton *latestButton() const { return m_latest; }
@@ -71,7 +74,7 @@ private:
     VDLTextField *m_path;
     QLabel *m_totals;
     QLabel *m_messageInfo;
-    VDLTextView *m_value;
+    VDLPayloadView *m_value;
     QLabel *m_historyTitle;
     QPushButton *m_latest;
     VDLHistoryModel *m_historyModel;

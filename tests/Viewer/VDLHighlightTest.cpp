@@ -1,6 +1,7 @@
 #include "MessageFactory.h"
 #include "VDLClient.h"
 #include "VDLHighlight.h"
+#include "VDLPayloadView.h"
 #include "VDLTextField.h"
 #include "VDLTextView.h"
 #include "VDLTopic.h"
@@ -10,6 +11,7 @@
 #include "VDLValueViewController.h"
 
 #include <QObject>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -165,6 +167,24 @@ TEST(VDLHighlight, ValuePaneMarksPathAlwaysAndValueOnlyWithPayloads)
     EXPECT_TRUE(pane.valueView()->highlightRanges().isEmpty());
     viewer.includePreview(true);
     EXPECT_EQ(pane.valueView()->highlightRanges(), (Ranges{{0, 4}}));
+}
+
+TEST(VDLHighlight, TheStyledStartOfALargePayloadIsMarked)
+{
+    QByteArray json = R"({"needle":[)";
+    while (json.size() < 2 * VDLPayloadView::StyledLimit)
+        json += "1234567,";
+    json += R"("needle"]})";
+    FakeViewer viewer;
+    viewer.includePreview(true);
+    viewer.search(QStringLiteral("NEEDLE"));
+    VDLPayloadView view;
+    view.setProxy(&viewer);
+    QSignalSpy shown(&view, &VDLPayloadView::contentShown);
+    view.showMessage(makeMessage("t", json));
+    ASSERT_TRUE(shown.wait(10000));
+    // Only the key is in the styled start; the string at the end is not shown yet.
+    EXPECT_EQ(view.textView()->highlightRanges(), (Ranges{{7, 6}}));
 }
 
 TEST(VDLHighlight, OutlineMarksNamesAndDeviceSummariesOfTheSearch)

@@ -98,7 +98,7 @@ void VOKJSONPrinter::write(QString &out, const QVariant &value, unsigned level) 
     const bool container = vokIsDictionary(value) || vokIsArray(value);
     if (container && level > MaxDepth) {
         VOK_ASSERTION(QStringLiteral("JSON nested deeper than %1 levels is not printed").arg(MaxDepth));
-        writeColoured(out, "Gray", QStringLiteral("null"));
+        appendColoured(out, "Gray", QStringLiteral("null"), m_highlight);
     } else if (vokIsDictionary(value)) {
         writeDictionary(out, value.toMap(), level);
     } else if (vokIsArray(value)) {
@@ -120,7 +120,7 @@ void VOKJSONPrinter::writeDictionary(QString &out, const QVariantMap &dictionary
             out += QLatin1String(",\n");
         first = false;
         out += innerIndent;
-        writeColoured(out, "Brown", quoted(entry.key()));
+        appendColoured(out, "Brown", quoted(entry.key()), m_highlight);
         out += QLatin1String(": ");
         write(out, entry.value(), level + 1);
     }
@@ -149,18 +149,18 @@ void VOKJSONPrinter::writeArray(QString &out, const QVariantList &array, unsigne
 void VOKJSONPrinter::writeScalar(QString &out, const QVariant &value, unsigned level) const
 {
     if (value.metaType() == QMetaType::fromType<QString>())
-        writeColoured(out, "Green", quoted(value.toString()));
+        appendColoured(out, "Green", quoted(value.toString()), m_highlight);
     else if (isNumber(value))
-        writeColoured(out, "Blue", numberText(value));
+        appendColoured(out, "Blue", numberText(value), m_highlight);
     else if (isNull(value))
-        writeColoured(out, "Gray", QStringLiteral("null"));
+        appendColoured(out, "Gray", QStringLiteral("null"), m_highlight);
     else
         out += QStringLiteral("{\n%1}\n").arg(indentString(level));
 }
 
-void VOKJSONPrinter::writeColoured(QString &out, const char *colour, const QString &text) const
+void VOKJSONPrinter::appendColoured(QString &out, const char *colour, const QString &text, bool highlight)
 {
-    if (!m_highlight) {
+    if (!highlight) {
         out += text;
         return;
     }

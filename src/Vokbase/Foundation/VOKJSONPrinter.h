@@ -32,12 +32,14 @@ public:
     // The text as a JSON string literal, quotes included.
     static QString quoted(const QString &text);
 
+    // Appends the JSON text, with highlighting in the colour (escaped for markup), else as it is.
+    static void appendColoured(QString &out, const char *colour, const QString &text, bool highlight);
+
 private:
     void write(QString &out, const QVariant &value, unsigned level) const;
     void writeDictionary(QString &out, const QVariantMap &dictionary, unsigned level) const;
     void writeArray(QString &out, const QVariantList &array, unsigned level) const;
     void writeScalar(QString &out, const QVariant &value, unsigned level) const;
-    void writeColoured(QString &out, const char *colour, const QString &text) const;
 
     bool m_highlight;
 };

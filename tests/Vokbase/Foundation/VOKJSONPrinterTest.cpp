@@ -1,6 +1,7 @@
 #include "LogCapture.h"
 #include "VOKJSON.h"
 #include "VOKJSONPrinter.h"
+#include "VOKJSONStreamPrinter.h"
 
 #include <QSize>
 
@@ -100,4 +101,51 @@ TEST(VOKJSONPrinter, NestingBeyondAParsedValueStopsTheRecursion)
     const QString text = vokPrettyPrint(deep);
     EXPECT_TRUE(text.contains(QStringLiteral("null")));
     EXPECT_EQ(log.linesContaining(QStringLiteral("ASSERTION: JSON nested deeper than 1024")).size(), 1);
+}
+
+TEST(VOKJSONStreamPrinter, LaysOutDocumentsAsTheTreePrinterDoes)
+{
+    // Keys in order and values written canonically, so only the layout can differ.
+    for (const char *json : {R"({"a":null,"b":[1,"x"]})", R"([[1],{"a":"q\"z"}])", "{}", "[]", R"({"k":{"n":true}})",
+                             " [ { \"e\" : [ ] , \"f\" : { } } , -1.5e3 ]\n", R"("top")", "[\"[c:Red]\"]"}) {
+        for (const bool highlight : {false, true}) {
+            const VOKJSONStreamPrinter::Result result = VOKJSONStreamPrinter(highlight).print(json);
+            EXPECT_TRUE(result.complete) << json;
+            if (QByteArray(json).contains("e3"))
+                EXPECT_TRUE(result.text.contains(QStringLiteral("-1.5e3"))) << "numbers stay as written";
+            else
+                EXPECT_EQ(result.text, vokPrettyPrintWithIndent(vokJSONFragmentValue(QByteArray(json)), 0, highlight))
+                    << json;
+        }
+    }
+}
+
+TEST(VOKJSONStreamPrinter, StopsAtTheLimitBetweenCharacters)
+{
+    QByteArray big = "[";
+    for (int index = 0; index < 10000; ++index)
+        big += "{\"b\":" + QByteArray::number(index) + "},";
+    big += "\"" + QByteArray(5000, 'x') + "\"]";
+    const QString whole = VOKJSONStreamPrinter(false).print(big).text;
+    const VOKJSONStreamPrinter::Result head = VOKJSONStreamPrinter(false, 1000).print(big);
+    EXPECT_FALSE(head.complete);
+    EXPECT_GE(head.text.size(), 1000);
+    EXPECT_LT(head.text.size(), 1100);
+    EXPECT_TRUE(whole.startsWith(head.text));
+
+    // A string longer than the room left is cut, and never inside a character.
+    const QByteArray umlauts = "\"" + QString(3000, QChar(0xfc)).toUtf8() + "\"";
+    const VOKJSONStreamPrinter::Result cut = VOKJSONStreamPrinter(false, 1001).print(umlauts);
+    EXPECT_FALSE(cut.complete);
+    EXPECT_FALSE(cut.text.contains(QChar::ReplacementCharacter));
+    EXPECT_EQ(cut.text, QStringLiteral("\"") + QString(500, QChar(0xfc)));
+}
+
+TEST(VOKJSONStreamPrinter, TextThatIsNoJSONEndsWithoutHarm)
+{
+    for (const char *text : {"{\"a\":[1,", "]]}}", "\"open \\", "{\"k\" 1 2 3}", ":::", ""})
+        EXPECT_TRUE(VOKJSONStreamPrinter(true).print(text).complete) << text;
+    // Nesting far deeper than any call stack would take.
+    const QByteArray deep = QByteArray(200000, '[') + QByteArray(200000, ']');
+    EXPECT_TRUE(VOKJSONStreamPrinter(false, 4096).print(deep).text.startsWith(QStringLiteral("[\n        [\n")));
 }
