@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr qsizetype displayCharacters = 1000;
+
 VOKTextAttributes oneLineAttributes()
 {
     VOKTextAttributes attributes;
@@ -30,6 +32,15 @@ VOKAttributedString VDLSummaryCell::styled(const VDLMessage &message)
         cell.vokAdd(QStringLiteral("  ") + preview, quiet);
     }
     return cell;
+}
+
+QString VDLSummaryCell::displayText(const QString &summary)
+{
+    if (summary.size() <= displayCharacters)
+        return summary;
+    // Never between the two halves of a character.
+    const qsizetype cut = summary.at(displayCharacters - 1).isHighSurrogate() ? displayCharacters - 1 : displayCharacters;
+    return summary.left(cut) + QChar(0x2026);
 }
 
 QString VDLSummaryCell::toolTip(const VDLMessage &message)

@@ -19,6 +19,9 @@ class VDLSummaryCell
 {
 public:
     static VOKAttributedString styled(const VDLMessage &message);
+    // The summary as a cell's plain text: views measure that text whole, so a text payload's
+    // summary is cut after its first 1,000 characters, with "…".
+    static QString displayText(const QString &summary);
     // Empty when the message has no preview.
     static QString toolTip(const VDLMessage &message);
 };

@@ -271,7 +271,7 @@ QVariant VDLTopicsModel::data(const QModelIndex &index, int role) const
         return role == AttributedRole ? attributed(topic->isRetainedDisplay()) : QVariant();
     case SummaryColumn:
         if (role == Qt::DisplayRole)
-            return topic->messageSummary();
+            return VDLSummaryCell::displayText(topic->messageSummary());
         if (role == Qt::TextAlignmentRole) {
             const VDLMessagePtr latest = topic->latestMessage();
             const bool right = latest && latest->summaryAlignment() == VDLMessage::RightAlignment;

@@ -158,4 +158,11 @@ TEST(VDLValueViewController, ValueCellsShowAQuietPreviewAfterTheSummaryAndNeverI
     list.sync();
     EXPECT_EQ(list.index(0, VDLHistoryModel::ValueColumn).data(VDLHistoryModel::AttributedRole).value<VOKAttributedString>().string(),
               QStringLiteral("$ <i>a</i>\u23CEb"));
+
+    // A long text's summary is bounded where a view measures it: laying out megabytes froze the window.
+    history.add(QByteArray(1 << 20, 'x'));
+    list.sync();
+    for (const QModelIndex &cell : {outline.indexOfTopic(history.topic, VDLTopicsModel::SummaryColumn),
+                                    list.index(0, VDLHistoryModel::ValueColumn)})
+        EXPECT_LE(cell.data().toString().size(), 1001);
 }
