@@ -51,7 +51,9 @@ sleep 2
 # value show.
 keys "$viewer" Home Down Down Down Down Down asterisk Up Up asterisk Down
 # Then a Tasmota sensor's JSON, with one of its older messages opened from the history.
-xdotool type --delay 100 "SENS"
+keys "$viewer" ctrl+f
+xdotool type --delay 60 "dryer/SENSOR"
+keys "$viewer" Return Escape
 sleep 5
 xdotool mousemove --window "$viewer" 700 437 click 1
 sleep 1
