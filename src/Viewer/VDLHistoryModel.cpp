@@ -84,7 +84,7 @@ QVariant VDLHistoryModel::data(const QModelIndex &index, int role) const
         return role == Qt::DisplayRole && message->isRetained() ? QStringLiteral("yes") : QVariant();
     case ValueColumn:
         if (role == Qt::DisplayRole)
-            return VDLSummaryCell::displayText(message->summary());
+            return VDLSummaryCell::displayText(*message);
         if (role == Qt::ToolTipRole)
             return VDLSummaryCell::toolTip(*message);
         return role == AttributedRole ? QVariant::fromValue(VDLSummaryCell::styled(*message)) : QVariant();

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr qsizetype displayCharacters = 1000;
-
 VOKTextAttributes oneLineAttributes()
 {
     VOKTextAttributes attributes;
@@ -34,13 +32,11 @@ VOKAttributedString VDLSummaryCell::styled(const VDLMessage &message)
     return cell;
 }
 
-QString VDLSummaryCell::displayText(const QString &summary)
+QString VDLSummaryCell::displayText(const VDLMessage &message)
 {
-    if (summary.size() <= displayCharacters)
-        return summary;
-    // Never between the two halves of a character.
-    const qsizetype cut = summary.at(displayCharacters - 1).isHighSurrogate() ? displayCharacters - 1 : displayCharacters;
-    return summary.left(cut) + QChar(0x2026);
+    if (message.type() == VDLPayloadType::Text)
+        return QStringLiteral("$ ") + VDLPayloadPreview::preview(message, VDLPayloadPreview::ToolTipCharacters);
+    return message.summary();
 }
 
 QString VDLSummaryCell::toolTip(const VDLMessage &message)

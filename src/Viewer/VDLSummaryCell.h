@@ -19,9 +19,9 @@ class VDLSummaryCell
 {
 public:
     static VOKAttributedString styled(const VDLMessage &message);
-    // The summary as a cell's plain text: views measure that text whole, so a text payload's
-    // summary is cut after its first 1,000 characters, with "…".
-    static QString displayText(const QString &summary);
+    // The summary as a cell's plain text. Views measure that text whole, and a text payload's
+    // summary is the whole text: here it is made from the first 1,000 characters only, with "…".
+    static QString displayText(const VDLMessage &message);
     // Empty when the message has no preview.
     static QString toolTip(const VDLMessage &message);
 };

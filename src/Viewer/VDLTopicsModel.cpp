@@ -23,6 +23,8 @@ QVariant attributed(const std::optional<VOKMarkup> &markup)
 QVariant summaryData(const VDLTopic &topic, int role)
 {
     const VDLMessagePtr latest = topic.representedDevice() ? VDLMessagePtr() : topic.latestMessage();
+    if (role == Qt::DisplayRole)
+        return latest ? VDLSummaryCell::displayText(*latest) : topic.messageSummary();
     if (role == VDLTopicsModel::AttributedRole)
         return latest ? QVariant::fromValue(VDLSummaryCell::styled(*latest)) : attributed(topic.attributedMessageSummary());
     if (role == Qt::ToolTipRole && latest)
@@ -270,8 +272,6 @@ QVariant VDLTopicsModel::data(const QModelIndex &index, int role) const
             return topic->isRetainedDisplay() ? tr("retained") : QVariant();
         return role == AttributedRole ? attributed(topic->isRetainedDisplay()) : QVariant();
     case SummaryColumn:
-        if (role == Qt::DisplayRole)
-            return VDLSummaryCell::displayText(topic->messageSummary());
         if (role == Qt::TextAlignmentRole) {
             const VDLMessagePtr latest = topic->latestMessage();
             const bool right = latest && latest->summaryAlignment() == VDLMessage::RightAlignment;
