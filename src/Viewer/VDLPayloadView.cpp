@@ -135,19 +135,24 @@ void VDLPayloadView::showMessage(const VDLMessagePtr &message)
 {
     if (message == m_message)
         return;
+    // A busy topic's newer message replaces the shown one only once it is ready: clearing first
+    // left the pane blank for as long as each large arrival took to prepare.
+    const bool keepUntilReady = message && m_message && message->topic() == m_message->topic();
     m_message = message;
     ++m_generation;
     m_feed.stop();
     m_pendingText = QString();
     m_plain->clear();
     m_hex->setData(QByteArray());
-    m_text->clear();
+    if (!keepUntilReady)
+        m_text->clear();
     m_whole->hide();
     m_whole->setEnabled(true);
     m_pages->setCurrentWidget(m_text);
     if (!message)
         return;
     if (message->type() == VDLPayloadType::RawData) {
+        m_text->clear(); // a later text of this topic must not show an older one while prepared
         m_hex->setData(message->data());
         m_pages->setCurrentWidget(m_hex);
         return;

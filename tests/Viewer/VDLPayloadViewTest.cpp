@@ -116,6 +116,15 @@ TEST(VDLPayloadView, AWorkersResultForAMessageNoLongerShownIsDropped)
     const VDLMessagePtr large = makeMessage("t", bigJSON(1024 * 1024));
     view.showMessage(large);
     ASSERT_TRUE(shown.wait(10000));
+    // A newer message of the same topic keeps the pane filled while it is prepared; another
+    // topic's never shows under the old content.
+    const QString shownBefore = view.text();
+    view.showMessage(makeMessage("t", bigJSON(1024 * 1024 + 1)));
+    EXPECT_EQ(view.text(), shownBefore);
+    view.showMessage(makeMessage("u", bigJSON(1024 * 1024)));
+    EXPECT_TRUE(view.text().isEmpty());
+    view.showMessage(large);
+    ASSERT_TRUE(shown.wait(10000));
     view.showWholePayload();
     view.showMessage(makeMessage("t", QByteArray("\x01\x02", 2)));
     ASSERT_TRUE(settle(view));
