@@ -6,6 +6,7 @@ VINDLE_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev
     libmosquitto-dev libssl-dev openssl mosquitto mosquitto-clients
     libsecret-1-dev gnome-keyring dbus
+    libsimdjson-dev
     libgtest-dev libgmock-dev
     xvfb xauth
 )

@@ -1,20 +1,31 @@
 #include "VDLPayloadAnalysis.h"
 
 #include "VOKData.h"
+#include "VOKJSONNumber.h"
+#include "VOKJSONReader.h"
 #include "VOKString.h"
+#include "VOKVariant.h"
 
 #include <QByteArrayView>
-#include <QJsonDocument>
-#include <QJsonObject>
-
-#include <charconv>
-#include <cmath>
+#include <QStringList>
 
 namespace {
 
 bool isJSONSpace(char character)
 {
     return character == ' ' || character == '\t' || character == '\n' || character == '\r';
+}
+
+// A member as the summary shows it: strings as they are, numbers and booleans as written in
+// JSON, anything else as nothing.
+QString memberText(const QVariantMap &object, const QString &name)
+{
+    const QVariant value = object.value(name);
+    if (value.metaType() == QMetaType::fromType<bool>())
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    if (vokIsDictionary(value) || vokIsArray(value))
+        return QString();
+    return value.toString();
 }
 
 QByteArrayView trimmedJSON(QByteArrayView text)
@@ -28,66 +39,6 @@ QByteArrayView trimmedJSON(QByteArrayView text)
     return text.sliced(begin, end - begin);
 }
 
-bool isDigit(char character)
-{
-    return character >= '0' && character <= '9';
-}
-
-// Skips one or more digits; false when there is none.
-bool skipDigits(QByteArrayView text, qsizetype &index)
-{
-    const qsizetype start = index;
-    while (index < text.size() && isDigit(text[index]))
-        ++index;
-    return index > start;
-}
-
-// The JSON number grammar: -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
-bool isJSONNumber(QByteArrayView text, bool &integral)
-{
-    qsizetype index = 0;
-    if (index < text.size() && text[index] == '-')
-        ++index;
-    if (index < text.size() && text[index] == '0')
-        ++index;
-    else if (!skipDigits(text, index))
-        return false;
-    integral = true;
-    if (index < text.size() && text[index] == '.') {
-        integral = false;
-        ++index;
-        if (!skipDigits(text, index))
-            return false;
-    }
-    if (index < text.size() && (text[index] == 'e' || text[index] == 'E')) {
-        integral = false;
-        ++index;
-        if (index < text.size() && (text[index] == '+' || text[index] == '-'))
-            ++index;
-        if (!skipDigits(text, index))
-            return false;
-    }
-    return index == text.size();
-}
-
-QString integerText(QByteArrayView text)
-{
-    qint64 value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc())
-        return QString();
-    return QString::number(value);
-}
-
-QString realText(QByteArrayView text)
-{
-    double value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || !std::isfinite(value))
-        return QString();
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
-}
-
 } // namespace
 
 VDLPayloadAnalysis::VDLPayloadAnalysis(const QByteArray &payload, const QString &topic)
@@ -99,8 +50,7 @@ VDLPayloadAnalysis::VDLPayloadAnalysis(const QByteArray &payload, const QString 
         m_type = trimmed.size() == payload.size() ? VDLPayloadType::Boolean : VDLPayloadType::Number;
         return;
     }
-    bool integral = false;
-    if (isJSONNumber(trimmed, integral)) {
+    if (VOKJSONNumber::isValid(trimmed)) {
         m_type = VDLPayloadType::Number;
         return;
     }
@@ -122,34 +72,28 @@ void VDLPayloadAnalysis::classifyNonJSON(const QByteArray &payload)
 
 void VDLPayloadAnalysis::classifyDocument(const QByteArray &payload, const QString &topic)
 {
-    // The reader takes only objects and arrays; a top-level string is read inside an array.
-    const bool isString = trimmedJSON(payload).front() == '"';
-    QJsonParseError error;
-    const QJsonDocument document =
-        QJsonDocument::fromJson(isString ? '[' + payload + ']' : payload, &error);
-    if (error.error != QJsonParseError::NoError) {
+    if (!VOKJSONReader::isJSON(payload)) {
         classifyNonJSON(payload);
         return;
     }
     m_type = VDLPayloadType::JSON;
-    if (document.isObject() && topic.endsWith(QLatin1String("/config")))
-        probeHomeAssistant(document.object(), topic);
+    // Values are built only for the few objects that may be discovery payloads.
+    if (topic.endsWith(QLatin1String("/config")) && trimmedJSON(payload).front() == '{')
+        probeHomeAssistant(VOKJSONReader::read(payload, false).toMap(), topic);
 }
 
-void VDLPayloadAnalysis::probeHomeAssistant(const QJsonObject &object, const QString &topic)
+void VDLPayloadAnalysis::probeHomeAssistant(const QVariantMap &object, const QString &topic)
 {
-    const QJsonValue device = object.value(QLatin1String("device"));
-    const QJsonValue deviceName = device.toObject().value(QLatin1String("name"));
-    if (!device.isObject() || deviceName.isUndefined())
+    const QVariant device = object.value(QStringLiteral("device"));
+    const QVariantMap deviceObject = device.toMap();
+    if (!vokIsDictionary(device) || !deviceObject.contains(QStringLiteral("name")))
         return;
-    QString summary = deviceName.toVariant().toString();
+    QString summary = memberText(deviceObject, QStringLiteral("name"));
     const QStringList levels = topic.split(QLatin1Char('/'));
-    const QJsonValue entityName = object.value(QLatin1String("name"));
-    if (levels.size() >= 4 && levels[1] != QLatin1String("device") && !entityName.isUndefined())
-        summary = QStringLiteral("%1 - %2").arg(summary, entityName.toVariant().toString());
-    const QJsonValue area = device.toObject().value(QLatin1String("suggested_area"));
-    if (!area.isUndefined())
-        summary = QStringLiteral("[%1] %2").arg(area.toVariant().toString(), summary);
+    if (levels.size() >= 4 && levels[1] != QLatin1String("device") && object.contains(QStringLiteral("name")))
+        summary = QStringLiteral("%1 - %2").arg(summary, memberText(object, QStringLiteral("name")));
+    if (deviceObject.contains(QStringLiteral("suggested_area")))
+        summary = QStringLiteral("[%1] %2").arg(memberText(deviceObject, QStringLiteral("suggested_area")), summary);
     m_homeAssistantSummary = summary;
 }
 
@@ -160,11 +104,5 @@ QString VDLPayloadAnalysis::numberText(const QByteArray &payload)
         return QStringLiteral("1");
     if (trimmed == "false")
         return QStringLiteral("0");
-    bool integral = false;
-    if (!isJSONNumber(trimmed, integral))
-        return QString();
-    QString text = integral ? integerText(trimmed) : QString();
-    if (text.isNull())
-        text = realText(trimmed);
-    return text.isNull() ? QString::fromLatin1(trimmed) : text;
+    return VOKJSONNumber::isValid(trimmed) ? VOKJSONNumber::shortestText(trimmed) : QString();
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariantMap>
 
 #include <cstdint>
 
@@ -16,8 +17,8 @@ enum class VDLPayloadType : std::uint8_t {
     Null = 6,    // analysis of a message that holds no payload
 };
 
-// Classifies one payload: parsed at most once, and only as far as the class needs (numbers and
-// booleans are read without building a document). A Home Assistant discovery payload on a
+// Classifies one payload: read strictly and at most once, only as far as the class needs
+// (numbers and booleans by their grammar, documents validated without building values). A Home Assistant discovery payload on a
 // ".../config" topic also yields its device and entity names.
 //
 // A value computed once per message on the network thread; any thread.
@@ -30,15 +31,15 @@ public:
     // Null unless the payload is a Home Assistant discovery object naming its device.
     QString homeAssistantSummary() const { return m_homeAssistantSummary; }
 
-    // The shortest decimal text of a payload classified as a number: integers exactly, other
-    // values in their shortest round-trip form, a boolean as 1 or 0, and a number too large for
-    // a double as written. Null for anything else.
+    // The decimal text of a payload classified as a number: integers exactly, reals in their
+    // shortest form unless a double would change their digits, then as written; a boolean as 1
+    // or 0. Null for anything else.
     static QString numberText(const QByteArray &payload);
 
 private:
     void classifyNonJSON(const QByteArray &payload);
     void classifyDocument(const QByteArray &payload, const QString &topic);
-    void probeHomeAssistant(const class QJsonObject &object, const QString &topic);
+    void probeHomeAssistant(const QVariantMap &object, const QString &topic);
 
     VDLPayloadType m_type = VDLPayloadType::None;
     QString m_homeAssistantSummary;

@@ -213,8 +213,11 @@ void VDLPublishViewController::formatJson()
     const QVariant json = vokJSONFragmentValue(m_pm.valueAsString().toUtf8(), &failure);
     if (!json.isValid()) {
         VOK_WARNING(QStringLiteral("Beep: Can't parse into JSON: %1").arg(failure));
+        // The value stays as typed: the line says what is wrong and where, so it can be mended.
+        setErrString(QStringLiteral("Not JSON: %1").arg(failure));
         return;
     }
+    setErrString(QString());
     const VOKMarkup formatted(vokPrettyPrintWithIndent(json, 0, true));
     editPm([&](VDLPM &pm) { pm.value = formatted; });
 }

@@ -1,5 +1,7 @@
 #include "LogCapture.h"
 #include "MessageFactory.h"
+#include "VOKData.h"
+#include "VOKJSONReader.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +43,71 @@ TEST(VDLMessage, ClassifiesAndSummarisesPayloads)
         EXPECT_EQ(message->summary(), expected.summary) << expected.payload.constData();
         EXPECT_EQ(message->summaryAlignment(), expected.alignment) << expected.payload.constData();
     }
+}
+
+TEST(VDLMessage, OnlyStrictJSONIsJSONAndEverythingElseFallsToTextOrRawData)
+{
+    const QByteArray deepest = QByteArray(VOKJSONReader::MaxDepth, '[') + QByteArray(VOKJSONReader::MaxDepth, ']');
+    const QList<QByteArray> json{
+        R"( {"a" : [1, -0, 0.5, -1.5e-3, 1E+5, true, false, null, {}, []]} )",
+        R"(["\"\\\/\b\f\n\r\t\u00e9\ud83d\ude00", "é", ""])",
+        R"({"":1,"":2})",
+        "\"\\u0000\"",
+        deepest,
+    };
+    for (const QByteArray &payload : json) {
+        const VDLMessagePtr message = makeMessage("t", payload);
+        EXPECT_EQ(message->type(), VDLPayloadType::JSON) << payload.left(80).constData();
+        EXPECT_EQ(message->summary(), QStringLiteral("{%1}").arg(payload.size()));
+    }
+
+    // What lenient readers took: each is shown for what it is, text or raw data.
+    const QList<QByteArray> text{
+        "[1.]", "[.5]", "[-2.]", "[2.e3]", "[01]", "[+1]", "[1e]", "[-]", "[0x10]", "[NaN]", "[Infinity]",
+        "[\"a\tb\"]", "[\"a\nb\"]",
+        R"(["\a"])", R"(["\x00"])", R"(["\U0041"])", R"(["\u12"])",
+        R"(["\ud800"])", R"(["\udc00"])", R"(["\ud800\u0041"])",
+        R"({"a":1,})", "[1,]", "[1 2]", R"({"a" 1})", "{a:1}", "['a']", R"("a","b")", "{} x", "{}{}", "[1]]", "[1",
+        "[tru]", "[True]", "[nulll]", "[1 /* note */]",
+        "\xEF\xBB\xBF{}",
+        QByteArray(VOKJSONReader::MaxDepth + 1, '[') + QByteArray(VOKJSONReader::MaxDepth + 1, ']'),
+    };
+    for (const QByteArray &payload : text) {
+        const VDLMessagePtr message = makeMessage("t", payload);
+        EXPECT_EQ(message->type(), VDLPayloadType::Text) << payload.left(80).constData();
+        EXPECT_EQ(message->summary(), QStringLiteral("$ ") + vokUTF8String(payload));
+    }
+    for (const QByteArray &payload : {QByteArray("[\"a\x01\"]"), QByteArray("[\"\\n\xff\"]"), QByteArray("{\"\xc3\x28\":1}")})
+        EXPECT_EQ(makeMessage("t", payload)->type(), VDLPayloadType::RawData) << payload.constData();
+
+    // The reader that builds values agrees with the one that classifies.
+    for (const QList<QByteArray> &group : {json, text})
+        for (const QByteArray &payload : group)
+            EXPECT_EQ(VOKJSONReader::read(payload, true).isValid(), group == json) << payload.left(80).constData();
+}
+
+TEST(VDLMessage, NumbersKeepEveryDigitADoubleWouldChange)
+{
+    const QList<std::pair<QByteArray, QString>> numbers{
+        {"123456789012345678901234567890", QStringLiteral("# 123456789012345678901234567890")},
+        {"-18446744073709551617", QStringLiteral("# -18446744073709551617")},
+        {"3.14159265358979323846264338327950288", QStringLiteral("# 3.14159265358979323846264338327950288")},
+        {"1e400", QStringLiteral("# 1e400")},
+        {"2.5e-400", QStringLiteral("# 2.5e-400")},
+        {"0.1", QStringLiteral("# 0.1")},
+        {"1.50", QStringLiteral("# 1.5")},
+        {"-0", QStringLiteral("# 0")},
+    };
+    for (const auto &[payload, summary] : numbers)
+        EXPECT_EQ(makeMessage("t", payload)->summary(), summary);
+
+    const QByteArray document =
+        R"({"id":12345678901234567891,"big":-123456789012345678901234567890,"pi":3.14159265358979323846,"x":1.50,"n":[1e400]})";
+    const QString printed = makeMessage("t", document)->attributedContent()->plainText();
+    for (const char *digits : {"12345678901234567891", "-123456789012345678901234567890", "3.14159265358979323846", "\"x\": 1.5\n", "1e400"})
+        EXPECT_TRUE(printed.contains(QLatin1String(digits))) << digits << "\n" << qPrintable(printed);
+    // And what is printed reads back as the same values.
+    EXPECT_EQ(VOKJSONReader::read(printed.toUtf8(), false), VOKJSONReader::read(document, false));
 }
 
 TEST(VDLMessage, EmptyPayloadIsNotAnalysed)

@@ -52,6 +52,6 @@ TEST(VDLPayloadPreview, RawDataShowsItsFirstBytesAndOtherClassesNothing)
 {
     EXPECT_EQ(previewOf(QByteArray("\x89PNG\r\n\x1a\n\x00\x01", 10)), QStringLiteral("89 50 4e 47 0d 0a 1a 0a") + Ellipsis);
     EXPECT_EQ(previewOf(QByteArray("\x00\x1b", 2)), QStringLiteral("00 1b"));
-    for (const QByteArray payload : {QByteArray("21.5"), QByteArray("true"), QByteArray()})
+    for (const QByteArray &payload : {QByteArray("21.5"), QByteArray("true"), QByteArray()})
         EXPECT_TRUE(previewOf(payload).isEmpty()) << payload.constData();
 }

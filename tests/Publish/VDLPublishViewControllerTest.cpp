@@ -279,14 +279,31 @@ TEST_F(PublishWindowTest, FormatsJsonFragmentsAndObjectsAndLeavesOtherValues)
     EXPECT_EQ(window->pm().value, VDLPM::Value(plain + QStringLiteral(" ")));
 
     EXPECT_EQ(log.beeps(), 0);
-    for (const char *notJson : {"not json", "1,2", "", "{\"a\":"}) {
+    // Text that is not strict JSON stays as typed; the error line says what is wrong and where.
+    const QList<std::pair<const char *, const char *>> notJson{
+        {"not json", "line 1, column 1"},
+        {"1,2", "line 1, column 1"},
+        {"", nullptr},
+        {"{\"a\":", nullptr},
+        {"{\"a\": 1.}", "line 1, column 7"},
+        {"{\n  \"é\": tru\n}", "line 2, column 8"},
+        {"[\"\ta\"]", "line 1, column 3"},
+    };
+    for (const auto &[typed, position] : notJson) {
         log.clear();
-        window->setPm(VDLPM(QStringLiteral("n"), text(notJson)));
+        window->setPm(VDLPM(QStringLiteral("n"), text(typed)));
         window->formatJson();
-        EXPECT_EQ(window->pm().value, VDLPM::Value(text(notJson))) << notJson;
-        EXPECT_EQ(log.linesContaining(QStringLiteral(": WARNING: Beep: Can't parse into JSON: ")).size(), 1) << notJson;
-        EXPECT_EQ(log.beeps(), 1) << notJson;
+        EXPECT_EQ(window->pm().value, VDLPM::Value(text(typed))) << typed;
+        EXPECT_EQ(log.linesContaining(QStringLiteral(": WARNING: Beep: Can't parse into JSON: ")).size(), 1) << typed;
+        EXPECT_EQ(log.beeps(), 1) << typed;
+        EXPECT_TRUE(window->errString().startsWith(QStringLiteral("Not JSON: "))) << typed;
+        if (position) {
+            EXPECT_TRUE(window->errString().endsWith(QLatin1String(position))) << qPrintable(window->errString());
+        }
     }
+    window->setPm(VDLPM(QStringLiteral("n"), QStringLiteral("42")));
+    window->formatJson();
+    EXPECT_TRUE(window->errString().isNull());
 }
 
 TEST_F(PublishWindowTest, HistoryComboAndMenuLoadEntries)

@@ -1,6 +1,7 @@
 #include "VOKJSON.h"
 
 #include "VOKData.h"
+#include "VOKJSONReader.h"
 #include "VOKKeyPath.h"
 #include "VOKLog.h"
 #include "VOKVariant.h"
@@ -13,25 +14,16 @@
 #include <QJsonObject>
 #include <QUrl>
 
-#include <algorithm>
-
 namespace {
 
 // Parses a document; on failure the description of what went wrong.
-QVariant parse(const QByteArray &bytes, QString *failure)
+QVariant parse(const QByteArray &bytes, bool allowFragments, QString *failure)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError) {
-        *failure = QStringLiteral("%1 at offset %2").arg(error.errorString()).arg(error.offset);
-        return QVariant();
-    }
-    if (document.isObject())
-        return document.object().toVariantMap();
-    if (document.isArray())
-        return document.array().toVariantList();
-    *failure = QStringLiteral("the document is not an object or an array");
-    return QVariant();
+    VOKJSONReader::Failure complaint;
+    const QVariant value = VOKJSONReader::read(bytes, allowFragments, &complaint);
+    if (!value.isValid() && failure)
+        *failure = complaint.description();
+    return value;
 }
 
 } // namespace
@@ -50,20 +42,7 @@ QByteArray vokJSON(const QVariant &value)
 
 QVariant vokJSONFragmentValue(const QByteArray &bytes, QString *failure)
 {
-    // Qt's parser wants a document: the text alone inside an array is one. The array adds one
-    // level of nesting, so the nesting limit still holds.
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson('[' + bytes + ']', &error);
-    QString complaint;
-    if (error.error != QJsonParseError::NoError)
-        complaint = QStringLiteral("%1 at offset %2").arg(error.errorString()).arg(std::max(0, error.offset - 1));
-    else if (document.array().size() != 1)
-        complaint = document.array().isEmpty() ? QStringLiteral("no value") : QStringLiteral("more than one value");
-    else
-        return document.array().first().toVariant();
-    if (failure)
-        *failure = complaint;
-    return QVariant();
+    return parse(bytes, true, failure);
 }
 
 QVariant vokJSONValue(const QString &text)
@@ -74,7 +53,7 @@ QVariant vokJSONValue(const QString &text)
 QVariant vokJSONValue(const QByteArray &bytes, QString *failure)
 {
     QString complaint;
-    const QVariant value = parse(bytes, &complaint);
+    const QVariant value = parse(bytes, false, &complaint);
     if (value.isValid())
         return value;
     if (failure)

@@ -8,20 +8,22 @@
 // JSON in and out of plain values.
 //
 // JSON values are held as QVariant: QVariantMap (objects), QVariantList (arrays), QString,
-// numbers (qlonglong for integers that fit 64 bits, double for reals, bool) and
-// QVariant::fromValue(nullptr) for JSON null. "None" is an invalid QVariant (or a null
-// QByteArray / QString), so a JSON null and a missing result stay distinct.
+// numbers (qlonglong for integers that fit 64 bits, double for reals, VOKJSONNumber for numbers
+// neither holds exactly, bool) and QVariant::fromValue(nullptr) for JSON null. "None" is an
+// invalid QVariant (or a null QByteArray / QString), so a JSON null and a missing result stay
+// distinct.
 //
-// Documents must be an object or an array; fragments ("42", "\"x\"") are refused. Nesting
-// deeper than Qt's parser allows (1024 levels) is refused with the parse error logged.
-// Failures are logged and answered as none; nothing throws. Callable from any thread.
+// Text is read strictly (VOKJSONReader). Documents must be an object or an array; fragments
+// ("42", "\"x\"") are refused. Failures are logged and answered as none; nothing throws.
+// Callable from any thread.
 
 // The dictionary or array as compact JSON, or a null QByteArray (with an ERROR line) when the
 // value is neither.
 QByteArray vokJSON(const QVariant &value);
 
 // The text (as UTF-8) or the bytes parsed, or none with an ERROR line that quotes at most the
-// start of the document. Given `failure`, the parser's complaint goes there instead of the log.
+// start of the document. Given `failure`, the reader's complaint and where it lies (line and
+// column) go there instead of the log.
 QVariant vokJSONValue(const QString &text);
 QVariant vokJSONValue(const QByteArray &bytes, QString *failure = nullptr);
 

@@ -1,5 +1,6 @@
 #include "VOKJSONPrinter.h"
 
+#include "VOKJSONNumber.h"
 #include "VOKLog.h"
 #include "VOKVariant.h"
 #include "VOKMarkupEscape.h"
@@ -20,6 +21,8 @@ bool isNull(const QVariant &value)
 
 bool isNumber(const QVariant &value)
 {
+    if (value.metaType() == QMetaType::fromType<VOKJSONNumber>())
+        return true;
     switch (value.metaType().id()) {
     case QMetaType::Bool:
     case QMetaType::Int:
@@ -36,6 +39,8 @@ bool isNumber(const QVariant &value)
 
 QString numberText(const QVariant &value)
 {
+    if (value.metaType() == QMetaType::fromType<VOKJSONNumber>())
+        return value.value<VOKJSONNumber>().text;
     switch (value.metaType().id()) {
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");

@@ -2,12 +2,11 @@
 
 #include "VOKClock.h"
 #include "VOKData.h"
+#include "VOKJSONReader.h"
 #include "VOKKeyPath.h"
 #include "VOKLog.h"
 #include "VOKObjectDescription.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 
 #include <mosquitto.h>
 
@@ -17,16 +16,14 @@
 
 namespace {
 
-QVariant parseJSON(const QByteArray &bytes, const QString &textForLog)
+QVariant parseJSON(const QByteArray &bytes, bool allowFragments, const QString &textForLog)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError) {
+    VOKJSONReader::Failure failure;
+    const QVariant value = VOKJSONReader::read(bytes, allowFragments, &failure);
+    if (!value.isValid())
         VOK_ERROR(QStringLiteral("Error creating object from JSON: %1\nJSON String: %2")
-                      .arg(error.errorString(), vokDescriptionText(textForLog)));
-        return QVariant();
-    }
-    return document.toVariant();
+                      .arg(failure.description(), vokDescriptionText(textForLog)));
+    return value;
 }
 
 bool isNumberStart(char character)
@@ -80,26 +77,14 @@ QVariant VOKMosquittoMessage::json() const
 {
     if (m_data.isNull())
         return QVariant();
-    return parseJSON(m_data, payload());
+    return parseJSON(m_data, false, payload());
 }
 
 QVariant VOKMosquittoMessage::jsonF() const
 {
     if (m_data.isNull())
         return QVariant();
-    // The reader takes only objects and arrays; wrapping the payload in an array admits a single
-    // top-level value, and exactly one element guards against "1, 2" slipping through.
-    const QVariant wrapped = parseJSON('[' + m_data + ']', payload());
-    const QVariantList values = wrapped.toList();
-    if (!wrapped.isValid())
-        return QVariant();
-    if (values.size() != 1) {
-        VOK_ERROR(QStringLiteral("Error creating object from JSON: %1\nJSON String: %2")
-                      .arg(QStringLiteral("more than one top-level value"),
-                           vokDescriptionText(payload())));
-        return QVariant();
-    }
-    return values.front();
+    return parseJSON(m_data, true, payload());
 }
 
 QString VOKMosquittoMessage::isRetainedDisplay() const
