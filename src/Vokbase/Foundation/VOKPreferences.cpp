@@ -1,6 +1,7 @@
 #include "VOKPreferences.h"
 
 #include "VOKClock.h"
+#include "VOKJSONReader.h"
 #include "VOKLog.h"
 #include "VOKPreferencesValues.h"
 
@@ -14,16 +15,23 @@
 
 namespace {
 
+// The file's object; none, with the reason, when it holds anything else.
+QVariant readObject(const QByteArray &text, QString *failure)
+{
+    VOKJSONReader::Failure complaint;
+    const QVariant value = VOKJSONReader::read(text, false, &complaint);
+    if (value.metaType() == QMetaType::fromType<QVariantMap>())
+        return value;
+    *failure = value.isValid() ? QStringLiteral("it does not hold a JSON object") : complaint.description();
+    return QVariant();
+}
+
 bool readJson(QIODevice &device, QSettings::SettingsMap &map)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(device.readAll(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return false;
-    const QJsonObject object = document.object();
-    for (auto it = object.constBegin(); it != object.constEnd(); ++it)
-        map.insert(it.key(), it.value().toVariant());
-    return true;
+    QString failure;
+    const QVariant object = readObject(device.readAll(), &failure);
+    map = object.toMap();
+    return object.isValid();
 }
 
 bool writeJson(QIODevice &device, const QSettings::SettingsMap &map)
@@ -82,17 +90,14 @@ void VOKPreferences::load()
             if (!moveAside(QStringLiteral("it cannot be opened: %1").arg(file.errorString())))
                 return;
         } else {
-            QJsonParseError error;
-            const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+            QString failure;
+            const QVariant object = readObject(file.readAll(), &failure);
             file.close();
-            if (error.error != QJsonParseError::NoError || !document.isObject()) {
-                const QString reason = error.error != QJsonParseError::NoError
-                    ? QStringLiteral("%1 at offset %2").arg(error.errorString()).arg(error.offset)
-                    : QStringLiteral("it does not hold a JSON object");
-                if (!moveAside(reason))
+            if (!object.isValid()) {
+                if (!moveAside(failure))
                     return;
             } else {
-                m_stored = document.object().toVariantMap();
+                m_stored = object.toMap();
             }
         }
     }
