@@ -14,9 +14,9 @@ namespace ondemand = simdjson::ondemand;
 
 namespace {
 
-// Parsers grow to the largest text they read and keep that memory: each thread keeps one for
-// ordinary payloads, and a large text gets a parser of its own.
-constexpr qsizetype keptParserCapacity = 1024 * 1024;
+// Parsers grow to the largest text they read and keep that memory, about 13 bytes per byte of
+// text: each thread keeps one for ordinary payloads, and a larger text gets a parser of its own.
+constexpr qsizetype keptParserCapacity = 64 * 1024;
 
 // A fragment is read as the one element of an array around it: the array is one level more.
 constexpr size_t parserDepth = VOKJSONReader::MaxDepth + 1;
