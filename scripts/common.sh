@@ -26,9 +26,12 @@ vindle_install_missing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# vindle_build [folder [cmake options...]]: the normal build in build/, or another one.
 vindle_build() {
-    if [ ! -f build/CMakeCache.txt ]; then
-        cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    local folder=${1:-build}
+    shift || true
+    if [ ! -f "$folder/CMakeCache.txt" ]; then
+        cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     fi
-    cmake --build build -j"$(nproc)"
+    cmake --build "$folder" -j"$(nproc)"
 }

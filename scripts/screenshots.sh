@@ -76,7 +76,7 @@ publish="$DEMO_URL/home/kitchen/light/set?value=%7B%22state%22%3A%22ON%22%2C%22b
 "$vindle" "$publish"
 publisher=$(window_named "^Publish to ")
 sleep 2
-"$vindle" "$publish&publish=1"
+"$vindle" --allow-publish "$publish&publish=1"
 # The confirmation fades after a second: format the value and take the picture before that.
 xdotool mousemove --window "$publisher" 500 294 click 1
 sleep 0.3

@@ -17,12 +17,17 @@
 
 namespace {
 
-QList<QUrl> urlsFromText(const QStringList &texts)
+// The URLs of the texts; those given with leave to publish are also added to `allowedToPublish`.
+QList<QUrl> urlsFromText(const QStringList &texts, QList<QUrl> &allowedToPublish)
 {
     QList<QUrl> urls;
     for (const QString &text : texts) {
-        if (const std::optional<QUrl> url = VDLURLRoute::urlFromText(text))
+        const std::optional<QString> allowed = VDLURLOpener::allowedToPublish(text);
+        if (const std::optional<QUrl> url = VDLURLRoute::urlFromText(allowed.value_or(text))) {
             urls.append(*url);
+            if (allowed)
+                allowedToPublish.append(*url);
+        }
     }
     return urls;
 }
@@ -59,7 +64,7 @@ void VDLAppDelegate::connectMenuCommands()
 
 void VDLAppDelegate::launch(const QStringList &urls, Restoration restoration)
 {
-    applicationOpenURLs(urlsFromText(urls));
+    applicationOpenURLs(urlsFromText(urls, m_urlsAllowedToPublish));
     if (restoration == Restoration::Restore)
         VOKWindowRestoration::restoreWindows();
     applicationDidFinishLaunching();
@@ -77,7 +82,7 @@ void VDLAppDelegate::openHandedOverURLs(const QStringList &urls)
             open.first()->showWindow();
         return;
     }
-    applicationOpenURLs(urlsFromText(urls));
+    applicationOpenURLs(urlsFromText(urls, m_urlsAllowedToPublish));
 }
 
 void VDLAppDelegate::applicationDidFinishLaunching()
@@ -106,7 +111,8 @@ void VDLAppDelegate::openURLs(const QList<QUrl> &urls)
 
 void VDLAppDelegate::openURL(const QUrl &url)
 {
-    VDLURLOpener::open(url);
+    const bool allowed = m_urlsAllowedToPublish.removeOne(url);
+    VDLURLOpener::open(url, allowed ? VDLPublishViewController::PublishLinks::Allow : VDLPublishViewController::PublishLinks::Ask);
 }
 
 void VDLAppDelegate::newConnection()

@@ -75,4 +75,6 @@ private:
     QPointer<QAction> m_recentsMenuItem;
     bool m_didFinishLaunching = false;
     QList<QUrl> m_urlsToOpen;
+    // URLs given with --allow-publish, until they are opened.
+    QList<QUrl> m_urlsAllowedToPublish;
 };

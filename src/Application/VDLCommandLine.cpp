@@ -1,5 +1,7 @@
 #include "VDLCommandLine.h"
 
+#include "VDLURLOpener.h"
+
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
@@ -33,12 +35,17 @@ VDLCommandLine::VDLCommandLine(const QStringList &arguments)
     const QCommandLineOption newInstanceOption(
         QStringLiteral("new-instance"),
         QStringLiteral("Run a Vindle of its own even when one is running, instead of handing the URLs to it."));
+    const QCommandLineOption allowPublishOption(
+        QStringLiteral("allow-publish"),
+        QStringLiteral("Open URL and, when it asks to publish, publish without asking first (for scripts)."),
+        QStringLiteral("URL"));
     parser.addOption(helpOption);
     parser.addOption(versionOption);
     parser.addOption(dumpOption);
     parser.addOption(quietOption);
     parser.addOption(timeoutOption);
     parser.addOption(newInstanceOption);
+    parser.addOption(allowPublishOption);
     parser.addPositionalArgument(QStringLiteral("URL"),
                                  QStringLiteral("Servers to open, as mqtt://host[:port][/path] or "
                                                 "mqtts://host[:port][/path]."),
@@ -58,6 +65,8 @@ VDLCommandLine::VDLCommandLine(const QStringList &arguments)
         readDumpOptions(parser.positionalArguments(), parser.value(quietOption), parser.value(timeoutOption));
     } else {
         m_urls = parser.positionalArguments();
+        for (const QString &url : parser.values(allowPublishOption))
+            m_urls.append(VDLURLOpener::allowingPublish(url));
         m_newInstance = parser.isSet(newInstanceOption);
     }
 }

@@ -21,7 +21,8 @@ public:
     static QStringList argumentsFrom(int argc, char **argv);
 
     Action action() const { return m_action; }
-    // The servers to open, as given (mqtt:// or mqtts:// URLs).
+    // The servers to open, as given (mqtt:// or mqtts:// URLs); those of --allow-publish marked
+    // as VDLURLOpener::allowingPublish marks them.
     QStringList urls() const { return m_urls; }
     // Run on its own rather than hand the URLs to a Vindle already running.
     bool newInstance() const { return m_newInstance; }

@@ -8,6 +8,12 @@
 
 #include <mutex>
 
+namespace {
+
+const QString allowPublishMark = QStringLiteral("allow-publish:");
+
+} // namespace
+
 namespace VDLURLOpener {
 
 void registerWindowClasses()
@@ -20,7 +26,7 @@ void registerWindowClasses()
     });
 }
 
-void open(const QUrl &url)
+void open(const QUrl &url, VDLPublishViewController::PublishLinks links)
 {
     registerWindowClasses();
     const VDLURLRoute route = VDLURLRoute::fromUrl(url);
@@ -31,7 +37,7 @@ void open(const QUrl &url)
         if (auto *const publisher = VOKWindowPresenter::presentViewControllerOfClass<VDLPublishViewController>(
                 route.windowDescription(), true);
             publisher && route.publishNow())
-            publisher->publishWhenConnected();
+            publisher->publishLink(links);
         return;
     case VDLURLRoute::Target::Viewer:
         break;
@@ -43,6 +49,18 @@ void open(const QUrl &url)
         VOKWindowPresenter::presentViewControllerOfClass<VDLViewerViewController>(route.windowDescription(), true);
     if (viewer)
         viewer->handleUrl(url);
+}
+
+QString allowingPublish(const QString &urlText)
+{
+    return allowPublishMark + urlText;
+}
+
+std::optional<QString> allowedToPublish(const QString &text)
+{
+    if (!text.startsWith(allowPublishMark))
+        return std::nullopt;
+    return text.sliced(allowPublishMark.size());
 }
 
 } // namespace VDLURLOpener

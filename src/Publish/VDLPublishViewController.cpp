@@ -2,6 +2,8 @@
 
 #include "VDLConnectionWait.h"
 #include "VDLHistoryMenuLine.h"
+#include "VDLPublishLinkBar.h"
+#include "VDLPublishLinkPermissions.h"
 #include "VDLValueText.h"
 #include "VOKColor.h"
 #include "VOKError.h"
@@ -160,7 +162,16 @@ void VDLPublishViewController::vokAllSet()
     }
     connect(m_client.get(), &VDLPubClient::historyChanged, this, &VDLPublishViewController::showHistoryEntries);
     showHistoryEntries();
+    m_linkBar->setServer(m_host, m_port);
     Q_EMIT clientChanged();
+}
+
+void VDLPublishViewController::publishLink(PublishLinks links)
+{
+    if (links == PublishLinks::Allow || VDLPublishLinkPermissions::isAlwaysAllowed(m_host, m_port))
+        publishWhenConnected();
+    else
+        m_linkBar->ask();
 }
 
 // MARK: - Actions
@@ -340,6 +351,9 @@ void VDLPublishViewController::buildHistoryControls()
 
 void VDLPublishViewController::buildStatusControls()
 {
+    m_linkBar = new VDLPublishLinkBar(this);
+    connect(m_linkBar, &VDLPublishLinkBar::allowed, this, &VDLPublishViewController::publishWhenConnected);
+
     m_errorLabel = new QLabel(this);
     m_errorLabel->setWordWrap(true);
     m_errorLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -404,6 +418,7 @@ void VDLPublishViewController::layOutControls()
 
     auto *const layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
+    layout->addWidget(m_linkBar);
     layout->addLayout(grid, 1);
     layout->addWidget(m_errorLabel);
     layout->addLayout(actions);

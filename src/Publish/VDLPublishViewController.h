@@ -13,6 +13,7 @@
 #include <memory>
 
 class VDLConnectionWait;
+class VDLPublishLinkBar;
 class QCheckBox;
 class QComboBox;
 class QGraphicsOpacityEffect;
@@ -98,6 +99,12 @@ public:
     // then publish, or, after 10 seconds on the current VOKClock without a connection, publish
     // anyway, which fails with "Not connected". `isPublishing` is true while it waits.
     void publishWhenConnected();
+    // Whether a link that asks to publish at once may: Allow for `vindle --allow-publish URL`.
+    enum class PublishLinks { Ask, Allow };
+    // The publish a link asks for: publishWhenConnected when allowed or when links may publish to
+    // this server without asking; otherwise the link bar asks first, and nothing is sent unless
+    // the user allows it.
+    void publishLink(PublishLinks links);
     // Sends `pm` once; "Not connected" (with an ERROR line) while the client has no connection,
     // the client's error description when it refuses. Success flashes the "Published" label.
     void doPublish();
@@ -123,6 +130,7 @@ public:
     QToolButton *historyButton() const { return m_historyButton; }
     QComboBox *historyComboBox() const { return m_historyComboBox; }
     QLabel *errorLabel() const { return m_errorLabel; }
+    VDLPublishLinkBar *linkBar() const { return m_linkBar; }
     QPushButton *publishButton() const { return m_publishButton; }
     QLabel *publishedLabel() const { return m_publishedLabel; }
     QGraphicsOpacityEffect *publishedOpacity() const { return m_publishedOpacity; }
@@ -183,6 +191,7 @@ private:
     QToolButton *m_historyButton = nullptr;
     QComboBox *m_historyComboBox = nullptr;
     QLabel *m_errorLabel = nullptr;
+    VDLPublishLinkBar *m_linkBar = nullptr;
     QPushButton *m_publishButton = nullptr;
     QLabel *m_publishedLabel = nullptr;
     QGraphicsOpacityEffect *m_publishedOpacity = nullptr;

@@ -157,7 +157,7 @@ void VDLViewerViewController::buildInterface()
     // As a browser bookmarks a page.
     m_favorite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     m_favorite->setToolTip(QStringLiteral("Keep this window among the favorites of File ▸ Open Recent (Ctrl+D)"));
-    connect(m_client.get(), &VDLClient::openURLRequested, this, &VDLURLOpener::open);
+    connect(m_client.get(), &VDLClient::openURLRequested, this, [](const QUrl &url) { VDLURLOpener::open(url); });
 
     // A TLS fallback shows as a status change; the title's scheme follows it.
     connect(m_client.get(), &VDLClient::connectionErrorChanged, this, &VDLViewerViewController::vokWindowTitleChanged);

@@ -1,6 +1,10 @@
 #include "LogCapture.h"
+#include "OpenViewControllers.h"
 #include "VDLAppDelegate.h"
 #include "VDLMainMenu.h"
+#include "VDLPublishLinkBar.h"
+#include "VDLPublishViewController.h"
+#include "VDLURLOpener.h"
 #include "VOKPreferences.h"
 #include "VOKRecentsManager.h"
 #include "VOKWindow.h"
@@ -169,4 +173,22 @@ TEST_F(VDLAppDelegateTest, ASeparateInstanceOpensItsURLsWithoutTheSessionsWindow
                                          VOKWindowRestoration::PreferencesKey);
     delegate.launch({title("b")}, VDLAppDelegate::Restoration::Skip);
     EXPECT_EQ(openTitles(), QStringList{title("b")});
+}
+
+TEST_F(VDLAppDelegateTest, OnlyURLsGivenWithAllowPublishPublishWithoutAsking)
+{
+    delegate.applicationDidFinishLaunching();
+    const QString link = title("door?value=open&publish=1");
+    delegate.openHandedOverURLs({link});
+    delegate.openHandedOverURLs({VDLURLOpener::allowingPublish(title("door?value=close&publish=1"))});
+    const QList<VDLPublishViewController *> windows = openViewControllers<VDLPublishViewController>();
+    ASSERT_EQ(windows.size(), 2);
+    for (const VDLPublishViewController *window : windows) {
+        const bool allowed = window->pm().valueAsString() == QStringLiteral("close");
+        EXPECT_EQ(window->linkBar()->isVisible(), !allowed);
+        EXPECT_EQ(window->isPublishing(), allowed) << "waits for the connection to publish";
+    }
+    // The leave was for that one opening only.
+    delegate.openURL(server("door?value=close&publish=1"));
+    EXPECT_TRUE(openViewControllers<VDLPublishViewController>().first()->linkBar()->isVisible());
 }

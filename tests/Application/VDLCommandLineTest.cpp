@@ -1,4 +1,5 @@
 #include "VDLCommandLine.h"
+#include "VDLURLOpener.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,9 @@ TEST(VDLCommandLine, HelpVersionUrlsAndMistakes)
     EXPECT_EQ(run.urls(), QStringList({QStringLiteral("mqtt://a"), QStringLiteral("mqtts://b:8884/x")}));
     EXPECT_FALSE(run.newInstance());
     EXPECT_TRUE(parse({QStringLiteral("--new-instance"), QStringLiteral("mqtt://a")}).newInstance());
+    const QString link = QStringLiteral("mqtt://h/t?value=1&publish=1");
+    EXPECT_EQ(parse({QStringLiteral("--allow-publish"), link, QStringLiteral("mqtt://a")}).urls(),
+              QStringList({QStringLiteral("mqtt://a"), VDLURLOpener::allowingPublish(link)}));
 
     const VDLCommandLine wrong = parse({QStringLiteral("--frobnicate")});
     EXPECT_EQ(wrong.action(), VDLCommandLine::Action::Fail);

@@ -4,6 +4,8 @@
 #include "OpenViewControllers.h"
 #include "VDLClient.h"
 #include "VDLPubClient.h"
+#include "VDLPublishLinkBar.h"
+#include "VDLPublishLinkPermissions.h"
 #include "VDLPublishViewController.h"
 #include "VDLURLOpener.h"
 #include "VDLViewerViewController.h"
@@ -63,10 +65,12 @@ struct PublishWindowTest : ::testing::Test
         return VOKWindowPresenter::presentViewControllerOfClass<VDLPublishViewController>(description);
     }
 
-    VDLPublishViewController *open(const QString &url, int port)
+    // Opens the URL as a link would; tests of what a publish does let it publish.
+    VDLPublishViewController *open(const QString &url, int port,
+                                   VDLPublishViewController::PublishLinks links = VDLPublishViewController::PublishLinks::Allow)
     {
         usedServers.append({localhost, port});
-        VDLURLOpener::open(QUrl(url));
+        VDLURLOpener::open(QUrl(url), links);
         const QList<VDLPublishViewController *> windows = openViewControllers<VDLPublishViewController>();
         return windows.isEmpty() ? nullptr : windows.first();
     }
@@ -417,6 +421,44 @@ TEST_F(PublishWindowTest, RoutedUrlsFillTheWindowAndPublishOnlyWhenAsked)
     EXPECT_EQ(colour->pm().path, QStringLiteral("x"));
     EXPECT_EQ(colour->errString(), QStringLiteral("Unknown query item 'colour'"));
     EXPECT_TRUE(colour->errorLabel()->isVisible());
+}
+
+TEST_F(PublishWindowTest, ALinkAsksBeforeItPublishesUnlessItsServerIsAlwaysAllowed)
+{
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.start()) << qPrintable(broker.errorString());
+    const int port = broker.port();
+    const auto held = VDLPubClient::clientWithHost(localhost, port);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held->isConnected(); }, 15000));
+    const auto link = [&](const char *value) {
+        return open(QStringLiteral("mqtt://127.0.0.1:%1/garage/door?value=%2&publish=1").arg(port).arg(QLatin1String(value)), port,
+                    VDLPublishViewController::PublishLinks::Ask);
+    };
+
+    VDLPublishViewController *const window = link("open");
+    ASSERT_TRUE(window);
+    VDLPublishLinkBar *const bar = window->linkBar();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->label()->text(), QStringLiteral("This link wants to publish to mqtt://127.0.0.1:%1").arg(port));
+    bar->denyButton()->click();
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(held->history().isEmpty()) << "nothing is sent unless allowed";
+
+    ASSERT_EQ(link("open"), window);
+    bar->allowButton()->click();
+    EXPECT_EQ(held->history().size(), 1);
+
+    link("close")->linkBar()->alwaysAllowButton()->click();
+    EXPECT_EQ(held->history().size(), 2);
+    EXPECT_TRUE(VDLPublishLinkPermissions::isAlwaysAllowed(localhost, port));
+    VDLPublishViewController *const trusted = link("half");
+    EXPECT_EQ(held->history().size(), 3) << "an always allowed server is not asked about";
+    EXPECT_TRUE(trusted->linkBar()->withdrawButton()->isVisible());
+
+    trusted->linkBar()->withdrawButton()->click();
+    EXPECT_FALSE(VDLPublishLinkPermissions::isAlwaysAllowed(localhost, port));
+    EXPECT_TRUE(link("stop")->linkBar()->allowButton()->isVisible());
+    EXPECT_EQ(held->history().size(), 3);
 }
 
 TEST_F(PublishWindowTest, APublishUrlForANewClientSendsOnceItHasConnected)
