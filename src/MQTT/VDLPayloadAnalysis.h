@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 // The payload classes of a received message; the numbers are part of the dump format.
 enum class VDLPayloadType : std::uint8_t {
@@ -34,6 +35,9 @@ public:
     // values in their shortest round-trip form, a boolean as 1 or 0, and a number too large for
     // a double as written. Null for anything else.
     static QString numberText(const QByteArray &payload);
+    // The value of a payload classified as a number or a boolean (true 1, false 0); none for
+    // anything else and for a number beyond a double's range.
+    static std::optional<double> numberValue(const QByteArray &payload);
 
 private:
     void classifyNonJSON(const QByteArray &payload);
