@@ -103,6 +103,28 @@ TEST(VDLPayloadView, RawDataShowsAsAHexDumpOfTheSharedBytes)
     EXPECT_TRUE(VDLHexView::lineText(bytes, 65537).isEmpty());
 }
 
+TEST(VDLHexView, ShortPayloadsFillTheirLastLineWithoutSpillingOver)
+{
+    const QByteArray characters = "0123456789:;<=>?@";
+    const QString full = QStringLiteral("00000000  30 31 32 33 34 35 36 37  38 39 3a 3b 3c 3d 3e 3f  |0123456789:;<=>?|");
+    const QList<std::tuple<qsizetype, qsizetype, QString>> cases{
+        {0, 0, QString()},
+        {1, 1, QStringLiteral("00000000  30") + QString(48, QLatin1Char(' ')) + QStringLiteral("|0|")},
+        {15, 1, QStringLiteral("00000000  30 31 32 33 34 35 36 37  38 39 3a 3b 3c 3d 3e     |0123456789:;<=>|")},
+        {16, 1, full},
+        {17, 2, QStringLiteral("00000010  40") + QString(48, QLatin1Char(' ')) + QStringLiteral("|@|")},
+    };
+    VDLHexView view;
+    for (const auto &[size, lines, lastLine] : cases) {
+        const QByteArray bytes = characters.left(size);
+        view.setData(bytes);
+        EXPECT_EQ(view.lineCount(), lines) << size;
+        EXPECT_EQ(VDLHexView::lineText(bytes, lines - 1), lastLine) << size;
+        EXPECT_TRUE(VDLHexView::lineText(bytes, lines).isEmpty()) << size;
+    }
+    EXPECT_EQ(VDLHexView::lineText(characters, 0), full);
+}
+
 TEST(VDLPayloadView, AWorkersResultForAMessageNoLongerShownIsDropped)
 {
     VDLPayloadView view;
