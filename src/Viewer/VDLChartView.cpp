@@ -62,7 +62,11 @@ VDLChartView::VDLChartView(QWidget *parent)
     m_plot->axisRect()->setRangeDrag(Qt::Horizontal);
     m_plot->axisRect()->setRangeZoom(Qt::Horizontal);
     m_plot->setToolTip(QString());
-    m_graph->setPen(QPen(QColor(0x00, 0x82, 0xc8), 1.5));
+    // A cosmetic hairline: a wider pen is stroked as a filled outline, and the outline of a
+    // column-by-column zigzag over a long history took the raster engine seconds to fill.
+    QPen line(QColor(0x00, 0x82, 0xc8), 1);
+    line.setCosmetic(true);
+    m_graph->setPen(line);
     connect(m_plot->xAxis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this, &VDLChartView::userChangedRange);
     connect(m_plot, &QCustomPlot::mouseDoubleClick, this, &VDLChartView::resetView);
     connect(m_plot, &QCustomPlot::mouseMove, this, &VDLChartView::showHover);

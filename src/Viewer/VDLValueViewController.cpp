@@ -1,16 +1,13 @@
 #include "VDLValueViewController.h"
 
 #include "VDLChartView.h"
+#include "VDLDifferenceView.h"
 #include "VDLHistoryModel.h"
-#include "VDLMessageDifference.h"
 #include "VDLPayloadView.h"
-#include "VDLPublishViewController.h"
 #include "VDLTextField.h"
-#include "VDLTextView.h"
 #include "VDLTopic.h"
 #include "VOKAttributedItemDelegate.h"
 #include "VOKDate.h"
-#include "VOKMarkupParser.h"
 #include "VOKPreferences.h"
 
 #include <QHBoxLayout>
@@ -23,7 +20,6 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTabBar>
-#include <QTextDocument>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -55,8 +51,7 @@ VDLValueViewController::VDLValueViewController(QWidget *parent)
     , m_views(new QTabBar(this))
     , m_pages(new QStackedWidget(this))
     , m_chart(new VDLChartView(this))
-    , m_differenceInfo(new QLabel(this))
-    , m_difference(new VDLTextView(false, this))
+    , m_difference(new VDLDifferenceView(this))
 {
     QFont bold = m_path->font();
     bold.setBold(true);
@@ -83,17 +78,14 @@ VDLValueViewController::VDLValueViewController(QWidget *parent)
 
 QWidget *VDLValueViewController::makeViews()
 {
-    const auto page = [this](QLabel *info, QWidget *view) {
-        auto *widget = new QWidget(this);
-        auto *layout = new QVBoxLayout(widget);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(info);
-        layout->addWidget(view, 1);
-        return widget;
-    };
-    m_pages->addWidget(page(m_messageInfo, m_value));
+    auto *valuePage = new QWidget(this);
+    auto *valueLayout = new QVBoxLayout(valuePage);
+    valueLayout->setContentsMargins(0, 0, 0, 0);
+    valueLayout->addWidget(m_messageInfo);
+    valueLayout->addWidget(m_value, 1);
+    m_pages->addWidget(valuePage);
     m_pages->addWidget(m_chart);
-    m_pages->addWidget(page(m_differenceInfo, m_difference));
+    m_pages->addWidget(m_difference);
     for (const QString &title : viewTitles)
         m_views->addTab(title);
     m_views->setFocusPolicy(Qt::StrongFocus);
@@ -134,7 +126,7 @@ void VDLValueViewController::updateViews()
     m_views->setCurrentIndex(shown);
     m_pages->setCurrentIndex(shown);
     if (shown == DifferenceView)
-        showDifference();
+        m_difference->showDifference(previousMessage(m_shownMessage), m_shownMessage);
 }
 
 VDLMessagePtr VDLValueViewController::previousMessage(const VDLMessagePtr &message) const
@@ -151,22 +143,9 @@ VDLMessagePtr VDLValueViewController::previousMessage(const VDLMessagePtr &messa
     return VDLMessagePtr();
 }
 
-void VDLValueViewController::showDifference()
-{
-    const VDLMessagePtr previous = previousMessage(m_shownMessage);
-    if (!previous || m_differenceShown == m_shownMessage)
-        return;
-    m_differenceShown = m_shownMessage;
-    m_differenceInfo->setText(QStringLiteral("Changes from the message received %1 to the one received %2")
-                                  .arg(vokTime24(previous->created()), vokTime24(m_shownMessage->created())));
-    const VOKMarkup difference = VDLMessageDifference::between(*previous, *m_shownMessage);
-    m_difference->showDocument(vokAttributedStringWithStyle(difference.markup(), VDLPublishViewController::fixedPitchStyle())
-                                   .toTextDocument(m_difference->font(), palette().color(QPalette::Text)));
-}
-
 QString VDLValueViewController::differenceText() const
 {
-    return currentView() == DifferenceView ? m_difference->toPlainText() : QString();
+    return currentView() == DifferenceView ? m_difference->text() : QString();
 }
 
 void VDLValueViewController::compareWithPrevious(const QModelIndex &row)

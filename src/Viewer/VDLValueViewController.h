@@ -12,6 +12,7 @@ class QStackedWidget;
 class QTabBar;
 class QTreeView;
 class VDLChartView;
+class VDLDifferenceView;
 class VDLHistoryModel;
 class VDLPayloadView;
 class VDLTextField;
@@ -93,7 +94,6 @@ private:
     QWidget *makeViews();
     void showHistoryMenu(const QPoint &position);
     void updateViews();
-    void showDifference();
 
     QPointer<VDLTopic> m_topic;
     VDLMessagePtr m_shownMessage;
@@ -108,10 +108,7 @@ private:
     QTabBar *m_views;
     QStackedWidget *m_pages;
     VDLChartView *m_chart;
-    QLabel *m_differenceInfo;
-    VDLTextView *m_difference;
-    // The message whose difference is shown.
-    VDLMessagePtr m_differenceShown;
+    VDLDifferenceView *m_difference;
     // The view the user chose last; shown whenever it applies.
     View m_chosenView = ValueView;
     bool m_updatingViews = false;

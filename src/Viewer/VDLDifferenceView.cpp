@@ -1,0 +1,40 @@
+#include "VDLDifferenceView.h"
+
+#include "VDLMessageDifference.h"
+#include "VDLPublishViewController.h"
+#include "VDLTextView.h"
+#include "VOKDate.h"
+#include "VOKMarkupParser.h"
+
+#include <QLabel>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+VDLDifferenceView::VDLDifferenceView(QWidget *parent)
+    : QWidget(parent)
+    , m_info(new QLabel(this))
+    , m_text(new VDLTextView(false, this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_info);
+    layout->addWidget(m_text, 1);
+}
+
+void VDLDifferenceView::showDifference(const VDLMessagePtr &previous, const VDLMessagePtr &message)
+{
+    if (!previous || !message || (previous == m_previous && message == m_message))
+        return;
+    m_previous = previous;
+    m_message = message;
+    m_info->setText(QStringLiteral("Changes from the message received %1 to the one received %2")
+                        .arg(vokTime24(previous->created()), vokTime24(message->created())));
+    const VOKMarkup difference = VDLMessageDifference::between(*previous, *message);
+    m_text->showDocument(vokAttributedStringWithStyle(difference.markup(), VDLPublishViewController::fixedPitchStyle())
+                             .toTextDocument(m_text->font(), palette().color(QPalette::Text)));
+}
+
+QString VDLDifferenceView::text() const
+{
+    return m_text->toPlainText();
+}
