@@ -24,7 +24,7 @@ constexpr double secondsPerDay = 24 * 3600;
 
 QString timeFormat(double seconds)
 {
-    if (seconds < 60)
+    if (seconds < 10)
         return QStringLiteral("HH:mm:ss.zzz");
     if (seconds < 2 * secondsPerDay)
         return QStringLiteral("HH:mm:ss");
@@ -39,8 +39,8 @@ VDLChartView::VDLChartView(QWidget *parent)
     , m_plot(new QCustomPlot(this))
     , m_graph(m_plot->addGraph())
 {
-    auto *label = new QLabel(QStringLiteral("&Field:"), this);
-    label->setBuddy(m_chooser);
+    // No mnemonic: Alt+F opens the File menu.
+    auto *label = new QLabel(QStringLiteral("Field:"), this);
     m_chooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(m_chooser, &QComboBox::activated, this, [this](int index) {
         if (index >= 0 && index < m_fields.size())
@@ -61,7 +61,6 @@ VDLChartView::VDLChartView(QWidget *parent)
     m_plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     m_plot->axisRect()->setRangeDrag(Qt::Horizontal);
     m_plot->axisRect()->setRangeZoom(Qt::Horizontal);
-    m_plot->setToolTip(QString());
     // A cosmetic hairline: a wider pen is stroked as a filled outline, and the outline of a
     // column-by-column zigzag over a long history took the raster engine seconds to fill.
     QPen line(QColor(0x00, 0x82, 0xc8), 1);
@@ -71,6 +70,7 @@ VDLChartView::VDLChartView(QWidget *parent)
     connect(m_plot, &QCustomPlot::mouseDoubleClick, this, &VDLChartView::resetView);
     connect(m_plot, &QCustomPlot::mouseMove, this, &VDLChartView::showHover);
 
+    applyPalette();
     m_redrawTimer.setSingleShot(true);
     m_redrawTimer.setInterval(RedrawMilliseconds);
     connect(&m_redrawTimer, &QTimer::timeout, this, &VDLChartView::redraw);
@@ -163,8 +163,10 @@ void VDLChartView::redraw()
     if (!m_series.extend(messages, m_series.field().isPayload() ? VDLChartSeries::Unlimited : objectsPerTurn))
         m_readTimer.start();
     if (m_following && !m_series.isEmpty()) {
-        // One point, or all at one moment, gets a minute around it.
-        const double pad = m_series.earliest() == m_series.latest() ? 60 : 0;
+        // A little room on both sides keeps the first and the newest point off the edges; one
+        // point, or all at one moment, gets a minute around it.
+        const double span = double(m_series.latest() - m_series.earliest()) / 1000.0;
+        const double pad = span > 0 ? span * 0.02 : 60;
         setTimeRange(m_series.earliest() / 1000.0 - pad, m_series.latest() / 1000.0 + pad);
     }
     drawSeries();
@@ -220,7 +222,9 @@ void VDLChartView::fitValueRange(const std::vector<double> &values)
         return;
     const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
     const double margin = *highest > *lowest ? (*highest - *lowest) * 0.05 : std::max(1.0, std::abs(*lowest) * 0.05);
-    m_plot->yAxis->setRange(*lowest - margin, *highest + margin);
+    // Values near the ends of a double's range leave no room for a margin.
+    const QCPRange range(*lowest - margin, *highest + margin);
+    m_plot->yAxis->setRange(QCPRange::validRange(range) ? range : QCPRange(*lowest, *highest));
 }
 
 QString VDLChartView::hoverText(const QPoint &position) const
@@ -255,6 +259,29 @@ void VDLChartView::showHover(QMouseEvent *event)
 int VDLChartView::drawnPointCount() const
 {
     return m_graph->dataCount();
+}
+
+void VDLChartView::applyPalette()
+{
+    m_plot->setBackground(palette().base());
+    const QPen text(palette().color(QPalette::Text));
+    const QPen grid(palette().color(QPalette::Mid), 0, Qt::DotLine);
+    for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis}) {
+        axis->setBasePen(text);
+        axis->setTickPen(text);
+        axis->setSubTickPen(text);
+        axis->setTickLabelColor(text.color());
+        axis->grid()->setPen(grid);
+    }
+}
+
+void VDLChartView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        applyPalette();
+        m_plot->replot(QCustomPlot::rpQueuedReplot);
+    }
 }
 
 void VDLChartView::showEvent(QShowEvent *event)

@@ -74,6 +74,7 @@ Q_SIGNALS:
     void redrawn();
 
 protected:
+    void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
@@ -86,6 +87,8 @@ private:
     void setTimeRange(double from, double to);
     void fitValueRange(const std::vector<double> &values);
     void showHover(QMouseEvent *event);
+    // Follows the desktop's colours, dark ones included.
+    void applyPalette();
 
     QPointer<VDLTopic> m_topic;
     QMetaObject::Connection m_topicConnection;
