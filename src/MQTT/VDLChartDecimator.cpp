@@ -45,7 +45,8 @@ VDLChartDecimator::Points VDLChartDecimator::decimate(const VDLChartSeries &seri
     columns = std::clamp(columns, 1, maximumColumns);
     const std::vector<qint64> &times = series.times();
     const std::vector<double> &values = series.values();
-    const double width = to > from ? (to - from) / columns : 1.0;
+    // Columns per millisecond: a multiplication per point, where a division would cost several.
+    const double scale = to > from ? columns / (to - from) : 0.0;
     std::vector<Column> buckets(static_cast<size_t>(columns));
     // The nearest points outside the range, by time.
     qsizetype before = none;
@@ -67,7 +68,7 @@ VDLChartDecimator::Points VDLChartDecimator::decimate(const VDLChartSeries &seri
                 after = index;
             continue;
         }
-        Column &column = buckets[size_t(std::min(columns - 1, int((time - from) / width)))];
+        Column &column = buckets[size_t(std::min(columns - 1, int((time - from) * scale)))];
         const double value = values[size_t(index)];
         if (column.lowest == none || value < values[size_t(column.lowest)])
             column.lowest = index;

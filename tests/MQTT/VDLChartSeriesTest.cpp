@@ -115,7 +115,7 @@ TEST(VDLChartDecimator, KeepsEveryColumnsLowestAndHighestAndTheNeighboursOfTheRa
         ASSERT_LE(points.keys.size(), size_t(2 * columns + 2));
         EXPECT_TRUE(std::is_sorted(points.keys.begin(), points.keys.end()));
         // Every column's extremes are drawn.
-        const double width = (to - from) / columns;
+        const double scale = columns / (to - from);
         std::vector<std::pair<double, double>> extremes(columns, {1e300, -1e300});
         double before = -1e300;
         double after = 1e300;
@@ -129,7 +129,7 @@ TEST(VDLChartDecimator, KeepsEveryColumnsLowestAndHighestAndTheNeighboursOfTheRa
                 after = std::min(after, time);
                 continue;
             }
-            auto &[lowest, highest] = extremes[std::min(columns - 1, int((time - from) / width))];
+            auto &[lowest, highest] = extremes[std::min(columns - 1, int((time - from) * scale))];
             lowest = std::min(lowest, series.values()[index]);
             highest = std::max(highest, series.values()[index]);
         }
