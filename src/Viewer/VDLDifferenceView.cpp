@@ -15,6 +15,8 @@ VDLDifferenceView::VDLDifferenceView(QWidget *parent)
     , m_info(new QLabel(this))
     , m_text(new VDLTextView(false, this))
 {
+    // The line never widens the pane; a narrow one cuts it.
+    m_info->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_info);
@@ -27,7 +29,7 @@ void VDLDifferenceView::showDifference(const VDLMessagePtr &previous, const VDLM
         return;
     m_previous = previous;
     m_message = message;
-    m_info->setText(QStringLiteral("Changes from the message received %1 to the one received %2")
+    m_info->setText(QStringLiteral("Changes from %1 to %2")
                         .arg(vokTime24(previous->created()), vokTime24(message->created())));
     const VOKMarkup difference = VDLMessageDifference::between(*previous, *message);
     m_text->showDocument(vokAttributedStringWithStyle(difference.markup(), VDLPublishViewController::fixedPitchStyle())
