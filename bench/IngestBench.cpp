@@ -8,7 +8,8 @@
 // speed. Prints wall and CPU times, the ratio, messages per second, peak resident memory, heap
 // bytes per stored message beyond its payload, and the GUI thread's cost per message in the
 // first and last 10% of the run. Scenario g runs the headless client and then the viewer window
-// (offscreen) on the same flood, for the window's ingest rate and the GUI thread's lateness;
+// (offscreen) on the same flood, for the window's ingest rate and the GUI thread's lateness, and
+// the window once more with the selected topic's chart shown;
 // scenario s does the same on 100,000 topics, and then runs the window once more with a search
 // and Filter on.
 
@@ -211,7 +212,7 @@ void runChild(const QStringList &arguments)
 // The viewer window run needs a widget application; everything else runs without one.
 bool isViewerRun(int argc, char **argv)
 {
-    return argc > 1 && (qstrcmp(argv[1], "--viewer") == 0 || qstrcmp(argv[1], "--viewer-search") == 0);
+    return argc > 1 && QByteArray(argv[1]).startsWith("--viewer");
 }
 
 int runAll(const QString &scenarios, qint64 requestedCount)
@@ -225,10 +226,11 @@ int runAll(const QString &scenarios, qint64 requestedCount)
     for (const QChar scenario : scenarios) {
         const char name = char(scenario.unicode());
         if (name == 'g') {
-            // The window's scenario: the headless client and the window on the same flood.
+            // The window's scenario: the headless client and the window on the same flood, then
+            // the window again with the selected topic's chart shown.
             const qint64 count = requestedCount > 0 ? requestedCount : 200000;
             std::printf("(g) viewer window: %lld messages over 10,000 topics\n", count);
-            for (const char *mode : {"--vindle", "--viewer"})
+            for (const char *mode : {"--vindle", "--viewer", "--viewer-chart"})
                 runChild({QString::fromLatin1(mode), QString::number(port), QStringLiteral("a"), QString::number(count)});
             continue;
         }
@@ -270,7 +272,8 @@ int main(int argc, char **argv)
             return runVindle(port, workload);
         if (arguments[0].startsWith(QLatin1String("--viewer"))) {
             const QString search = arguments[0] == QLatin1String("--viewer-search") ? QStringLiteral("probe") : QString();
-            return runIngestViewer(port, workload, search, [port, &workload]() -> std::function<void()> {
+            const bool showChart = arguments[0] == QLatin1String("--viewer-chart");
+            return runIngestViewer(port, workload, search, showChart, [port, &workload]() -> std::function<void()> {
                 const Child publisher = startPublisher(port, workload);
                 return [publisher] { waitFor(publisher); };
             });

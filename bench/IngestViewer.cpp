@@ -7,7 +7,9 @@
 #include "VDLTopic.h"
 #include "VDLTopicsModel.h"
 #include "VDLTopicsViewController.h"
+#include "VDLChartView.h"
 #include "VDLURLOpener.h"
+#include "VDLValueViewController.h"
 #include "VDLViewerViewController.h"
 #include "VOKOutlineView.h"
 #include "VOKWindowController.h"
@@ -48,7 +50,7 @@ void expandFirstLevel(VDLViewerViewController &viewer)
 
 } // namespace
 
-int runIngestViewer(int port, const IngestWorkload &workload, const QString &search,
+int runIngestViewer(int port, const IngestWorkload &workload, const QString &search, bool showChart,
                     const std::function<std::function<void()>()> &startPublisher)
 {
     const qint64 count = workload.messageCount();
@@ -89,6 +91,8 @@ int runIngestViewer(int port, const IngestWorkload &workload, const QString &sea
             prepared = true;
             expandFirstLevel(*viewer);
             viewer->handleUrl(QUrl(QStringLiteral("mqtt://h/") + QString::fromUtf8(selectedTopic)));
+            if (showChart)
+                viewer->valuePane()->chooseView(VDLValueViewController::ChartView);
             if (!search.isEmpty()) {
                 viewer->topicsPane()->search()->setSearchString(search);
                 viewer->topicsPane()->search()->setDoFilter(true);
@@ -116,10 +120,15 @@ int runIngestViewer(int port, const IngestWorkload &workload, const QString &sea
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const QString who = search.isEmpty() ? QStringLiteral("Vindle viewer window")
-                                         : QStringLiteral("... searching \"%1\", Filter on").arg(search);
+    const QString who = !search.isEmpty() ? QStringLiteral("... searching \"%1\", Filter on").arg(search)
+        : showChart                       ? QStringLiteral("... with the topic's chart shown")
+                                          : QStringLiteral("Vindle viewer window");
     std::printf("  %-30s wall %7.2f s  %9.0f msgs/s  peak RSS %7.1f MB  selected %s\n", qPrintable(who), elapsed,
                 double(count) / elapsed, double(usage.ru_maxrss) / 1024, viewer->selectedTopic() ? "yes" : "no");
+    if (showChart)
+        std::printf("  chart shown: %s, %d points drawn\n",
+                    viewer->valuePane()->currentView() == VDLValueViewController::ChartView ? "yes" : "no",
+                    viewer->valuePane()->chartView()->drawnPointCount());
     if (!search.isEmpty()) {
         viewer->topicsPane()->search()->findNext();
         std::printf("  search info at the end: %s\n", qPrintable(viewer->topicsPane()->search()->searchInfo()));

@@ -11,6 +11,6 @@
 // late a 50 ms timer fires on the GUI thread meanwhile (p50, p99, max). `startPublisher` starts
 // the flood once the window is ready and answers a function that waits for it to end. Answers
 // the process exit code. With a search text, the window searches for it with Filter on from
-// the start of the flood.
-int runIngestViewer(int port, const IngestWorkload &workload, const QString &search,
+// the start of the flood. With showChart, the selected topic's chart is shown instead of its value.
+int runIngestViewer(int port, const IngestWorkload &workload, const QString &search, bool showChart,
                     const std::function<std::function<void()>()> &startPublisher);

@@ -3,7 +3,7 @@
 
 VINDLE_PACKAGES=(
     cmake g++ ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqcustomplot-dev
     libmosquitto-dev libssl-dev openssl mosquitto mosquitto-clients
     libsecret-1-dev gnome-keyring dbus
     libsimdjson-dev

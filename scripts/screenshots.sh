@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots on a virtual screen: a viewer on the demo home, a filtered
-# search, the publish window after a publish, the recents and favorites menu, a viewer asking
-# for a password, and one asking whether to trust a self-signed certificate.
+# search, the publish window after a publish, the recents and favorites menu, a topic's chart,
+# a viewer asking for a password, and one asking whether to trust a self-signed certificate.
 # Writes docs/*.png.
 #   scripts/screenshots.sh
 set -euo pipefail
@@ -66,6 +66,17 @@ keys "$viewer" Tab Tab space shift+Tab shift+Tab Return
 sleep 1.5
 import -window "$viewer" docs/search.png
 keys "$viewer" ctrl+f Escape
+
+# The garden temperature's chart, once the demo has sent it for a while; then back to its value,
+# so the viewers after it open on their values.
+keys "$viewer" ctrl+f
+xdotool type --delay 60 "garden/temperature"
+keys "$viewer" Return Escape
+sleep 20
+xdotool mousemove --window "$viewer" 740 126 click 1
+sleep 1
+import -window "$viewer" docs/chart.png
+xdotool mousemove --window "$viewer" 683 126 click 1
 
 # A second viewer and a favorite give the recents menu both sections.
 keys "$viewer" ctrl+d
@@ -133,4 +144,4 @@ window_named "^TLS Certificate Error\$" >/dev/null
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$tls_viewer")"
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage docs/tls.png
-echo "Wrote docs/viewer.png, docs/search.png, docs/publish.png, docs/recents.png, docs/login.png and docs/tls.png"
+echo "Wrote docs/viewer.png, docs/search.png, docs/publish.png, docs/recents.png, docs/chart.png, docs/login.png and docs/tls.png"

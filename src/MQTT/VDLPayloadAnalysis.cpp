@@ -106,3 +106,19 @@ QString VDLPayloadAnalysis::numberText(const QByteArray &payload)
         return QStringLiteral("0");
     return VOKJSONNumber::isValid(trimmed) ? VOKJSONNumber::shortestText(trimmed) : QString();
 }
+
+std::optional<double> VDLPayloadAnalysis::numberValue(const QByteArray &payload)
+{
+    const QByteArrayView trimmed = trimmedJSON(payload);
+    if (trimmed == "true")
+        return 1.0;
+    if (trimmed == "false")
+        return 0.0;
+    bool integral = false;
+    double value = 0;
+    if (!isJSONNumber(trimmed, integral)
+        || std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value).ec != std::errc()
+        || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}

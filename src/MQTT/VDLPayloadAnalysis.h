@@ -5,6 +5,7 @@
 #include <QVariantMap>
 
 #include <cstdint>
+#include <optional>
 
 // The payload classes of a received message; the numbers are part of the dump format.
 enum class VDLPayloadType : std::uint8_t {
@@ -35,6 +36,9 @@ public:
     // shortest form unless a double would change their digits, then as written; a boolean as 1
     // or 0. Null for anything else.
     static QString numberText(const QByteArray &payload);
+    // The value of a payload classified as a number or a boolean (true 1, false 0); none for
+    // anything else and for a number beyond a double's range.
+    static std::optional<double> numberValue(const QByteArray &payload);
 
 private:
     void classifyNonJSON(const QByteArray &payload);

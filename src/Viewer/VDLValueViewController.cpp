@@ -1,24 +1,34 @@
 #include "VDLValueViewController.h"
 
+#include "VDLChartView.h"
+#include "VDLDifferenceView.h"
 #include "VDLHistoryModel.h"
 #include "VDLPayloadView.h"
 #include "VDLTextField.h"
 #include "VDLTopic.h"
 #include "VOKAttributedItemDelegate.h"
 #include "VOKDate.h"
+#include "VOKPreferences.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStackedWidget>
+#include <QTabBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int refreshMilliseconds = 200;
+// The tabs' titles, in the order of VDLValueViewController::View; also what the preferences keep.
+const QStringList viewTitles = {QStringLiteral("Value"), QStringLiteral("Chart"), QStringLiteral("Difference")};
+
 QString messageTitle(qsizetype total)
 {
     if (total > VDLValueViewController::ShownHistory)
@@ -38,18 +48,17 @@ VDLValueViewController::VDLValueViewController(QWidget *parent)
     , m_latest(new QPushButton(QStringLiteral("Latest"), this))
     , m_historyModel(new VDLHistoryModel(ShownHistory, this))
     , m_history(new QTreeView(this))
+    , m_views(new QTabBar(this))
+    , m_pages(new QStackedWidget(this))
+    , m_chart(new VDLChartView(this))
+    , m_difference(new VDLDifferenceView(this))
 {
     QFont bold = m_path->font();
     bold.setBold(true);
     m_path->setFont(bold);
 
     auto *values = new QSplitter(Qt::Vertical, this);
-    auto *valuePane = new QWidget(values);
-    auto *valueLayout = new QVBoxLayout(valuePane);
-    valueLayout->setContentsMargins(0, 0, 0, 0);
-    valueLayout->addWidget(m_messageInfo);
-    valueLayout->addWidget(m_value, 1);
-    values->addWidget(valuePane);
+    values->addWidget(makeViews());
     values->addWidget(makeHistoryPane());
 
     auto *layout = new QVBoxLayout(this);
@@ -67,8 +76,104 @@ VDLValueViewController::VDLValueViewController(QWidget *parent)
     refresh();
 }
 
+QWidget *VDLValueViewController::makeViews()
+{
+    auto *valuePage = new QWidget(this);
+    auto *valueLayout = new QVBoxLayout(valuePage);
+    valueLayout->setContentsMargins(0, 0, 0, 0);
+    valueLayout->addWidget(m_messageInfo);
+    valueLayout->addWidget(m_value, 1);
+    m_pages->addWidget(valuePage);
+    m_pages->addWidget(m_chart);
+    m_pages->addWidget(m_difference);
+    for (const QString &title : viewTitles)
+        m_views->addTab(title);
+    m_views->setFocusPolicy(Qt::StrongFocus);
+    m_views->setExpanding(false);
+    m_chosenView = View(std::max<qsizetype>(0, viewTitles.indexOf(VOKPreferences::standard().stringForKey(QLatin1String(PreferencesKey)))));
+    connect(m_views, &QTabBar::currentChanged, this, [this](int index) {
+        if (!m_updatingViews)
+            chooseView(View(index));
+    });
+    connect(m_chart, &VDLChartView::hasValuesChanged, this, &VDLValueViewController::updateViews);
+
+    auto *views = new QWidget(this);
+    auto *layout = new QVBoxLayout(views);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_views);
+    layout->addWidget(m_pages, 1);
+    return views;
+}
+
+void VDLValueViewController::chooseView(View view)
+{
+    m_chosenView = view;
+    VOKPreferences::standard().setObject(viewTitles[view], QLatin1String(PreferencesKey));
+    updateViews();
+}
+
+VDLValueViewController::View VDLValueViewController::currentView() const
+{
+    return View(m_pages->currentIndex());
+}
+
+void VDLValueViewController::updateViews()
+{
+    const QScopedValueRollback updating(m_updatingViews, true);
+    m_views->setTabVisible(ChartView, m_chart->hasValues());
+    m_views->setTabVisible(DifferenceView, previousMessage(m_shownMessage) != nullptr);
+    const View shown = m_views->isTabVisible(m_chosenView) ? m_chosenView : ValueView;
+    m_views->setCurrentIndex(shown);
+    m_pages->setCurrentIndex(shown);
+    if (shown == DifferenceView)
+        m_difference->showDifference(previousMessage(m_shownMessage), m_shownMessage);
+}
+
+VDLMessagePtr VDLValueViewController::previousMessage(const VDLMessagePtr &message) const
+{
+    if (!message || !m_topic)
+        return VDLMessagePtr();
+    // Only a message of the history list can be shown: the search ends there.
+    const QList<VDLMessagePtr> &messages = m_topic->messages();
+    const qsizetype oldest = std::max<qsizetype>(1, messages.size() - ShownHistory - 1);
+    for (qsizetype index = messages.size() - 1; index >= oldest; --index) {
+        if (messages[index] == message)
+            return messages[index - 1];
+    }
+    return VDLMessagePtr();
+}
+
+QString VDLValueViewController::differenceText() const
+{
+    return currentView() == DifferenceView ? m_difference->text() : QString();
+}
+
+void VDLValueViewController::compareWithPrevious(const QModelIndex &row)
+{
+    m_history->selectionModel()->select(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    chooseView(DifferenceView);
+}
+
+void VDLValueViewController::showHistoryMenu(const QPoint &position)
+{
+    const QModelIndex row = m_history->indexAt(position);
+    if (!row.isValid())
+        return;
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *compare = menu->addAction(QStringLiteral("Compare with Previous"), this,
+                                       [this, row = QPersistentModelIndex(row)] {
+                                           if (row.isValid())
+                                               compareWithPrevious(row);
+                                       });
+    compare->setEnabled(previousMessage(m_historyModel->messageAt(row)) != nullptr);
+    menu->popup(m_history->viewport()->mapToGlobal(position));
+}
+
 QWidget *VDLValueViewController::makeHistoryPane()
 {
+    m_history->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_history, &QWidget::customContextMenuRequested, this, &VDLValueViewController::showHistoryMenu);
     m_history->setModel(m_historyModel);
     m_history->setItemDelegate(new VOKAttributedItemDelegate(VDLHistoryModel::AttributedRole, m_history));
     m_history->setRootIsDecorated(false);
@@ -115,6 +220,7 @@ void VDLValueViewController::setTopic(VDLTopic *topic)
     // A reset: no row stays selected, so the pane follows the new topic's newest message.
     m_historyModel->setTopic(topic);
     m_shownMessage.reset();
+    m_chart->setTopic(topic);
     refresh();
 }
 
@@ -129,6 +235,7 @@ void VDLValueViewController::showMessage(const VDLMessagePtr &message)
     m_shownMessage = message;
     showMessageInfo(message);
     m_value->showMessage(message);
+    updateViews();
 }
 
 void VDLValueViewController::showMessageInfo(const VDLMessagePtr &message)

@@ -98,9 +98,28 @@ TEST(VDLPayloadView, RawDataShowsAsAHexDumpOfTheSharedBytes)
     EXPECT_EQ(view.hexView()->data().constData(), message->data().constData());
     EXPECT_EQ(VDLHexView::lineText(bytes, 4),
               QStringLiteral("00000040  40 41 42 43 44 45 46 47  48 49 4a 4b 4c 4d 4e 4f  |@ABCDEFGHIJKLMNO|"));
-    EXPECT_EQ(VDLHexView::lineText(bytes, 65536),
-              QStringLiteral("00100000  00 01 02                                          |...|"));
-    EXPECT_TRUE(VDLHexView::lineText(bytes, 65537).isEmpty());
+}
+
+TEST(VDLHexView, ShortPayloadsFillTheirLastLineWithoutSpillingOver)
+{
+    const QByteArray characters = "0123456789:;<=>?@";
+    const QString full = QStringLiteral("00000000  30 31 32 33 34 35 36 37  38 39 3a 3b 3c 3d 3e 3f  |0123456789:;<=>?|");
+    const QList<std::tuple<qsizetype, qsizetype, QString>> cases{
+        {0, 0, QString()},
+        {1, 1, QStringLiteral("00000000  30") + QString(48, QLatin1Char(' ')) + QStringLiteral("|0|")},
+        {15, 1, QStringLiteral("00000000  30 31 32 33 34 35 36 37  38 39 3a 3b 3c 3d 3e     |0123456789:;<=>|")},
+        {16, 1, full},
+        {17, 2, QStringLiteral("00000010  40") + QString(48, QLatin1Char(' ')) + QStringLiteral("|@|")},
+    };
+    VDLHexView view;
+    for (const auto &[size, lines, lastLine] : cases) {
+        const QByteArray bytes = characters.left(size);
+        view.setData(bytes);
+        EXPECT_EQ(view.lineCount(), lines) << size;
+        EXPECT_EQ(VDLHexView::lineText(bytes, lines - 1), lastLine) << size;
+        EXPECT_TRUE(VDLHexView::lineText(bytes, lines).isEmpty()) << size;
+    }
+    EXPECT_EQ(VDLHexView::lineText(characters, 0), full);
 }
 
 TEST(VDLPayloadView, AWorkersResultForAMessageNoLongerShownIsDropped)

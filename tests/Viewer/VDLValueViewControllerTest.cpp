@@ -6,11 +6,13 @@
 #include "VDLTextView.h"
 #include "VDLValueViewController.h"
 #include "VOKAttributedString.h"
+#include "VOKPreferences.h"
 
 #include <QAbstractItemModelTester>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <QTreeView>
 
@@ -165,4 +167,46 @@ TEST(VDLValueViewController, ValueCellsShowAQuietPreviewAfterTheSummaryAndNeverI
     for (const QModelIndex &cell : {outline.indexOfTopic(history.topic, VDLTopicsModel::SummaryColumn),
                                     list.index(0, VDLHistoryModel::ValueColumn)})
         EXPECT_LE(cell.data().toString().size(), 1010);
+}
+
+TEST(VDLValueViewController, ViewsAppearWhereTheyApplyAndTheDifferenceComparesWithTheMessageBefore)
+{
+    VOKPreferences::standard().removeObjectForKey(QLatin1String(VDLValueViewController::PreferencesKey));
+    History history;
+    history.add(R"({"state":"ON","power":{"now":5}})");
+    VDLValueViewController pane;
+    pane.show();
+    pane.setTopic(history.topic);
+    QTabBar *const tabs = pane.viewBar();
+    EXPECT_TRUE(tabs->isTabVisible(VDLValueViewController::ChartView));
+    // A first message has nothing before it.
+    EXPECT_FALSE(tabs->isTabVisible(VDLValueViewController::DifferenceView));
+
+    history.add(R"({"state":"OFF","power":{"now":0}})");
+    history.add(R"({"state":"OFF","power":{"now":0},"new":1})");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane.historyRowCount() == 3; }));
+    EXPECT_TRUE(tabs->isTabVisible(VDLValueViewController::DifferenceView));
+    pane.compareWithPrevious(pane.historyModel()->index(1, 0));
+    EXPECT_EQ(pane.currentView(), VDLValueViewController::DifferenceView);
+    EXPECT_EQ(pane.differenceText(), QStringLiteral("~ power.now: 5 → 0\n~ state: \"ON\" → \"OFF\""));
+    // The difference follows the message shown; the first message has none, so the value shows.
+    pane.followLatest();
+    EXPECT_EQ(pane.differenceText(), QStringLiteral("+ new: 1"));
+    selectRow(*pane.historyView(), 2);
+    EXPECT_EQ(pane.currentView(), VDLValueViewController::ValueView);
+
+    // The choice comes back wherever it applies: not on a topic without values to chart, again
+    // on the next that has them, and in a new pane.
+    pane.followLatest();
+    tabs->setCurrentIndex(VDLValueViewController::ChartView);
+    VDLTopic *const text = history.root.subtopicNamed(QStringLiteral("text"));
+    text->addMessage(makeMessage("text", "hello"));
+    pane.setTopic(text);
+    EXPECT_FALSE(tabs->isTabVisible(VDLValueViewController::ChartView));
+    EXPECT_EQ(pane.currentView(), VDLValueViewController::ValueView);
+    pane.setTopic(history.topic);
+    EXPECT_EQ(pane.currentView(), VDLValueViewController::ChartView);
+    VDLValueViewController another;
+    another.setTopic(history.topic);
+    EXPECT_EQ(another.currentView(), VDLValueViewController::ChartView);
 }

@@ -1,0 +1,124 @@
+#include "VDLChartField.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Fields are listed from objects up to this size, and at most this many: a chooser of more helps
+// nobody, and ordering the keys of a huge object by its text would take long.
+constexpr qsizetype listedPayloadLimit = 16 * 1024;
+constexpr qsizetype listedFieldLimit = 100;
+
+QJsonObject objectOf(const VDLMessage &message)
+{
+    if (message.type() != VDLPayloadType::JSON)
+        return QJsonObject();
+    return QJsonDocument::fromJson(message.data()).object();
+}
+
+// The object's keys in the order the text names them. Qt's object keeps its keys sorted, so
+// each is looked for in the text after its parent's own; a key written with escapes is not
+// found and goes last.
+QStringList keysInTextOrder(const QJsonObject &object, const QByteArray &text, qsizetype from,
+                            QList<qsizetype> &positions)
+{
+    QList<std::pair<qsizetype, QString>> found;
+    for (const QString &key : object.keys()) {
+        const qsizetype position = text.indexOf('"' + key.toUtf8() + '"', from);
+        found.append({position < 0 ? text.size() : position, key});
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto &left, const auto &right) { return left.first < right.first; });
+    QStringList keys;
+    positions.clear();
+    for (const auto &[position, key] : found) {
+        keys.append(key);
+        positions.append(position);
+    }
+    return keys;
+}
+
+// Depth first, in the order of the text; the prefix is the keys down to the object.
+void collectLeaves(const QJsonObject &object, const QByteArray &text, qsizetype from, QStringList &prefix,
+                   QList<VDLChartField> &fields)
+{
+    QList<qsizetype> positions;
+    const QStringList keys = keysInTextOrder(object, text, from, positions);
+    for (qsizetype index = 0; index < keys.size() && fields.size() < listedFieldLimit; ++index) {
+        prefix.append(keys[index]);
+        const QJsonValue value = object.value(keys[index]);
+        if (value.isObject())
+            collectLeaves(value.toObject(), text, positions[index], prefix, fields);
+        else if (value.isDouble() && !fields.contains(VDLChartField(prefix)))
+            fields.append(VDLChartField(prefix));
+        prefix.removeLast();
+    }
+}
+
+} // namespace
+
+QString VDLChartField::name() const
+{
+    return isPayload() ? QStringLiteral("Value") : m_keys.join(QLatin1Char('.'));
+}
+
+std::optional<double> VDLChartField::valueOf(const VDLMessage &message) const
+{
+    if (isPayload()) {
+        switch (message.type()) {
+        case VDLPayloadType::Number:
+        case VDLPayloadType::Boolean:
+            return VDLPayloadAnalysis::numberValue(message.data());
+        case VDLPayloadType::Text:
+            // Only a short text can be a state word; a long one is not decoded for nothing.
+            if (message.data().size() > 32)
+                return std::nullopt;
+            return stateValue(QString::fromUtf8(message.data()));
+        default:
+            return std::nullopt;
+        }
+    }
+    QJsonValue value = objectOf(message);
+    for (const QString &key : m_keys)
+        value = value.toObject().value(key);
+    if (!value.isDouble() || !std::isfinite(value.toDouble()))
+        return std::nullopt;
+    return value.toDouble();
+}
+
+QList<VDLChartField> VDLChartField::fieldsOf(const QList<VDLMessagePtr> &messages, qsizetype newest)
+{
+    QList<VDLChartField> fields;
+    bool hasPayloadValue = false;
+    QStringList prefix;
+    const qsizetype oldest = std::max<qsizetype>(0, messages.size() - newest);
+    for (qsizetype index = messages.size() - 1; index >= oldest; --index) {
+        const VDLMessage &message = *messages[index];
+        hasPayloadValue = hasPayloadValue || VDLChartField().valueOf(message).has_value();
+        if (message.data().size() <= listedPayloadLimit)
+            collectLeaves(objectOf(message), message.data(), 0, prefix, fields);
+    }
+    if (hasPayloadValue)
+        fields.prepend(VDLChartField());
+    return fields;
+}
+
+std::optional<double> VDLChartField::stateValue(const QString &text)
+{
+    static const QStringList on = {QStringLiteral("on"), QStringLiteral("true"), QStringLiteral("yes"),
+                                   QStringLiteral("open"), QStringLiteral("online")};
+    static const QStringList off = {QStringLiteral("off"), QStringLiteral("false"), QStringLiteral("no"),
+                                    QStringLiteral("closed"), QStringLiteral("offline")};
+    const QString word = text.trimmed();
+    if (word.size() > 7)
+        return std::nullopt;
+    if (on.contains(word, Qt::CaseInsensitive))
+        return 1.0;
+    if (off.contains(word, Qt::CaseInsensitive))
+        return 0.0;
+    return std::nullopt;
+}
