@@ -1,7 +1,8 @@
 #include "VDLChartField.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "VOKJSONNumber.h"
+#include "VOKJSONReader.h"
+#include "VOKVariant.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,17 +14,29 @@ namespace {
 constexpr qsizetype listedPayloadLimit = 16 * 1024;
 constexpr qsizetype listedFieldLimit = 100;
 
-QJsonObject objectOf(const VDLMessage &message)
+QVariantMap objectOf(const VDLMessage &message)
 {
     if (message.type() != VDLPayloadType::JSON)
-        return QJsonObject();
-    return QJsonDocument::fromJson(message.data()).object();
+        return QVariantMap();
+    return VOKJSONReader::read(message.data(), false).toMap();
 }
 
-// The object's keys in the order the text names them. Qt's object keeps its keys sorted, so
+// A JSON number: not a boolean, a string or a container.
+bool isNumber(const QVariant &value)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+        return true;
+    default:
+        return value.metaType() == QMetaType::fromType<VOKJSONNumber>();
+    }
+}
+
+// The object's keys in the order the text names them. The object keeps its keys sorted, so
 // each is looked for in the text after its parent's own; a key written with escapes is not
 // found and goes last.
-QStringList keysInTextOrder(const QJsonObject &object, const QByteArray &text, qsizetype from,
+QStringList keysInTextOrder(const QVariantMap &object, const QByteArray &text, qsizetype from,
                             QList<qsizetype> &positions)
 {
     QList<std::pair<qsizetype, QString>> found;
@@ -43,17 +56,17 @@ QStringList keysInTextOrder(const QJsonObject &object, const QByteArray &text, q
 }
 
 // Depth first, in the order of the text; the prefix is the keys down to the object.
-void collectLeaves(const QJsonObject &object, const QByteArray &text, qsizetype from, QStringList &prefix,
+void collectLeaves(const QVariantMap &object, const QByteArray &text, qsizetype from, QStringList &prefix,
                    QList<VDLChartField> &fields)
 {
     QList<qsizetype> positions;
     const QStringList keys = keysInTextOrder(object, text, from, positions);
     for (qsizetype index = 0; index < keys.size() && fields.size() < listedFieldLimit; ++index) {
         prefix.append(keys[index]);
-        const QJsonValue value = object.value(keys[index]);
-        if (value.isObject())
-            collectLeaves(value.toObject(), text, positions[index], prefix, fields);
-        else if (value.isDouble() && !fields.contains(VDLChartField(prefix)))
+        const QVariant value = object.value(keys[index]);
+        if (vokIsDictionary(value))
+            collectLeaves(value.toMap(), text, positions[index], prefix, fields);
+        else if (isNumber(value) && !fields.contains(VDLChartField(prefix)))
             fields.append(VDLChartField(prefix));
         prefix.removeLast();
     }
@@ -82,10 +95,10 @@ std::optional<double> VDLChartField::valueOf(const VDLMessage &message) const
             return std::nullopt;
         }
     }
-    QJsonValue value = objectOf(message);
+    QVariant value = objectOf(message);
     for (const QString &key : m_keys)
-        value = value.toObject().value(key);
-    if (!value.isDouble() || !std::isfinite(value.toDouble()))
+        value = value.toMap().value(key);
+    if (!isNumber(value) || !std::isfinite(value.toDouble()))
         return std::nullopt;
     return value.toDouble();
 }

@@ -3,8 +3,11 @@
 #include "VDLLineDifference.h"
 #include "VOKMarkupEscape.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
+#include "VOKJSON.h"
+#include "VOKJSONPrinter.h"
+#include "VOKJSONReader.h"
+#include "VOKVariant.h"
+
 #include <QStringList>
 
 namespace {
@@ -45,27 +48,16 @@ QString cut(const QString &text)
         : text;
 }
 
-QString valueText(const QJsonValue &value)
+QString valueText(const QVariant &value)
 {
-    switch (value.type()) {
-    case QJsonValue::Object:
-        return cut(QString::fromUtf8(QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact)));
-    case QJsonValue::Array:
-        return cut(QString::fromUtf8(QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)));
-    case QJsonValue::String:
-        // Written as JSON writes it, so "1" and 1 read apart.
-        return cut(QString::fromUtf8(QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact)).mid(1).chopped(1));
-    case QJsonValue::Double:
-        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
-    case QJsonValue::Bool:
-        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    default:
-        return QStringLiteral("null");
-    }
+    if (vokIsDictionary(value) || vokIsArray(value))
+        return cut(QString::fromUtf8(vokJSON(value)));
+    // Scalars as JSON writes them, so "1" and 1 read apart.
+    return cut(vokPrettyPrintWithIndent(value, 0, false));
 }
 
-// Depth first over both objects; keys in the order Qt keeps them (sorted).
-void compareObjects(const QJsonObject &before, const QJsonObject &after, const QString &prefix, DifferenceLines &lines)
+// Depth first over both objects; keys in sorted order.
+void compareObjects(const QVariantMap &before, const QVariantMap &after, const QString &prefix, DifferenceLines &lines)
 {
     QStringList keys = before.keys();
     for (const QString &key : after.keys()) {
@@ -75,15 +67,16 @@ void compareObjects(const QJsonObject &before, const QJsonObject &after, const Q
     std::sort(keys.begin(), keys.end());
     for (const QString &key : std::as_const(keys)) {
         const QString name = prefix + key;
-        const QJsonValue old = before.value(key);
-        const QJsonValue now = after.value(key);
-        if (old.isUndefined())
+        const QVariant old = before.value(key);
+        const QVariant now = after.value(key);
+        if (!before.contains(key))
             lines.add("Green", QStringLiteral("+ %1: %2").arg(name, valueText(now)));
-        else if (now.isUndefined())
+        else if (!after.contains(key))
             lines.add("Red", QStringLiteral("- %1: %2").arg(name, valueText(old)));
-        else if (old.isObject() && now.isObject())
-            compareObjects(old.toObject(), now.toObject(), name + QLatin1Char('.'), lines);
-        else if (old != now)
+        else if (vokIsDictionary(old) && vokIsDictionary(now))
+            compareObjects(old.toMap(), now.toMap(), name + QLatin1Char('.'), lines);
+        // Values of two types are alike when JSON writes them alike (1 and 1.0), never "1" and 1.
+        else if (old.metaType() != now.metaType() ? valueText(old) != valueText(now) : old != now)
             lines.add("DarkOrange", QStringLiteral("~ %1: %2 → %3").arg(name, valueText(old), valueText(now)));
     }
 }
@@ -93,10 +86,10 @@ void compareObjects(const QJsonObject &before, const QJsonObject &after, const Q
 VOKMarkup VDLMessageDifference::between(const VDLMessage &before, const VDLMessage &after)
 {
     if (before.type() == VDLPayloadType::JSON && after.type() == VDLPayloadType::JSON) {
-        const QJsonDocument old = QJsonDocument::fromJson(before.data());
-        const QJsonDocument now = QJsonDocument::fromJson(after.data());
-        if (old.isObject() && now.isObject())
-            return ofObjects(old.object(), now.object());
+        const QVariant old = VOKJSONReader::read(before.data(), false);
+        const QVariant now = VOKJSONReader::read(after.data(), false);
+        if (vokIsDictionary(old) && vokIsDictionary(now))
+            return ofObjects(old.toMap(), now.toMap());
     }
     const QString oldText = before.payload();
     const QString newText = after.payload();
@@ -106,7 +99,7 @@ VOKMarkup VDLMessageDifference::between(const VDLMessage &before, const VDLMessa
     return ofLines(oldText, newText);
 }
 
-VOKMarkup VDLMessageDifference::ofObjects(const QJsonObject &before, const QJsonObject &after)
+VOKMarkup VDLMessageDifference::ofObjects(const QVariantMap &before, const QVariantMap &after)
 {
     DifferenceLines lines;
     compareObjects(before, after, QString(), lines);

@@ -3,7 +3,7 @@
 #include "VDLMessage.h"
 #include "VOKMarkup.h"
 
-#include <QJsonObject>
+#include <QVariantMap>
 #include <QString>
 
 // What changed from one message of a topic to the next, as markup for the value pane, one line
@@ -26,7 +26,7 @@ public:
     static constexpr qsizetype MaximumValue = 200;
 
     static VOKMarkup between(const VDLMessage &before, const VDLMessage &after);
-    static VOKMarkup ofObjects(const QJsonObject &before, const QJsonObject &after);
+    static VOKMarkup ofObjects(const QVariantMap &before, const QVariantMap &after);
     static VOKMarkup ofLines(const QString &before, const QString &after);
     static VOKMarkup ofBytes(const QByteArray &before, const QByteArray &after);
 };

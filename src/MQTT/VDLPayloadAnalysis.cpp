@@ -9,6 +9,9 @@
 #include <QByteArrayView>
 #include <QStringList>
 
+#include <charconv>
+#include <cmath>
+
 namespace {
 
 bool isJSONSpace(char character)
@@ -114,9 +117,8 @@ std::optional<double> VDLPayloadAnalysis::numberValue(const QByteArray &payload)
         return 1.0;
     if (trimmed == "false")
         return 0.0;
-    bool integral = false;
     double value = 0;
-    if (!isJSONNumber(trimmed, integral)
+    if (!VOKJSONNumber::isValid(trimmed)
         || std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value).ec != std::errc()
         || !std::isfinite(value))
         return std::nullopt;

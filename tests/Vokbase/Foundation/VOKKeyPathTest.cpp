@@ -45,7 +45,7 @@ TEST_F(KeyPathTest, WalksObjectsGadgetsDictionariesJsonAndLists)
     EXPECT_EQ(walk("child.items.lastObject.name").toString(), QStringLiteral("b"));
     const QJsonObject object = QJsonDocument::fromJson(R"({"a":{"b":[{"c":3}]}})").object();
     EXPECT_EQ(vokSafeValueForKeyPath(QVariant::fromValue(object), QStringLiteral("a.b.c")).toList(),
-              QVariantList({3}));
+              QVariantList{3});
     root.setProperty("extra", 7);
     EXPECT_EQ(walk("extra").toInt(), 7);
 
