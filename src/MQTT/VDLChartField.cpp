@@ -95,9 +95,9 @@ std::optional<double> VDLChartField::valueOf(const VDLMessage &message) const
             return std::nullopt;
         }
     }
-    QVariant value = objectOf(message);
-    for (const QString &key : m_keys)
-        value = value.toMap().value(key);
+    if (message.type() != VDLPayloadType::JSON)
+        return std::nullopt;
+    const QVariant value = VOKJSONReader::readMember(message.data(), m_keys);
     if (!isNumber(value) || !std::isfinite(value.toDouble()))
         return std::nullopt;
     return value.toDouble();

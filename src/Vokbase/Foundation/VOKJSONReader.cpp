@@ -301,3 +301,22 @@ QVariant VOKJSONReader::read(QByteArrayView bytes, bool allowFragments, Failure 
     }
     return QVariant();
 }
+
+QVariant VOKJSONReader::readMember(QByteArrayView bytes, const QStringList &keys)
+{
+    const simdjson::padded_string padded(bytes.data(), size_t(bytes.size()));
+    return withParser<ondemand::parser>(bytes.size(), [&](ondemand::parser &parser) {
+        ondemand::document document;
+        ondemand::value value;
+        if (parser.iterate(padded).get(document) || document.get_value().get(value))
+            return QVariant();
+        for (const QString &key : keys) {
+            const QByteArray name = key.toUtf8();
+            if (value.find_field_unordered(std::string_view(name.constData(), size_t(name.size()))).get(value))
+                return QVariant();
+        }
+        ValueReader reader;
+        QVariant member;
+        return reader.read(value, 1, member) == simdjson::SUCCESS ? member : QVariant();
+    });
+}

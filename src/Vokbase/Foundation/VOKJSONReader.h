@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // The program's one JSON reader: JSON exactly as RFC 8259 has it, read by simdjson. Anything
@@ -36,4 +37,10 @@ public:
     // QVariant::fromValue(nullptr). Without `allowFragments` only an object or an array is
     // taken. Invalid when refused, with the reason in `failure` when given.
     static QVariant read(QByteArrayView bytes, bool allowFragments, Failure *failure = nullptr);
+
+    // The value of one member of an object document, found by its keys from the top (as they
+    // are written), with nothing else read into values: for a chart that wants one number out
+    // of every message. Invalid when there is no such member. The bytes should be JSON
+    // (isJSON): what lies beside the path is skipped, not checked.
+    static QVariant readMember(QByteArrayView bytes, const QStringList &keys);
 };
