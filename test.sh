@@ -24,7 +24,7 @@ fi
 
 # The first fault ends the program with its report. Reports that come from system libraries
 # are listed, each with its reason, in the suppression files.
-export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:fast_unwind_on_malloc=0"
+export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/sanitize/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:suppressions=$PWD/scripts/sanitize/ubsan.supp"
 VINDLE_PACKAGES+=(clang-14 libclang-rt-14-dev)

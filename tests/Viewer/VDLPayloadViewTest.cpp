@@ -17,6 +17,9 @@
 
 namespace {
 
+// An upper bound only: under the sanitizers styling a large payload takes many times longer.
+constexpr int workerTimeout = 60000;
+
 QByteArray bigJSON(qsizetype size)
 {
     QByteArray json = "[";
@@ -29,7 +32,7 @@ QByteArray bigJSON(qsizetype size)
 // Lets every worker finish and its result arrive.
 bool settle(const VDLPayloadView &view)
 {
-    return QTest::qWaitFor([&] { return !view.isPreparing(); }, 10000);
+    return QTest::qWaitFor([&] { return !view.isPreparing(); }, workerTimeout);
 }
 
 std::set<QRgb> foregroundColours(const QTextDocument &document)
@@ -50,7 +53,7 @@ TEST(VDLPayloadView, ALargePayloadShowsItsStartStyledAndTheWholeAsPlainTextOnReq
     const QByteArray json = bigJSON(600 * 1024);
     QSignalSpy shown(&view, &VDLPayloadView::contentShown);
     view.showMessage(makeMessage("t", json));
-    ASSERT_TRUE(shown.wait(10000));
+    ASSERT_TRUE(shown.wait(workerTimeout));
     const QString head = view.text();
     EXPECT_GE(head.size(), VDLPayloadView::StyledLimit);
     EXPECT_LT(head.size(), VDLPayloadView::StyledLimit + 100);
@@ -61,7 +64,7 @@ TEST(VDLPayloadView, ALargePayloadShowsItsStartStyledAndTheWholeAsPlainTextOnReq
     EXPECT_EQ(view.wholePayloadButton()->text(), QStringLiteral("Show the whole payload (0.6 MB)"));
 
     view.wholePayloadButton()->click();
-    ASSERT_TRUE(shown.wait(10000));
+    ASSERT_TRUE(shown.wait(workerTimeout));
     EXPECT_TRUE(view.isShowingWholePayload());
     EXPECT_EQ(view.text(), whole);
     EXPECT_TRUE(view.wholePayloadButton()->isHidden());
@@ -71,7 +74,7 @@ TEST(VDLPayloadView, ALargePayloadShowsItsStartStyledAndTheWholeAsPlainTextOnReq
     while (text.size() < 400 * 1024)
         text += "line " + QByteArray::number(text.size()) + " \xc3\xbc\n";
     view.showMessage(makeMessage("t", text));
-    ASSERT_TRUE(shown.wait(10000));
+    ASSERT_TRUE(shown.wait(workerTimeout));
     EXPECT_TRUE(QString::fromUtf8(text).startsWith(view.text()));
     EXPECT_FALSE(view.text().contains(QChar::ReplacementCharacter));
     view.showWholePayload();
@@ -134,7 +137,7 @@ TEST(VDLPayloadView, AWorkersResultForAMessageNoLongerShownIsDropped)
 
     const VDLMessagePtr large = makeMessage("t", bigJSON(1024 * 1024));
     view.showMessage(large);
-    ASSERT_TRUE(shown.wait(10000));
+    ASSERT_TRUE(shown.wait(workerTimeout));
     // A newer message of the same topic keeps the pane filled while it is prepared; another
     // topic's never shows under the old content.
     const QString shownBefore = view.text();
@@ -143,7 +146,7 @@ TEST(VDLPayloadView, AWorkersResultForAMessageNoLongerShownIsDropped)
     view.showMessage(makeMessage("u", bigJSON(1024 * 1024)));
     EXPECT_TRUE(view.text().isEmpty());
     view.showMessage(large);
-    ASSERT_TRUE(shown.wait(10000));
+    ASSERT_TRUE(shown.wait(workerTimeout));
     view.showWholePayload();
     view.showMessage(makeMessage("t", QByteArray("\x01\x02", 2)));
     ASSERT_TRUE(settle(view));
@@ -151,7 +154,7 @@ TEST(VDLPayloadView, AWorkersResultForAMessageNoLongerShownIsDropped)
     EXPECT_EQ(view.hexView()->lineCount(), 1);
     // Showing the same message again keeps what is shown.
     view.showMessage(large);
-    ASSERT_TRUE(shown.wait(10000));
+    ASSERT_TRUE(shown.wait(workerTimeout));
     view.showMessage(large);
     EXPECT_FALSE(view.text().isEmpty());
 }
