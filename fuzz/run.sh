@@ -11,7 +11,7 @@ work=$(mktemp -d -t vindle-fuzz.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 failed=0
 for target in "$folder"/fuzz_*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     mkdir -p "$work/$name"
     [ -d "$seeds/${name#fuzz_}" ] && cp -r "$seeds/${name#fuzz_}/." "$work/$name/"
