@@ -14,11 +14,6 @@
 
 namespace {
 
-bool isJSONSpace(char character)
-{
-    return character == ' ' || character == '\t' || character == '\n' || character == '\r';
-}
-
 // A member as the summary shows it: strings as they are, numbers and booleans as written in
 // JSON, anything else as nothing.
 QString memberText(const QVariantMap &object, const QString &name)
@@ -31,24 +26,13 @@ QString memberText(const QVariantMap &object, const QString &name)
     return value.toString();
 }
 
-QByteArrayView trimmedJSON(QByteArrayView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isJSONSpace(text[begin]))
-        ++begin;
-    while (end > begin && isJSONSpace(text[end - 1]))
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
 } // namespace
 
 VDLPayloadAnalysis::VDLPayloadAnalysis(const QByteArray &payload, const QString &topic)
 {
     if (payload.isEmpty())
         return;
-    const QByteArrayView trimmed = trimmedJSON(payload);
+    const QByteArrayView trimmed = VOKJSONReader::trimmed(payload);
     if (trimmed == "true" || trimmed == "false") {
         m_type = trimmed.size() == payload.size() ? VDLPayloadType::Boolean : VDLPayloadType::Number;
         return;
@@ -81,7 +65,7 @@ void VDLPayloadAnalysis::classifyDocument(const QByteArray &payload, const QStri
     }
     m_type = VDLPayloadType::JSON;
     // Values are built only for the few objects that may be discovery payloads.
-    if (topic.endsWith(QLatin1String("/config")) && trimmedJSON(payload).front() == '{')
+    if (topic.endsWith(QLatin1String("/config")) && VOKJSONReader::trimmed(payload).front() == '{')
         probeHomeAssistant(VOKJSONReader::read(payload, false).toMap(), topic);
 }
 
@@ -102,7 +86,7 @@ void VDLPayloadAnalysis::probeHomeAssistant(const QVariantMap &object, const QSt
 
 QString VDLPayloadAnalysis::numberText(const QByteArray &payload)
 {
-    const QByteArrayView trimmed = trimmedJSON(payload);
+    const QByteArrayView trimmed = VOKJSONReader::trimmed(payload);
     if (trimmed == "true")
         return QStringLiteral("1");
     if (trimmed == "false")
@@ -112,7 +96,7 @@ QString VDLPayloadAnalysis::numberText(const QByteArray &payload)
 
 std::optional<double> VDLPayloadAnalysis::numberValue(const QByteArray &payload)
 {
-    const QByteArrayView trimmed = trimmedJSON(payload);
+    const QByteArrayView trimmed = VOKJSONReader::trimmed(payload);
     if (trimmed == "true")
         return 1.0;
     if (trimmed == "false")

@@ -49,14 +49,9 @@ bool isJSONSpace(char character)
     return character == ' ' || character == '\t' || character == '\n' || character == '\r';
 }
 
-QByteArrayView trimmed(std::string_view text)
+QByteArrayView viewOf(std::string_view text)
 {
-    QByteArrayView view(text.data(), qsizetype(text.size()));
-    while (!view.isEmpty() && isJSONSpace(view.back()))
-        view.chop(1);
-    while (!view.isEmpty() && isJSONSpace(view.front()))
-        view = view.sliced(1);
-    return view;
+    return QByteArrayView(text.data(), qsizetype(text.size()));
 }
 
 // Where the first control character that a string holds unescaped lies: the stage that finds
@@ -124,7 +119,7 @@ private:
 
     simdjson::error_code readNumber(std::string_view token, QVariant &out)
     {
-        const QByteArrayView text = trimmed(token);
+        const QByteArrayView text = VOKJSONReader::trimmed(viewOf(token));
         if (!VOKJSONNumber::isValid(text)) {
             failedAt = token.data();
             return simdjson::NUMBER_ERROR;
@@ -245,6 +240,15 @@ void locate(QByteArrayView bytes, qsizetype offset, VOKJSONReader::Failure &fail
 
 } // namespace
 
+QByteArrayView VOKJSONReader::trimmed(QByteArrayView text)
+{
+    while (!text.isEmpty() && isJSONSpace(text.back()))
+        text.chop(1);
+    while (!text.isEmpty() && isJSONSpace(text.front()))
+        text = text.sliced(1);
+    return text;
+}
+
 QString VOKJSONReader::Failure::description() const
 {
     if (line == 0)
@@ -295,7 +299,7 @@ QVariant VOKJSONReader::read(QByteArrayView bytes, bool allowFragments, Failure 
         if (error == simdjson::UNESCAPED_CHARS)
             offset = firstUnescapedControl(bytes);
         else if (error == notAContainer || error == notOneValue)
-            offset = trimmed(std::string_view(bytes.data(), size_t(bytes.size()))).data() - bytes.data();
+            offset = trimmed(bytes).data() - bytes.data();
         if (offset >= 0)
             locate(bytes, offset, *failure);
     }

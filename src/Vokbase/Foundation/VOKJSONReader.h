@@ -29,6 +29,9 @@ public:
         QString description() const;
     };
 
+    // The text without the white space JSON allows around a value.
+    static QByteArrayView trimmed(QByteArrayView text);
+
     // Whether the bytes are one JSON value, fragments (a bare number, string, true, false or
     // null) included. Builds no values: cheap enough for every message on the network thread.
     static bool isJSON(QByteArrayView bytes);
