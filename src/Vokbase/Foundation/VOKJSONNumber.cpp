@@ -141,9 +141,11 @@ QVariant VOKJSONNumber::value(QByteArrayView text)
     if (isIntegral(text)) {
         if (const std::optional<qint64> number = integer(text))
             return QVariant::fromValue(*number);
-    } else if (const std::optional<double> number = exactDouble(text)) {
-        return *number;
     }
+    // Also an integer beyond 64 bits that a double holds exactly: a double's own printed text
+    // can look like one (12345678901269017000), and must read back as the same value.
+    if (const std::optional<double> number = exactDouble(text))
+        return *number;
     registerConversions();
     return QVariant::fromValue(VOKJSONNumber{QString::fromLatin1(text)});
 }
