@@ -123,7 +123,7 @@ void measureObjects(qint64 count, SteppingClock &clock)
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         turn.start();
-        if (chart.messagesRead() == topic->messages().size())
+        if (chart.messagesRead() == topic->receivedMessageCount())
             loop.quit();
     });
     poll.start(0);

@@ -1,6 +1,7 @@
 #include "VDLAppDelegate.h"
 
 #include "VDLApplication.h"
+#include "VDLHistoryBudgetSheet.h"
 #include "VDLMainMenu.h"
 #include "VDLOpenViewController.h"
 #include "VDLURLOpener.h"
@@ -60,6 +61,10 @@ void VDLAppDelegate::connectMenuCommands()
     connect(m_mainMenu.get(), &VDLMainMenu::releaseNotesRequested, this, &VDLApplication::showReleaseNotes);
     connect(m_mainMenu.get(), &VDLMainMenu::acknowledgementsRequested, this, &VDLApplication::showAcknowledgements);
     connect(m_mainMenu.get(), &VDLMainMenu::aboutRequested, this, &VDLAppDelegate::showAbout);
+    connect(m_mainMenu.get(), &VDLMainMenu::historyBudgetRequested, this, [] {
+        if (QWidget *const window = QApplication::activeWindow())
+            VDLHistoryBudgetSheet::open(window);
+    });
 }
 
 void VDLAppDelegate::launch(const QStringList &urls, Restoration restoration)

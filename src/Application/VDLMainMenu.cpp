@@ -133,6 +133,7 @@ void VDLMainMenu::buildViewMenu()
     m_pause = addChainAction(m_view.get(), QStringLiteral("&Pause Updates"), QKeySequence(Qt::CTRL | Qt::Key_Period),
                              PauseSignature);
     m_pause->setCheckable(true);
+    m_view->addAction(QStringLiteral("Message History &Budget…"), this, &VDLMainMenu::historyBudgetRequested);
 }
 
 void VDLMainMenu::buildWindowMenu()

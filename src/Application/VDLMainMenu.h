@@ -48,6 +48,7 @@ Q_SIGNALS:
     void releaseNotesRequested();
     void acknowledgementsRequested();
     void aboutRequested();
+    void historyBudgetRequested();
 
 private:
     void buildFileMenu();

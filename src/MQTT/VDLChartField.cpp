@@ -79,25 +79,25 @@ QString VDLChartField::name() const
     return isPayload() ? QStringLiteral("Value") : m_keys.join(QLatin1Char('.'));
 }
 
-std::optional<double> VDLChartField::valueOf(const VDLMessage &message) const
+std::optional<double> VDLChartField::valueOf(VDLPayloadType type, const QByteArray &payload) const
 {
     if (isPayload()) {
-        switch (message.type()) {
+        switch (type) {
         case VDLPayloadType::Number:
         case VDLPayloadType::Boolean:
-            return VDLPayloadAnalysis::numberValue(message.data());
+            return VDLPayloadAnalysis::numberValue(payload);
         case VDLPayloadType::Text:
             // Only a short text can be a state word; a long one is not decoded for nothing.
-            if (message.data().size() > 32)
+            if (payload.size() > 32)
                 return std::nullopt;
-            return stateValue(QString::fromUtf8(message.data()));
+            return stateValue(QString::fromUtf8(payload));
         default:
             return std::nullopt;
         }
     }
-    if (message.type() != VDLPayloadType::JSON)
+    if (type != VDLPayloadType::JSON)
         return std::nullopt;
-    const QVariant value = VOKJSONReader::readMember(message.data(), m_keys);
+    const QVariant value = VOKJSONReader::readMember(payload, m_keys);
     if (!isNumber(value) || !std::isfinite(value.toDouble()))
         return std::nullopt;
     return value.toDouble();

@@ -28,12 +28,15 @@ public:
 
     // The message's value for this field; none when the message has none (a text that is no
     // state, a JSON object without the leaf, or a leaf that is not a number).
-    std::optional<double> valueOf(const VDLMessage &message) const;
+    std::optional<double> valueOf(const VDLMessage &message) const { return valueOf(message.type(), message.data()); }
+    // The same for a payload of that class.
+    std::optional<double> valueOf(VDLPayloadType type, const QByteArray &payload) const;
 
     // The fields that the newest messages (up to `newest` of them, newest first) have a value
     // for: the payload itself when one of them has a value of its own, then the numeric leaves
     // of their JSON objects in the order the newest names them, each once.
-    static QList<VDLChartField> fieldsOf(const QList<VDLMessagePtr> &messages, qsizetype newest = 20);
+    static constexpr qsizetype newestRead = 20;
+    static QList<VDLChartField> fieldsOf(const QList<VDLMessagePtr> &messages, qsizetype newest = newestRead);
 
     // 1 for texts such as ON, true, yes, open or online, 0 for OFF, false, no, closed or offline
     // (any case, white space around ignored); none for other text.

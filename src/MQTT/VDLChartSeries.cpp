@@ -7,26 +7,28 @@ VDLChartSeries::VDLChartSeries(const VDLChartField &field)
 {
 }
 
-bool VDLChartSeries::extend(const QList<VDLMessagePtr> &messages, qsizetype limit)
+bool VDLChartSeries::extend(const VDLMessageHistory &history, qsizetype limit)
 {
-    if (messages.size() < m_read)
+    const quint64 received = history.droppedCount() + quint64(history.size());
+    if (received < m_read)
         clear();
-    const qsizetype end = messages.size() - m_read > limit ? m_read + limit : messages.size();
+    m_read = std::max(m_read, history.droppedCount());
+    const quint64 end = received - m_read > quint64(limit) ? m_read + quint64(limit) : received;
     if (m_times.empty()) {
         m_times.reserve(size_t(end - m_read));
         m_values.reserve(size_t(end - m_read));
     }
-    for (qsizetype index = m_read; index < end; ++index) {
-        const VDLMessage &message = *messages[index];
-        const std::optional<double> value = m_field.valueOf(message);
+    for (quint64 read = m_read; read < end; ++read) {
+        const qsizetype index = qsizetype(read - history.droppedCount());
+        const VDLPayloadType type = history.payloadTypeAt(index);
+        const std::optional<double> value = m_field.valueOf(type, history.payloadAt(index));
         if (!value)
             continue;
-        m_states = m_states
-            && (message.type() == VDLPayloadType::Boolean || message.type() == VDLPayloadType::Text);
-        append(message.createdMSecsSinceEpoch(), *value);
+        m_states = m_states && (type == VDLPayloadType::Boolean || type == VDLPayloadType::Text);
+        append(history.createdAt(index), *value);
     }
     m_read = end;
-    return m_read == messages.size();
+    return m_read == received;
 }
 
 void VDLChartSeries::append(qint64 time, double value)

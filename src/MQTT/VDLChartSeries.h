@@ -1,7 +1,7 @@
 #pragma once
 
 #include "VDLChartField.h"
-#include "VDLMessage.h"
+#include "VDLMessageHistory.h"
 
 #include <QList>
 
@@ -26,11 +26,14 @@ public:
 
     const VDLChartField &field() const { return m_field; }
 
-    // Reads up to `limit` of the messages after those read before (a history only grows; a
-    // shorter one is read from its start again). True when every message has been read.
-    bool extend(const QList<VDLMessagePtr> &messages, qsizetype limit = Unlimited);
-    // How many messages have been read.
-    qsizetype messagesRead() const { return m_read; }
+    // Reads up to `limit` of the history's messages after those read before. A history only
+    // grows, but may drop its oldest: values read stay, and dropped messages not yet read are
+    // skipped. A history with fewer messages received than were read is another one, read from
+    // its start. True when every message has been read.
+    bool extend(const VDLMessageHistory &history, qsizetype limit = Unlimited);
+    // How many of the history's messages have been read or skipped, counted from its first
+    // received message.
+    quint64 messagesRead() const { return m_read; }
 
     qsizetype size() const { return qsizetype(m_times.size()); }
     bool isEmpty() const { return m_times.empty(); }
@@ -52,7 +55,7 @@ private:
     void append(qint64 time, double value);
 
     VDLChartField m_field;
-    qsizetype m_read = 0;
+    quint64 m_read = 0;
     std::vector<qint64> m_times;
     std::vector<double> m_values;
     bool m_timeOrdered = true;

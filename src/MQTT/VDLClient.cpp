@@ -3,7 +3,9 @@
 #include "VDLTopic.h"
 #include "VDLTopicPath.h"
 #include "VDLTreeChange.h"
+#include "VOKClock.h"
 #include "VOKDispatch.h"
+#include "VOKPreferences.h"
 #include "VOKString.h"
 #include "VOKUrl.h"
 
@@ -154,16 +156,16 @@ void VDLClient::setPause(bool pause)
         Q_EMIT pauseChanged();
         return;
     }
-    const QList<VDLMessagePtr> held = m_pendingMessages.value_or(QList<VDLMessagePtr>());
     const bool wasPaused = m_pendingMessages.has_value();
+    const VDLArrivalBatch held = std::move(m_pendingMessages).value_or(VDLArrivalBatch());
     m_pendingMessages.reset();
     if (wasPaused)
         Q_EMIT pauseChanged();
     const VDLTreeChange change(this);
     if (VDLClientDelegate *const target = delegate())
         target->clientDataWillChange(this);
-    for (const VDLMessagePtr &message : held)
-        fileMessage(message);
+    for (qsizetype index = 0; index < held.size(); ++index)
+        fileMessage(held, index);
     setPendingMessageCount(0);
     if (VDLClientDelegate *const target = delegate())
         target->clientDataDidChange(this);
@@ -176,8 +178,7 @@ void VDLClient::deleteTopics(const QList<VDLTopic *> &topics)
     for (VDLTopic *const top : topics) {
         // Gathered before the removal: each subtree is walked while it is still whole.
         for (const VDLTopic *node : top->subtreeChildrenFirst()) {
-            const VDLMessagePtr latest = node->latestMessage();
-            if (latest && latest->isRetained())
+            if (node->latestIsRetained())
                 cleared.append(node->path());
         }
         top->removeSubtree();
@@ -284,55 +285,85 @@ VOKMosquittoMessagePtr VDLClient::createMessage(const mosquitto_message &message
     return std::make_shared<const VDLMessage>(message, m_topicNames.nameFor(message.topic));
 }
 
-void VDLClient::clientReceivedMessage(const VOKMosquittoMessagePtr &message)
+void VDLClient::mosquittoReceivedMessage(const mosquitto_message &message)
 {
-    VOKMosquittoClient::clientReceivedMessage(message);
-    if (m_inbox.push(std::static_pointer_cast<const VDLMessage>(message)))
+    // Messages for the tree are only copied here; objects are made for registered topics alone.
+    if (!topics().isEmpty())
+        VOKMosquittoClient::mosquittoReceivedMessage(message);
+    const qint64 now = VOKClock::current().currentMSecsSinceEpoch();
+    if (m_inbox.push(message, m_topicNames.nameFor(message.topic), now))
         vokOnMain(this, [this] { drainInbox(); });
 }
 
 void VDLClient::drainInbox()
 {
-    std::vector<VDLMessagePtr> arrived = m_inbox.takeAll();
-    if (arrived.empty() && m_backlog.empty())
-        return;
+    if (m_backlogFiled == m_backlog.size()) {
+        m_inbox.takeAll(m_backlog);
+        m_backlogFiled = 0;
+        if (m_backlog.isEmpty())
+            return;
+    }
     // Messages can overtake the queued connect work that creates the root.
     ensureRootTopic();
-    const VDLTreeChange change(this);
-    m_backlog.insert(m_backlog.end(), std::make_move_iterator(arrived.begin()), std::make_move_iterator(arrived.end()));
-    // A burst is filed in slices, so the window stays responsive while a flood is worked off.
-    QElapsedTimer slice;
-    slice.start();
-    for (int filed = 1; !m_backlog.empty(); ++filed) {
-        const VDLMessagePtr message = std::move(m_backlog.front());
-        m_backlog.pop_front();
-        receiveOnMain(message);
-        if (filed % 64 == 0 && slice.elapsed() >= drainSliceMilliseconds)
-            break;
+    {
+        const VDLTreeChange change(this);
+        // A burst is filed in slices, so the window stays responsive while a flood is worked off.
+        QElapsedTimer slice;
+        slice.start();
+        for (int filed = 1; m_backlogFiled < m_backlog.size(); ++filed) {
+            receiveOnMain(m_backlog, m_backlogFiled++);
+            if (filed % 64 == 0 && slice.elapsed() >= drainSliceMilliseconds)
+                break;
+        }
+        m_historyBudget.enforce(*m_rootTopic);
     }
     // Keep taking while messages flow; the take that finds nothing ends it.
-    QTimer::singleShot(m_backlog.empty() ? inboxLingerMilliseconds : 0, this, &VDLClient::drainInbox);
+    QTimer::singleShot(m_backlogFiled == m_backlog.size() ? inboxLingerMilliseconds : 0, this, &VDLClient::drainInbox);
 }
 
-void VDLClient::receiveOnMain(const VDLMessagePtr &message)
+void VDLClient::receiveOnMain(const VDLArrivalBatch &batch, qsizetype index)
 {
     if (m_pendingMessages) {
-        m_pendingMessages->append(message);
+        m_pendingMessages->appendFrom(batch, index);
         setPendingMessageCount(quint64(m_pendingMessages->size()));
         return;
     }
     VDLClientDelegate *const target = delegate();
     if (target)
         target->clientDataWillChange(this);
-    fileMessage(message);
+    fileMessage(batch, index);
     if (target)
         target->clientDataDidChange(this);
 }
 
-void VDLClient::fileMessage(const VDLMessagePtr &message)
+void VDLClient::fileMessage(const VDLArrivalBatch &batch, qsizetype index)
 {
-    if (VDLTopic *const node = topicAt(message->topic(), !message->data().isNull()))
-        node->addMessage(message);
+    const QByteArray payload = batch.payloadAt(index);
+    if (VDLTopic *const node = topicAt(batch.topicAt(index), !payload.isNull()))
+        node->addMessage(batch.createdAt(index), payload, batch.qosAt(index), batch.isRetainedAt(index),
+                         batch.midAt(index));
+}
+
+void VDLClient::followHistoryBudgetPreference()
+{
+    const auto apply = [this] {
+        const qint64 megabytes = VOKPreferences::standard().integerForKey(QLatin1String(VDLHistoryBudget::PreferencesKey));
+        setHistoryBudget(quint64(std::max<qint64>(0, megabytes)) * 1024 * 1024);
+    };
+    apply();
+    connect(&VOKPreferences::standard(), &VOKPreferences::valueChanged, this, [apply](const QString &key) {
+        if (key == QLatin1String(VDLHistoryBudget::PreferencesKey))
+            apply();
+    });
+}
+
+void VDLClient::setHistoryBudget(quint64 bytes)
+{
+    m_historyBudget.setLimit(bytes);
+    if (m_rootTopic) {
+        const VDLTreeChange change(this);
+        m_historyBudget.enforce(*m_rootTopic);
+    }
 }
 
 // MARK: - Connection hooks

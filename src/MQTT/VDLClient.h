@@ -2,6 +2,7 @@
 
 #include "VDLClientDelegate.h"
 #include "VDLMessage.h"
+#include "VDLHistoryBudget.h"
 #include "VDLMessageInbox.h"
 #include "VDLTopicChanges.h"
 #include "VDLTopicNameCache.h"
@@ -30,8 +31,8 @@ Q_MOC_INCLUDE("VDLTopic.h")
 // what changed (see VDLTopicChanges and VDLTreeChange). The notice comes after the last
 // clientDataDidChange of the batch, and only while something is connected to it.
 //
-// Messages are made and classified on the network thread and handed to the GUI thread through an
-// inbox taken in batches, in arrival order; everything else the hooks do reaches the GUI thread
+// The network thread only copies each message into an inbox (VDLMessageInbox) that the GUI thread
+// takes in batches, in arrival order, and files into the topics' histories in slices; everything else the hooks do reaches the GUI thread
 // with vokOnMain, in the order the library reported it. The root topic is made on the GUI thread
 // by the first successful connect (or by the first batch, should it overtake that work), and kept
 // across reconnects.
@@ -69,9 +70,15 @@ public:
     // The root alone, or empty before the first connect.
     QList<VDLTopic *> rootTopics() const;
     bool pause() const { return m_pendingMessages.has_value(); }
-    // Held-back messages, oldest first; none when not paused.
-    const std::optional<QList<VDLMessagePtr>> &pendingMessages() const { return m_pendingMessages; }
     quint64 pendingMessageCount() const { return m_pendingMessageCount; }
+    // The most bytes the tree's histories may hold; 0 (the default) keeps every message.
+    quint64 historyBudget() const { return m_historyBudget.limit(); }
+    // Sets the budget; follows no preference after.
+    void setHistoryBudget(quint64 bytes);
+    // Takes the budget from the preferences, now and whenever it changes there.
+    void followHistoryBudgetPreference();
+    // Told by the tree's topics when their histories grow.
+    void historyGrew(qint64 bytes) { m_historyBudget.noteGrowth(bytes); }
 
     // "mqtts" with TLS, else "mqtt".
     QString urlScheme() const;
@@ -137,20 +144,20 @@ protected:
     void clientDidConnect() override;
     void clientConnectionFailed(int reasonCode) override;
     void clientConnectRequestFailed(int result) override;
-    void clientReceivedMessage(const VOKMosquittoMessagePtr &message) override;
     void clientDisconnectedUnexpectedly(int reasonCode) override;
     void clientTLSError(const QString &text) override;
     void clientmTLSRequired(const QString &text) override;
     void clientTLSSetupFailed(const QString &text) override;
     void clientKeyPassphraseRequired(bool rejected) override;
+    void mosquittoReceivedMessage(const mosquitto_message &message) override;
 
 private:
     void announceTreeFilterChange();
     void didConnect(bool subscribed);
     void drainInbox();
-    void receiveOnMain(const VDLMessagePtr &message);
+    void receiveOnMain(const VDLArrivalBatch &batch, qsizetype index);
     void ensureRootTopic();
-    void fileMessage(const VDLMessagePtr &message);
+    void fileMessage(const VDLArrivalBatch &batch, qsizetype index);
     void setConnectionError(const QString &text);
     void setPendingMessageCount(quint64 count);
     void requestURL(const QString &suffix);
@@ -169,11 +176,14 @@ private:
     mutable std::mutex m_pathMutex;
     QString m_path;
     std::unique_ptr<VDLTopic> m_rootTopic;
-    std::optional<QList<VDLMessagePtr>> m_pendingMessages;
+    std::optional<VDLArrivalBatch> m_pendingMessages;
     quint64 m_pendingMessageCount = 0;
     VDLMessageInbox m_inbox;
-    // Taken from the inbox, not yet filed: a burst is worked off in slices. GUI thread.
-    std::deque<VDLMessagePtr> m_backlog;
+    // Taken from the inbox and filed up to m_backlogFiled: a burst is worked off in slices. GUI
+    // thread.
+    VDLArrivalBatch m_backlog;
+    qsizetype m_backlogFiled = 0;
+    VDLHistoryBudget m_historyBudget;
     mutable VDLTopicNameCache m_topicNames;
     int m_treeChangeDepth = 0;
     bool m_collectingChanges = false;

@@ -36,6 +36,14 @@ VDLMessage::VDLMessage(const mosquitto_message &message, const QString &topic)
     m_type = VDLPayloadAnalysis(data(), this->topic()).type();
 }
 
+VDLMessage::VDLMessage(const QString &topic, const QByteArray &data, qint64 createdMSecs, int qos, bool retained,
+                       int mid, VDLPayloadType type, qint64 sequence)
+    : VOKMosquittoMessage(topic, data, createdMSecs, qos, retained, mid)
+    , m_sequence(sequence)
+    , m_type(type)
+{
+}
+
 QString VDLMessage::summary() const
 {
     switch (m_type) {
@@ -118,6 +126,14 @@ VDLPM VDLMessage::pm() const
 {
     const QString content = rawContent();
     return VDLPM(topic(), content.isNull() ? VDLPM::Value() : VDLPM::Value(content), qos(), isRetained());
+}
+
+bool vdlIsSameMessage(const VDLMessagePtr &left, const VDLMessagePtr &right)
+{
+    if (left == right)
+        return true;
+    return left && right && left->sequence() >= 0 && left->sequence() == right->sequence()
+        && left->topic() == right->topic();
 }
 
 void vdlRegisterMessageType()

@@ -12,12 +12,12 @@
 
 // A message received by the viewer: the broker's record plus the class of its payload, computed
 // once when the message is made. Everything shown for it (summary, styled content, raw text) is
-// derived on demand from the payload and that class, so a stored message costs little beyond its
-// payload.
+// derived on demand from the payload and that class.
 //
-// Immutable and shared as VDLMessagePtr. Made and classified on the network thread; every const
-// function may be called from any thread except attributedContent (GUI thread: the memo that logs
-// a payload's parse error once).
+// Histories do not hold these: a topic makes them on demand from its compact history
+// (VDLMessageHistory) for the panes and callers that ask. Immutable and shared as VDLMessagePtr;
+// every const function may be called from any thread except attributedContent (GUI thread: the
+// memo that logs a payload's parse error once).
 class VDLMessage : public VOKMosquittoMessage
 {
     Q_GADGET
@@ -36,8 +36,15 @@ public:
 
     // The topic is decoded by the caller so that messages of one topic can share its string.
     VDLMessage(const mosquitto_message &message, const QString &topic);
+    // A message made again from a history, where it is message number `sequence` of its topic
+    // and its payload's class is known.
+    VDLMessage(const QString &topic, const QByteArray &data, qint64 createdMSecs, int qos, bool retained, int mid,
+               VDLPayloadType type, qint64 sequence);
 
     VDLPayloadType type() const { return m_type; }
+    // Its number among the messages received on its topic, from 0; -1 when not made from a
+    // history. Messages made again from one history entry are equal in it.
+    qint64 sequence() const { return m_sequence; }
     quint64 typeNumber() const { return quint64(m_type); }
     // One line about the payload: "[n]" raw data, "$ text", "# number", "{n}" JSON, the boolean
     // as written, "null"; null for a message without payload.
@@ -58,17 +65,16 @@ public:
     const QMetaObject *gadgetMetaObject() const override { return &staticMetaObject; }
 
 private:
-    // One byte each, which the compiler places in the record's tail padding.
+    qint64 m_sequence = -1;
     VDLPayloadType m_type = VDLPayloadType::None;
     // Whether the content's parse error was logged; only attributedContent (GUI thread) uses it.
     mutable bool m_contentFailureLogged = false;
 };
 
-// A busy broker's history holds millions of these: with its shared control block a message must
-// stay within 88 bytes, one 96-byte heap block.
-static_assert(sizeof(VDLMessage) <= 72, "VDLMessage grew past its heap block");
-
 using VDLMessagePtr = std::shared_ptr<const VDLMessage>;
+
+// True for one message: the same object, or two made from one history entry.
+bool vdlIsSameMessage(const VDLMessagePtr &left, const VDLMessagePtr &right);
 
 Q_DECLARE_METATYPE(VDLMessagePtr)
 

@@ -1,21 +1,20 @@
 #include "VDLMessageInbox.h"
 
-bool VDLMessageInbox::push(VDLMessagePtr message)
+bool VDLMessageInbox::push(const mosquitto_message &message, const QString &topic, qint64 createdMSecs)
 {
     const std::lock_guard<std::mutex> locker(m_mutex);
-    m_messages.push_back(std::move(message));
+    m_arrived.append(message, topic, createdMSecs);
     if (m_takeScheduled)
         return false;
     m_takeScheduled = true;
     return true;
 }
 
-std::vector<VDLMessagePtr> VDLMessageInbox::takeAll()
+void VDLMessageInbox::takeAll(VDLArrivalBatch &batch)
 {
-    std::vector<VDLMessagePtr> taken;
+    batch.clear();
     const std::lock_guard<std::mutex> locker(m_mutex);
-    taken.swap(m_messages);
-    if (taken.empty())
+    std::swap(batch, m_arrived);
+    if (batch.isEmpty())
         m_takeScheduled = false;
-    return taken;
 }

@@ -56,14 +56,54 @@ QList<VDLTopic *> VDLTopic::filteredSubTopics() const
     return visible;
 }
 
+QList<VDLMessagePtr> VDLTopic::messages() const
+{
+    return latestMessages(m_history.size());
+}
+
+QList<VDLMessagePtr> VDLTopic::latestMessages(qsizetype count) const
+{
+    QList<VDLMessagePtr> made;
+    const qsizetype oldest = std::max<qsizetype>(0, m_history.size() - count);
+    made.reserve(m_history.size() - oldest);
+    for (qsizetype index = oldest; index < m_history.size(); ++index)
+        made.append(messageAt(index));
+    return made;
+}
+
+VDLMessagePtr VDLTopic::messageBefore(const VDLMessage &message) const
+{
+    const VDLMessagePtr latest = latestMessage();
+    if (!latest || message.sequence() < 0 || message.topic() != latest->topic())
+        return VDLMessagePtr();
+    return messageAt(qsizetype(message.sequence() - qint64(m_history.droppedCount())) - 1);
+}
+
+VDLMessagePtr VDLTopic::messageAt(qsizetype index) const
+{
+    if (index < 0 || index >= m_history.size())
+        return VDLMessagePtr();
+    return index == m_history.size() - 1 ? latestMessage() : makeMessage(index);
+}
+
 VDLMessagePtr VDLTopic::latestMessage() const
 {
-    return m_messages.isEmpty() ? VDLMessagePtr() : m_messages.constLast();
+    if (!m_latestMessage && !m_history.isEmpty())
+        m_latestMessage = makeMessage(m_history.size() - 1);
+    return m_latestMessage;
+}
+
+VDLMessagePtr VDLTopic::makeMessage(qsizetype index) const
+{
+    return std::make_shared<const VDLMessage>(path(), m_history.payloadAt(index), m_history.createdAt(index),
+                                              m_history.qosAt(index), m_history.isRetainedAt(index),
+                                              m_history.midAt(index), m_history.payloadTypeAt(index),
+                                              qint64(m_history.droppedCount()) + index);
 }
 
 bool VDLTopic::latestIsRetained() const
 {
-    return !m_messages.isEmpty() && m_messages.constLast()->isRetained();
+    return !m_history.isEmpty() && m_history.isRetainedAt(m_history.size() - 1);
 }
 
 VDLTopicChanges *VDLTopic::pendingChanges() const
@@ -78,7 +118,7 @@ QString VDLTopic::messageSummary() const
         if (const std::optional<VOKMarkup> &rendering = deviceRendering())
             return rendering->plainText().simplified();
     }
-    return m_messages.isEmpty() ? QString() : m_messages.constLast()->summary();
+    return m_history.isEmpty() ? QString() : latestMessage()->summary();
 }
 
 std::optional<VOKMarkup> VDLTopic::attributedMessageSummary() const
@@ -194,7 +234,7 @@ QSet<VDLTopic *> VDLTopic::recursiveTopics()
     QList<VDLTopic *> pending{this};
     while (!pending.isEmpty()) {
         VDLTopic *const node = pending.takeLast();
-        if (!node->m_messages.isEmpty())
+        if (!node->m_history.isEmpty())
             topics.insert(node);
         pending.append(node->m_subTopics);
     }
@@ -250,15 +290,33 @@ void VDLTopic::addMessage(const VDLMessagePtr &message)
         VOK_ERROR(QStringLiteral("addMessages: called with nil message!"));
         return;
     }
+    addMessage(message->createdMSecsSinceEpoch(), message->data(), message->qos(), message->isRetained(),
+               message->mid());
+}
+
+void VDLTopic::addMessage(qint64 createdMSecs, const QByteArray &payload, int qos, bool retained, int mid)
+{
     const VDLTreeChange change(m_client);
-    const bool hadMessages = !m_messages.isEmpty();
+    const bool hadMessages = !m_history.isEmpty();
     const bool wasRetained = latestIsRetained();
-    m_messages.append(message);
+    const qint64 grown = m_history.append(createdMSecs, payload, qos, retained, mid);
+    m_latestMessage.reset();
+    if (m_client)
+        m_client->historyGrew(grown);
     Q_EMIT messagesChanged();
-    applyTotalsChange({1, hadMessages ? 0 : 1, qint64(message->isRetained()) - qint64(wasRetained)});
+    applyTotalsChange({1, hadMessages ? 0 : 1, qint64(retained) - qint64(wasRetained)});
     recomputeMessageSummary();
     if (m_isDeviceProperty && m_parent)
         m_parent->devicePropertyChanged();
+}
+
+qint64 VDLTopic::dropOldestMessages(qsizetype count)
+{
+    const quint64 droppedBefore = m_history.droppedCount();
+    const qint64 change = m_history.dropOldest(count);
+    if (m_history.droppedCount() != droppedBefore)
+        Q_EMIT messagesChanged();
+    return change;
 }
 
 void VDLTopic::recomputeMessageSummary()

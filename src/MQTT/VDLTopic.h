@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VDLMessage.h"
+#include "VDLMessageHistory.h"
 #include "VDLRepresentedDevice.h"
 #include "VOKMarkup.h"
 #include "VOKSortDescriptor.h"
@@ -24,11 +25,11 @@ class VDLDeviceRecognition;
 class VDLTopicChanges;
 
 // One node of the live topic tree: one level of a topic name, the complete history of the
-// messages received on exactly that topic, and the totals of its subtree.
+// messages received on exactly that topic (kept compactly in a VDLMessageHistory; VDLMessage
+// objects are made from it when asked for), and the totals of its subtree.
 //
 // Costs per message are bounded by the depth of the topic: appending to a history is amortised
-// O(1) (the history is appended in place; holding a copy of messages() across an append costs one
-// copy), a child is found by name through a hash, and totals change by differences applied up the
+// O(1), a child is found by name through a hash, and totals change by differences applied up the
 // ancestors. Observers are told after every stored value along the path has its new value, so a
 // notified observer always sees consistent totals up to the root. Signals fire when a value
 // changes; derived values announce through the signals named in their property declarations.
@@ -79,9 +80,22 @@ public:
     const QList<VDLTopic *> &subTopics() const { return m_subTopics; }
     // The children the client's tree filter lets through; all of them without a filter.
     QList<VDLTopic *> filteredSubTopics() const;
-    // Oldest first.
-    const QList<VDLMessagePtr> &messages() const { return m_messages; }
+    // The kept history, oldest first, each message made on demand: for a few messages use
+    // messageAt or latestMessages.
+    QList<VDLMessagePtr> messages() const;
+    const VDLMessageHistory &history() const { return m_history; }
+    // The kept message at that index of history(); the latest is the same object until the next
+    // message arrives.
+    VDLMessagePtr messageAt(qsizetype index) const;
     VDLMessagePtr latestMessage() const;
+    // The newest `count` kept messages (fewer when there are fewer), oldest first.
+    QList<VDLMessagePtr> latestMessages(qsizetype count) const;
+    // The message received just before this one of this topic, while it is kept; null for
+    // another topic's message or one made elsewhere.
+    VDLMessagePtr messageBefore(const VDLMessage &message) const;
+    bool latestIsRetained() const;
+    // Every message received on this topic, the dropped ones included.
+    quint64 receivedMessageCount() const { return quint64(m_history.size()) + m_history.droppedCount(); }
     quint64 totalMessages() const { return m_totalMessages; }
     quint64 totalTopics() const { return m_totalTopics; }
     quint64 totalRetainedTopics() const { return m_totalRetainedTopics; }
@@ -148,6 +162,11 @@ public:
     // Appends a received message to the history and updates totals and summary. A null message
     // is refused with an error line.
     void addMessage(const VDLMessagePtr &message);
+    // The same from the message's parts; the payload is copied or shared (VDLMessageHistory).
+    void addMessage(qint64 createdMSecs, const QByteArray &payload, int qos, bool retained, int mid);
+    // Drops the oldest kept messages, never the latest; counts and totals stay. Answers the
+    // change of the history's memory (zero or negative).
+    qint64 dropOldestMessages(qsizetype count);
     void recomputeMessageSummary();
 
     // Removes this node and its subtree, bottom-up, asking the broker to clear the retained
@@ -187,7 +206,7 @@ private:
         bool isZero() const { return messages == 0 && topics == 0 && retained == 0; }
     };
 
-    bool latestIsRetained() const;
+    VDLMessagePtr makeMessage(qsizetype index) const;
     // The batch this node's changes are noted in; null when nothing follows them.
     VDLTopicChanges *pendingChanges() const;
     const std::optional<VOKMarkup> &deviceRendering() const;
@@ -205,7 +224,9 @@ private:
     std::unique_ptr<VDLDeviceRecognition> m_device;
     // Keys view the children's own names.
     QHash<QStringView, VDLTopic *> m_childrenByName;
-    QList<VDLMessagePtr> m_messages;
+    VDLMessageHistory m_history;
+    // Made when first asked for, until the next message arrives.
+    mutable VDLMessagePtr m_latestMessage;
     quint64 m_totalMessages = 0;
     quint64 m_totalTopics = 0;
     quint64 m_totalRetainedTopics = 0;

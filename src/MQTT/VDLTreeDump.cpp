@@ -85,8 +85,8 @@ QString VDLTreeDump::lineFor(VDLTopic *topic)
     const VDLMessagePtr latest = topic->latestMessage();
     return QStringList{escapedField(topic->path()),
                        QString::number(latest ? latest->typeNumber() : 0),
-                       QString::number(latest && latest->isRetained() ? 1 : 0),
-                       QString::number(topic->messages().size()),
+                       QString::number(topic->latestIsRetained() ? 1 : 0),
+                       QString::number(topic->receivedMessageCount()),
                        escapedField(topic->messageSummary())}
         .join(QLatin1Char('\t'));
 }
@@ -161,7 +161,7 @@ void VDLTreeDump::printTree()
     root->flattenInto(topics, {VOKSortDescriptor(QStringLiteral("name"), true,
                                                  QStringLiteral("vokCaseInsensitiveCompareWithTrailingNumber:"))});
     for (VDLTopic *topic : std::as_const(topics)) {
-        if (!topic->messages().isEmpty() || topic->representedDevice())
+        if (!topic->history().isEmpty() || topic->representedDevice())
             m_output << lineFor(topic) << '\n';
     }
     m_output.flush();

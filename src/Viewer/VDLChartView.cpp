@@ -122,7 +122,7 @@ VDLChartField VDLChartView::rememberedField() const
 
 void VDLChartView::updateFields()
 {
-    QList<VDLChartField> fields = m_topic ? VDLChartField::fieldsOf(m_topic->messages()) : QList<VDLChartField>();
+    QList<VDLChartField> fields = m_topic ? VDLChartField::fieldsOf(m_topic->latestMessages(VDLChartField::newestRead)) : QList<VDLChartField>();
     // A field drawn stays offered while its messages are still there, even when the newest lack it.
     if (!m_series.isEmpty() && !fields.contains(m_series.field()))
         fields.append(m_series.field());
@@ -158,8 +158,8 @@ void VDLChartView::redraw()
     m_isStale = !isVisible();
     if (m_isStale)
         return;
-    static const QList<VDLMessagePtr> noMessages;
-    const QList<VDLMessagePtr> &messages = m_topic ? m_topic->messages() : noMessages;
+    static const VDLMessageHistory noMessages;
+    const VDLMessageHistory &messages = m_topic ? m_topic->history() : noMessages;
     if (!m_series.extend(messages, m_series.field().isPayload() ? VDLChartSeries::Unlimited : objectsPerTurn))
         m_readTimer.start();
     if (m_following && !m_series.isEmpty()) {

@@ -61,7 +61,7 @@ public:
     // The text hovering shows near that point of the plot; empty far from any point.
     QString hoverText(const QPoint &position) const;
     // How many of the topic's messages the chart has read.
-    qsizetype messagesRead() const { return m_series.messagesRead(); }
+    quint64 messagesRead() const { return m_series.messagesRead(); }
     // How many points the plot was given at the last redraw.
     int drawnPointCount() const;
     QCustomPlot *plot() const { return m_plot; }

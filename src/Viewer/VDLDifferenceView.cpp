@@ -25,7 +25,7 @@ VDLDifferenceView::VDLDifferenceView(QWidget *parent)
 
 void VDLDifferenceView::showDifference(const VDLMessagePtr &previous, const VDLMessagePtr &message)
 {
-    if (!previous || !message || (previous == m_previous && message == m_message))
+    if (!previous || !message || (vdlIsSameMessage(previous, m_previous) && vdlIsSameMessage(message, m_message)))
         return;
     m_previous = previous;
     m_message = message;

@@ -4,6 +4,8 @@
 #include "VDLTopic.h"
 #include "VOKDate.h"
 
+#include <algorithm>
+
 VDLHistoryModel::VDLHistoryModel(int limit, QObject *parent)
     : QAbstractTableModel(parent)
     , m_limit(limit)
@@ -14,17 +16,17 @@ void VDLHistoryModel::setTopic(VDLTopic *topic)
 {
     beginResetModel();
     m_topic = topic;
-    m_seen = topic ? topic->messages().size() : 0;
+    m_seen = topic ? topic->receivedMessageCount() : 0;
     m_rows = newestMessages(0);
     endResetModel();
 }
 
 void VDLHistoryModel::sync()
 {
-    if (!m_topic || m_topic->messages().size() <= m_seen)
+    if (!m_topic || m_topic->receivedMessageCount() <= m_seen)
         return;
     const QList<VDLMessagePtr> arrived = newestMessages(m_seen);
-    m_seen = m_topic->messages().size();
+    m_seen = m_topic->receivedMessageCount();
     const qsizetype overflow = m_rows.size() + arrived.size() - m_limit;
     if (overflow > 0) {
         // Only old rows leave; rows that would be inserted and removed at once never show.
@@ -38,16 +40,14 @@ void VDLHistoryModel::sync()
     endInsertRows();
 }
 
-QList<VDLMessagePtr> VDLHistoryModel::newestMessages(qsizetype from) const
+QList<VDLMessagePtr> VDLHistoryModel::newestMessages(quint64 from) const
 {
     if (!m_topic)
         return {};
-    const QList<VDLMessagePtr> &messages = m_topic->messages();
-    QList<VDLMessagePtr> newest;
-    const qsizetype oldest = std::max<qsizetype>(from, messages.size() - m_limit);
-    newest.reserve(messages.size() - oldest);
-    for (qsizetype index = messages.size() - 1; index >= oldest; --index)
-        newest.append(messages[index]);
+    // Messages dropped from the history before they were shown are skipped.
+    const quint64 received = m_topic->receivedMessageCount();
+    QList<VDLMessagePtr> newest = m_topic->latestMessages(qsizetype(std::min<quint64>(received - from, m_limit)));
+    std::reverse(newest.begin(), newest.end());
     return newest;
 }
 

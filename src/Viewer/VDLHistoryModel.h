@@ -41,12 +41,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    QList<VDLMessagePtr> newestMessages(qsizetype from) const;
+    // Newest first: those after the first `from` received, at most the limit.
+    QList<VDLMessagePtr> newestMessages(quint64 from) const;
 
     const int m_limit;
     QPointer<VDLTopic> m_topic;
     // Newest first.
     QList<VDLMessagePtr> m_rows;
-    // How many of the topic's messages have been taken in.
-    qsizetype m_seen = 0;
+    // How many of the topic's received messages have been taken in.
+    quint64 m_seen = 0;
 };

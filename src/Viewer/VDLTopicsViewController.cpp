@@ -181,7 +181,7 @@ QSet<VDLTopic *> VDLTopicsViewController::selectedTopics() const
 QSet<VDLTopic *> VDLTopicsViewController::selectedRetainedTopics() const
 {
     QSet<VDLTopic *> retained = selectedTopics();
-    retained.removeIf([](const VDLTopic *topic) { return !topic->latestMessage()->isRetained(); });
+    retained.removeIf([](const VDLTopic *topic) { return !topic->latestIsRetained(); });
     return retained;
 }
 

@@ -29,11 +29,15 @@ constexpr int refreshMilliseconds = 200;
 // The tabs' titles, in the order of VDLValueViewController::View; also what the preferences keep.
 const QStringList viewTitles = {QStringLiteral("Value"), QStringLiteral("Chart"), QStringLiteral("Difference")};
 
-QString messageTitle(qsizetype total)
+QString messageTitle(const VDLTopic &topic)
 {
-    if (total > VDLValueViewController::ShownHistory)
-        return QStringLiteral("History (newest %1 of %2)").arg(VDLValueViewController::ShownHistory).arg(total);
-    return QStringLiteral("History (%1)").arg(total);
+    const quint64 total = topic.receivedMessageCount();
+    const qsizetype shown = std::min<qsizetype>(VDLValueViewController::ShownHistory, topic.history().size());
+    const QString title = total > quint64(shown) ? QStringLiteral("History (newest %1 of %2)").arg(shown).arg(total)
+                                                 : QStringLiteral("History (%1)").arg(total);
+    if (topic.history().droppedCount() == 0)
+        return title;
+    return title + QStringLiteral(", older messages dropped to stay within the history budget");
 }
 
 } // namespace
@@ -131,16 +135,7 @@ void VDLValueViewController::updateViews()
 
 VDLMessagePtr VDLValueViewController::previousMessage(const VDLMessagePtr &message) const
 {
-    if (!message || !m_topic)
-        return VDLMessagePtr();
-    // Only a message of the history list can be shown: the search ends there.
-    const QList<VDLMessagePtr> &messages = m_topic->messages();
-    const qsizetype oldest = std::max<qsizetype>(1, messages.size() - ShownHistory - 1);
-    for (qsizetype index = messages.size() - 1; index >= oldest; --index) {
-        if (messages[index] == message)
-            return messages[index - 1];
-    }
-    return VDLMessagePtr();
+    return message && m_topic ? m_topic->messageBefore(*message) : VDLMessagePtr();
 }
 
 QString VDLValueViewController::differenceText() const
@@ -279,6 +274,11 @@ QString VDLValueViewController::pathText() const
     return m_path->text();
 }
 
+QString VDLValueViewController::historyTitleText() const
+{
+    return m_historyTitle->text();
+}
+
 QString VDLValueViewController::valueText() const
 {
     return m_value->text();
@@ -327,10 +327,10 @@ void VDLValueViewController::refresh()
                           .arg(m_topic->totalTopics())
                           .arg(m_topic->totalMessages())
                           .arg(retained));
-    m_historyTitle->setText(messageTitle(m_topic->messages().size()));
+    m_historyTitle->setText(messageTitle(*m_topic));
     m_historyModel->sync();
     m_latest->setEnabled(!isFollowingLatest());
     // An older message held by the selection stays; the newest is shown once.
-    if (isFollowingLatest() && m_topic->latestMessage() != m_shownMessage)
+    if (isFollowingLatest() && !vdlIsSameMessage(m_topic->latestMessage(), m_shownMessage))
         showMessage(m_topic->latestMessage());
 }

@@ -64,6 +64,7 @@ public:
     void followLatest();
 
     QString pathText() const;
+    QString historyTitleText() const;
     QString valueText() const;
     QString messageInfoText() const;
     int historyRowCount() const;

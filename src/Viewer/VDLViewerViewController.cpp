@@ -110,6 +110,7 @@ void VDLViewerViewController::vokAllSet()
         return;
     m_client = makeClient(m_host, m_port, m_useTLS);
     buildInterface();
+    m_client->followHistoryBudgetPreference();
     m_client->connectWithPath(m_path);
     // The client may switch TLS on by itself; the title follows.
     Q_EMIT vokWindowTitleChanged();

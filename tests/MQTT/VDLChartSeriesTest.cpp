@@ -1,5 +1,4 @@
 #include "MessageFactory.h"
-#include "MockClock.h"
 #include "VDLChartDecimator.h"
 #include "VDLChartSeries.h"
 
@@ -9,12 +8,15 @@
 
 namespace {
 
-QList<VDLMessagePtr> messagesOf(const QList<QByteArray> &payloads)
+// One message a second from `start` on.
+VDLMessageHistory historyOf(const QList<QByteArray> &payloads, qint64 start = 0)
 {
-    QList<VDLMessagePtr> messages;
-    for (const QByteArray &payload : payloads)
-        messages.append(makeMessage("t", payload));
-    return messages;
+    VDLMessageHistory history;
+    for (const QByteArray &payload : payloads) {
+        history.append(start, payload, 0, false, 0);
+        start += 1000;
+    }
+    return history;
 }
 
 VDLChartField field(const QString &dotted)
@@ -60,15 +62,10 @@ TEST(VDLChartField, ReadsNumbersBooleansStateTextsAndTheNumericLeavesOfObjects)
 
 TEST(VDLChartSeries, ReadsEachMessageOnceAndInSlices)
 {
-    MockClock clock(QDateTime::fromMSecsSinceEpoch(1'000'000));
-    QList<VDLMessagePtr> messages;
-    for (const char *payload : {"1", "ON", "nonsense", "3"}) {
-        messages.append(makeMessage("t", payload));
-        clock.advanceSeconds(1);
-    }
+    VDLMessageHistory messages = historyOf({"1", "ON", "nonsense", "3"}, 1'000'000);
     VDLChartSeries series;
     EXPECT_FALSE(series.extend(messages, 2));
-    EXPECT_EQ(series.messagesRead(), 2);
+    EXPECT_EQ(series.messagesRead(), 2u);
     EXPECT_TRUE(series.extend(messages));
     EXPECT_EQ(series.values(), (std::vector<double>{1, 1, 3}));
     EXPECT_EQ(series.times(), (std::vector<qint64>{1'000'000, 1'001'000, 1'003'000}));
@@ -77,8 +74,7 @@ TEST(VDLChartSeries, ReadsEachMessageOnceAndInSlices)
     EXPECT_EQ(series.highest(), 3);
 
     // Only the new message is read; a clock set back is noticed.
-    clock.advanceSeconds(-10);
-    messages.append(makeMessage("t", "-2"));
+    messages.append(994'000, "-2", 0, false, 0);
     EXPECT_TRUE(series.extend(messages));
     EXPECT_EQ(series.size(), 4);
     EXPECT_FALSE(series.isTimeOrdered());
@@ -86,23 +82,30 @@ TEST(VDLChartSeries, ReadsEachMessageOnceAndInSlices)
     EXPECT_EQ(series.latest(), 1'003'000);
 
     // A shorter history (another topic's) is read from its start.
-    EXPECT_TRUE(series.extend(messagesOf({"true", "OFF"})));
+    EXPECT_TRUE(series.extend(historyOf({"true", "OFF"})));
     EXPECT_EQ(series.values(), (std::vector<double>{1, 0}));
     EXPECT_TRUE(series.isStates());
+
+    // Values read stay when their messages are dropped; dropped messages not yet read are skipped.
+    VDLMessageHistory trimmed = historyOf({"1", "2", "3", "4", "5"});
+    VDLChartSeries partly;
+    EXPECT_FALSE(partly.extend(trimmed, 1));
+    trimmed.dropOldest(3);
+    EXPECT_TRUE(partly.extend(trimmed));
+    EXPECT_EQ(partly.values(), (std::vector<double>{1, 4, 5}));
+    EXPECT_EQ(partly.messagesRead(), 5u);
 }
 
 TEST(VDLChartDecimator, KeepsEveryColumnsLowestAndHighestAndTheNeighboursOfTheRange)
 {
     for (const bool timeOrdered : {true, false}) {
-        MockClock clock(QDateTime::fromMSecsSinceEpoch(0));
         QRandomGenerator random(7);
-        QList<VDLMessagePtr> messages;
+        VDLMessageHistory messages;
         double value = 0;
         for (int index = 0; index < 20'000; ++index) {
-            clock.setCurrentDateTime(QDateTime::fromMSecsSinceEpoch(
-                timeOrdered ? index * 10 : qint64(random.bounded(200'000))));
             value += random.bounded(2.0) - 1.0;
-            messages.append(makeMessage("t", QByteArray::number(value, 'g', 17)));
+            messages.append(timeOrdered ? index * 10 : qint64(random.bounded(200'000)),
+                            QByteArray::number(value, 'g', 17), 0, false, 0);
         }
         VDLChartSeries series;
         series.extend(messages);
@@ -145,7 +148,7 @@ TEST(VDLChartDecimator, KeepsEveryColumnsLowestAndHighestAndTheNeighboursOfTheRa
 
     // Degenerate requests give no points, and never a crash.
     VDLChartSeries series;
-    series.extend(messagesOf({"1", "2"}));
+    series.extend(historyOf({"1", "2"}));
     EXPECT_TRUE(VDLChartDecimator::decimate(series, 10, 5, 100).keys.empty());
     EXPECT_TRUE(VDLChartDecimator::decimate(series, qQNaN(), 5, 100).keys.empty());
     EXPECT_EQ(VDLChartDecimator::decimate(series, 0, 1e15, -4).keys.size(), 2u);

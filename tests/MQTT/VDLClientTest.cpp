@@ -136,7 +136,7 @@ TEST(VDLClient, PauseHoldsMessagesUntilReleased)
         publisher.publish(QStringLiteral("p"), payload);
     ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.client.pendingMessageCount() == 3; }, waitMilliseconds));
     viewer.client.setPause(true);
-    EXPECT_EQ(viewer.client.pendingMessages()->size(), 3);
+    EXPECT_EQ(viewer.client.pendingMessageCount(), 3u);
     EXPECT_EQ(viewer.topic(QStringLiteral("p")), nullptr);
     EXPECT_TRUE(viewer.delegate.calls.isEmpty());
 

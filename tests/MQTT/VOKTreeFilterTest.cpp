@@ -93,7 +93,7 @@ TEST(VOKTreeFilter, SurvivesDeletedNodesAndDeepTrees)
         node = node->subtopicNamed(u"x");
     node->addMessage(makeMessage("deep", "1"));
     tree.filter.setPredicate([](const QObject *candidate) {
-        return !static_cast<const VDLTopic *>(candidate)->messages().isEmpty();
+        return !static_cast<const VDLTopic *>(candidate)->history().isEmpty();
     });
     tree.filter.updateWithRoots({&tree.root});
     EXPECT_EQ(tree.filter.visibleObjects()->size(), 40002);

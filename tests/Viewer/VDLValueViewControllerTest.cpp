@@ -55,22 +55,21 @@ TEST(VDLHistoryModel, InsertsArrivalsAtTheTopAndDropsTheOldestPastItsLimit)
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     history.add("1", 2);
     model.setTopic(history.topic);
-    const QList<VDLMessagePtr> &messages = history.topic->messages();
     const QPersistentModelIndex oldest = model.index(1, 0);
-    ASSERT_EQ(model.messageAt(oldest), messages[0]);
+    ASSERT_TRUE(vdlIsSameMessage(model.messageAt(oldest), history.topic->messageAt(0)));
 
     history.add("2");
     model.sync();
     EXPECT_EQ(model.rowCount(), 3);
-    EXPECT_EQ(model.messageAt(model.index(0, 0)), messages[2]);
+    EXPECT_TRUE(vdlIsSameMessage(model.messageAt(model.index(0, 0)), history.topic->messageAt(2)));
     EXPECT_EQ(oldest.row(), 2);
     // More than the limit at once: only the newest arrive, the older rows all leave.
     history.add("3", 4);
     model.sync();
     EXPECT_EQ(model.rowCount(), 3);
     EXPECT_FALSE(oldest.isValid());
-    EXPECT_EQ(model.messageAt(model.index(0, 0)), messages[6]);
-    EXPECT_EQ(model.messageAt(model.index(2, 0)), messages[4]);
+    EXPECT_TRUE(vdlIsSameMessage(model.messageAt(model.index(0, 0)), history.topic->messageAt(6)));
+    EXPECT_TRUE(vdlIsSameMessage(model.messageAt(model.index(2, 0)), history.topic->messageAt(4)));
     model.sync(); // nothing new
     EXPECT_EQ(model.rowCount(), 3);
     model.setTopic(nullptr);
@@ -95,7 +94,7 @@ TEST(VDLValueViewController, AHistoryRowShowsItsMessageUntilLatestOrEscape)
     EXPECT_FALSE(pane.latestButton()->isEnabled());
 
     selectRow(*pane.historyView(), 1);
-    EXPECT_EQ(pane.shownMessage(), older);
+    EXPECT_TRUE(vdlIsSameMessage(pane.shownMessage(), older));
     EXPECT_TRUE(pane.valueText().contains(QStringLiteral("\"older\": true")));
     EXPECT_TRUE(pane.messageInfoText().startsWith(QStringLiteral("Message received ")));
     EXPECT_TRUE(pane.latestButton()->isEnabled());
@@ -105,22 +104,29 @@ TEST(VDLValueViewController, AHistoryRowShowsItsMessageUntilLatestOrEscape)
     ASSERT_TRUE(QTest::qWaitFor([&] { return pane.historyRowCount() == 5; }));
     const QModelIndexList selected = pane.historyView()->selectionModel()->selectedRows();
     ASSERT_EQ(selected.size(), 1);
-    EXPECT_EQ(pane.historyModel()->messageAt(selected.first()), older);
-    EXPECT_EQ(pane.shownMessage(), older);
+    EXPECT_TRUE(vdlIsSameMessage(pane.historyModel()->messageAt(selected.first()), older));
+    EXPECT_TRUE(vdlIsSameMessage(pane.shownMessage(), older));
 
     pane.historyView()->setFocus();
     QTest::keyClick(pane.historyView(), Qt::Key_Escape);
     EXPECT_TRUE(pane.isFollowingLatest());
-    EXPECT_EQ(pane.shownMessage(), history.topic->latestMessage());
+    EXPECT_TRUE(vdlIsSameMessage(pane.shownMessage(), history.topic->latestMessage()));
     selectRow(*pane.historyView(), 4);
     pane.valueView()->setFocus();
     QTest::keyClick(pane.valueView(), Qt::Key_Escape);
-    EXPECT_EQ(pane.shownMessage(), history.topic->latestMessage());
+    EXPECT_TRUE(vdlIsSameMessage(pane.shownMessage(), history.topic->latestMessage()));
     selectRow(*pane.historyView(), 4);
     pane.latestButton()->click();
     EXPECT_TRUE(pane.isFollowingLatest());
     history.add("newest again");
     ASSERT_TRUE(QTest::qWaitFor([&] { return pane.valueText() == QStringLiteral("newest again"); }));
+    EXPECT_EQ(pane.historyTitleText(), QStringLiteral("History (6)"));
+
+    // Messages dropped for the history budget are counted and said to be gone.
+    history.topic->dropOldestMessages(4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane.historyTitleText().contains(QStringLiteral("dropped")); }));
+    EXPECT_EQ(pane.historyTitleText(),
+              QStringLiteral("History (newest 2 of 6), older messages dropped to stay within the history budget"));
 
     // Another topic starts at its newest message.
     selectRow(*pane.historyView(), 2);

@@ -50,6 +50,17 @@ VOKMosquittoMessage::VOKMosquittoMessage(const mosquitto_message &message, const
     m_isRetained = message.retain;
 }
 
+VOKMosquittoMessage::VOKMosquittoMessage(const QString &topic, const QByteArray &data, qint64 createdMSecs, int qos,
+                                         bool retained, int mid)
+    : m_createdMSecs(createdMSecs)
+    , m_topic(topic)
+    , m_data(data.isEmpty() ? QByteArray() : data)
+    , m_mid(mid)
+    , m_qos(qint8(qos))
+    , m_isRetained(retained)
+{
+}
+
 VOKMosquittoMessage::~VOKMosquittoMessage() = default;
 
 QString VOKMosquittoMessage::payload() const

@@ -40,6 +40,9 @@ public:
     // The same with the topic already decoded (null when its bytes are not UTF-8), so a subclass
     // can share one topic string between all messages of a topic.
     VOKMosquittoMessage(const mosquitto_message &message, const QString &topic);
+    // A message made again from what a store kept of it; an empty payload is stored as none.
+    VOKMosquittoMessage(const QString &topic, const QByteArray &data, qint64 createdMSecs, int qos, bool retained,
+                        int mid);
     virtual ~VOKMosquittoMessage();
 
     VOKMosquittoMessage(const VOKMosquittoMessage &) = delete;
