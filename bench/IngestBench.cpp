@@ -14,6 +14,7 @@
 // and Filter on.
 
 #include "BenchPort.h"
+#include "IngestHeap.h"
 #include "IngestNodeMemory.h"
 #include "IngestPublisher.h"
 #include "IngestThreadClock.h"
@@ -29,7 +30,6 @@
 #include <QTimer>
 
 #include <fcntl.h>
-#include <malloc.h>
 #include <signal.h>
 #include <unistd.h>
 #include <spawn.h>
@@ -152,7 +152,7 @@ int runVindle(int port, const IngestWorkload &workload)
     QTimer::singleShot(settleMilliseconds, &loop, &QEventLoop::quit);
     loop.exec();
 
-    const size_t heapBefore = mallinfo2().uordblks;
+    const size_t heapBefore = ingestHeapBytes();
     IngestNodeMemory nodeMemory(workload);
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
@@ -188,7 +188,7 @@ int runVindle(int port, const IngestWorkload &workload)
     }
     const double perMessageFirst = (threadAtFirstTenth - threadStart) / double(count / 10) * 1e6;
     const double perMessageLast = (threadAtEnd - threadAtLastTenth) / double(count / 10) * 1e6;
-    const double heapGrowth = double(mallinfo2().uordblks - heapBefore);
+    const double heapGrowth = double(ingestHeapBytes()) - double(heapBefore);
     printRun("Vindle VDLClient", elapsed, cpuSeconds(after) - cpuSeconds(before), count, after.ru_maxrss);
     std::printf("  VINDLE_WALL %.4f\n", elapsed);
     std::printf("  heap per stored message beyond its payload: %.0f bytes (%llu topics)\n",
