@@ -1,6 +1,7 @@
 #include "IngestPipe.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -43,4 +44,12 @@ QByteArray IngestPipe::readSome()
     while (got < 0 && errno == EINTR);
     chunk.truncate(got > 0 ? qsizetype(got) : 0);
     return chunk;
+}
+
+QByteArray IngestPipe::readAvailable()
+{
+    int available = 0;
+    if (ioctl(m_read, FIONREAD, &available) != 0 || available <= 0)
+        return {};
+    return readSome();
 }

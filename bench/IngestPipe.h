@@ -20,6 +20,8 @@ public:
 
     // What is there to read now, waiting for some when nothing is; empty at the end.
     QByteArray readSome();
+    // What is there to read now, without waiting.
+    QByteArray readAvailable();
 
 private:
     int m_read = -1;
