@@ -1,8 +1,7 @@
 #include "IngestNodeMemory.h"
 
+#include "IngestHeap.h"
 #include "VDLTopic.h"
-
-#include <malloc.h>
 
 #include <cstdio>
 
@@ -25,7 +24,7 @@ qint64 nodeCount(const VDLTopic &root)
 
 IngestNodeMemory::IngestNodeMemory(const IngestWorkload &workload)
     : m_topicCount(workload.topicCount())
-    , m_heapBefore(mallinfo2().uordblks)
+    , m_heapBefore(ingestHeapBytes())
 {
 }
 
@@ -33,14 +32,14 @@ void IngestNodeMemory::sample(const VDLTopic &root)
 {
     if (m_bytesPerNode || root.totalMessages() < quint64(m_topicCount))
         return;
-    const double growth = double(mallinfo2().uordblks) - double(m_heapBefore);
+    const double growth = double(ingestHeapBytes()) - double(m_heapBefore);
     m_bytesPerNode = growth / double(nodeCount(root));
 }
 
 void IngestNodeMemory::print() const
 {
     if (m_bytesPerNode)
-        std::printf("  GUI heap per topic node: %.0f bytes\n", *m_bytesPerNode);
+        std::printf("  heap per topic node with its one message: %.0f bytes\n", *m_bytesPerNode);
     else
-        std::printf("  GUI heap per topic node: not reached\n");
+        std::printf("  heap per topic node with its one message: not reached\n");
 }

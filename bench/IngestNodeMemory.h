@@ -7,10 +7,10 @@
 
 class VDLTopic;
 
-// The GUI thread's heap per topic node, read once every topic of the workload exists (after the
-// workload's first topicCount() messages): what the tree, and the outline when one is shown, keep
-// for a node with one message. Messages are made on the network thread, in another malloc arena,
-// so their records and payloads stay out of the figure. GUI thread.
+// The heap per topic node, read once every topic of the workload exists (after the workload's
+// first topicCount() messages): what the tree, and the outline when one is shown, keep for a node
+// with its one message, the message's record and payload included (they count whichever thread
+// made them). GUI thread.
 class IngestNodeMemory
 {
 public:

@@ -1,7 +1,10 @@
 #include "IngestViewer.h"
 
+#include "IngestConnection.h"
+#include "IngestFlood.h"
 #include "IngestNodeMemory.h"
-#include "IngestThreadClock.h"
+#include "IngestProcess.h"
+#include "IngestThreadCost.h"
 #include "VDLOutlineSearch.h"
 #include "VDLClient.h"
 #include "VDLTopic.h"
@@ -15,11 +18,8 @@
 #include "VOKWindowController.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
 #include <QUrl>
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -28,7 +28,6 @@
 namespace {
 
 constexpr int tickMilliseconds = 50;
-constexpr int runTimeoutMilliseconds = 180000;
 
 double percentile(std::vector<double> values, double fraction)
 {
@@ -36,6 +35,22 @@ double percentile(std::vector<double> values, double fraction)
         return 0;
     std::sort(values.begin(), values.end());
     return values[size_t(fraction * double(values.size() - 1))];
+}
+
+struct Tick
+{
+    double second;
+    double delayMilliseconds;
+};
+
+std::vector<double> delaysUntil(const std::vector<Tick> &ticks, double lastSecond)
+{
+    std::vector<double> delays;
+    for (const Tick &tick : ticks) {
+        if (tick.second <= lastSecond)
+            delays.push_back(tick.delayMilliseconds);
+    }
+    return delays;
 }
 
 void expandFirstLevel(VDLViewerViewController &viewer)
@@ -48,96 +63,95 @@ void expandFirstLevel(VDLViewerViewController &viewer)
         viewer.topicsPane()->outlineView()->expand(model->index(row, 0, root));
 }
 
-} // namespace
-
-int runIngestViewer(int port, const IngestWorkload &workload, const QString &search, bool showChart,
-                    const std::function<std::function<void()>()> &startPublisher)
+// Once the first messages are in: the tree opened, one topic selected, and the chart or the
+// search with Filter on when asked for.
+void prepare(VDLViewerViewController &viewer, const QByteArray &selectedTopic, const QString &search, bool showChart)
 {
-    const qint64 count = workload.messageCount();
-    VDLURLOpener::open(QUrl(QStringLiteral("mqtt://127.0.0.1:%1/").arg(port)));
-    if (VOKWindowController::openControllers().isEmpty())
-        return 1;
-    auto *const viewer = qobject_cast<VDLViewerViewController *>(VOKWindowController::openControllers().first()->viewController());
-    QEventLoop loop;
-    QTimer::singleShot(runTimeoutMilliseconds, &loop, &QEventLoop::quit);
-    QObject::connect(viewer->client(), &VDLClient::rootTopicChanged, &loop, &QEventLoop::quit);
-    loop.exec();
-    VDLTopic *const root = viewer->client()->rootTopic();
-    if (!root) {
-        std::fprintf(stderr, "viewer: no connection\n");
-        return 1;
+    expandFirstLevel(viewer);
+    viewer.handleUrl(QUrl(QStringLiteral("mqtt://h/") + QString::fromUtf8(selectedTopic)));
+    if (showChart)
+        viewer.valuePane()->chooseView(VDLValueViewController::ChartView);
+    if (!search.isEmpty()) {
+        viewer.topicsPane()->search()->setSearchString(search);
+        viewer.topicsPane()->search()->setDoFilter(true);
     }
+}
 
-    // The GUI thread's lateness: how far each tick of a 50 ms timer comes after its time.
-    std::vector<double> delays;
-    QElapsedTimer sinceTick;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(tickMilliseconds);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        delays.push_back(std::max(0.0, double(sinceTick.nsecsElapsed()) / 1e6 - tickMilliseconds));
-        sinceTick.start();
-    });
-
-    const QByteArray selectedTopic = workload.topic(0);
-    IngestNodeMemory nodeMemory(workload);
-    double threadStart = 0;
-    double threadAtEnd = 0;
-    bool prepared = false;
-    double elapsed = 0;
-    QElapsedTimer wall;
-    QObject::connect(root, &VDLTopic::totalMessagesChanged, &loop, [&] {
-        if (!prepared && root->totalMessages() >= 1000) {
-            prepared = true;
-            expandFirstLevel(*viewer);
-            viewer->handleUrl(QUrl(QStringLiteral("mqtt://h/") + QString::fromUtf8(selectedTopic)));
-            if (showChart)
-                viewer->valuePane()->chooseView(VDLValueViewController::ChartView);
-            if (!search.isEmpty()) {
-                viewer->topicsPane()->search()->setSearchString(search);
-                viewer->topicsPane()->search()->setDoFilter(true);
-            }
-        }
-        nodeMemory.sample(*root);
-        if (root->totalMessages() == quint64(count)) {
-            threadAtEnd = ingestThreadCpuSeconds();
-            elapsed = double(wall.nsecsElapsed()) / 1e9;
-            loop.quit();
-        }
-    });
-    wall.start();
-    threadStart = ingestThreadCpuSeconds();
-    sinceTick.start();
-    ticker.start();
-    const std::function<void()> waitForPublisher = startPublisher();
-    loop.exec();
-    ticker.stop();
-    waitForPublisher();
-    if (elapsed == 0) {
-        std::fprintf(stderr, "viewer: only %llu of %lld messages arrived\n",
-                     static_cast<unsigned long long>(root->totalMessages()), count);
-        return 1;
-    }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
+void printWindowRun(VDLViewerViewController &viewer, const IngestFlood &flood, const QString &search, bool showChart,
+                    const std::vector<double> &delays)
+{
     const QString who = !search.isEmpty() ? QStringLiteral("... searching \"%1\", Filter on").arg(search)
         : showChart                       ? QStringLiteral("... with the topic's chart shown")
                                           : QStringLiteral("Vindle viewer window");
+    const double elapsed = flood.secondsToLastArrival();
     std::printf("  %-30s wall %7.2f s  %9.0f msgs/s  peak RSS %7.1f MB  selected %s\n", qPrintable(who), elapsed,
-                double(count) / elapsed, double(usage.ru_maxrss) / 1024, viewer->selectedTopic() ? "yes" : "no");
+                double(flood.arrivedCount()) / elapsed, double(ingestPeakResidentKilobytes()) / 1024,
+                viewer.selectedTopic() ? "yes" : "no");
+    flood.printArrivals();
     if (showChart)
         std::printf("  chart shown: %s, %d points drawn\n",
-                    viewer->valuePane()->currentView() == VDLValueViewController::ChartView ? "yes" : "no",
-                    viewer->valuePane()->chartView()->drawnPointCount());
+                    viewer.valuePane()->currentView() == VDLValueViewController::ChartView ? "yes" : "no",
+                    viewer.valuePane()->chartView()->drawnPointCount());
     if (!search.isEmpty()) {
-        viewer->topicsPane()->search()->findNext();
-        std::printf("  search info at the end: %s\n", qPrintable(viewer->topicsPane()->search()->searchInfo()));
+        viewer.topicsPane()->search()->findNext();
+        std::printf("  search info at the end: %s\n", qPrintable(viewer.topicsPane()->search()->searchInfo()));
     }
     std::printf("  VIEWER_WALL %.4f\n", elapsed);
     std::printf("  50 ms timer lateness: p50 %.1f ms, p99 %.1f ms, max %.1f ms (%zu ticks)\n", percentile(delays, 0.5),
                 percentile(delays, 0.99), delays.empty() ? 0.0 : *std::max_element(delays.begin(), delays.end()),
                 delays.size());
-    std::printf("  GUI thread per message: %.2f us\n", (threadAtEnd - threadStart) / double(count) * 1e6);
+}
+
+} // namespace
+
+int runIngestViewer(int port, const IngestWorkload &workload, const QString &search, bool showChart)
+{
+    VDLURLOpener::open(QUrl(QStringLiteral("mqtt://127.0.0.1:%1/").arg(port)));
+    if (VOKWindowController::openControllers().isEmpty())
+        return 1;
+    auto *const viewer = qobject_cast<VDLViewerViewController *>(VOKWindowController::openControllers().first()->viewController());
+    VDLTopic *const root = ingestWaitForRoot(*viewer->client());
+    if (!root) {
+        std::fprintf(stderr, "viewer: no connection\n");
+        return 1;
+    }
+
+    // The GUI thread's lateness: how far each tick of a 50 ms timer comes after its time. Ticks of
+    // the quiet period after the last message are left out.
+    std::vector<Tick> ticks;
+    QElapsedTimer sinceTick;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(tickMilliseconds);
+
+    const QByteArray selectedTopic = workload.topic(0);
+    IngestNodeMemory nodeMemory(workload);
+    IngestThreadCost guiCost(workload.messageCount());
+    bool prepared = false;
+    IngestFlood flood(port, workload);
+    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] {
+        const double late = double(sinceTick.nsecsElapsed()) / 1e6 - tickMilliseconds;
+        ticks.push_back({flood.secondsSinceStart(), std::max(0.0, late)});
+        sinceTick.start();
+    });
+    QObject::connect(root, &VDLTopic::totalMessagesChanged, root, [&] {
+        const qint64 filed = qint64(root->totalMessages());
+        if (!prepared && filed >= 1000) {
+            prepared = true;
+            prepare(*viewer, selectedTopic, search, showChart);
+        }
+        flood.arrived(filed);
+        guiCost.filed(filed);
+        nodeMemory.sample(*root);
+    });
+    sinceTick.start();
+    ticker.start();
+    flood.runUntilQuiet();
+    ticker.stop();
+    guiCost.finish(flood.arrivedCount());
+    const std::vector<double> delays = delaysUntil(ticks, flood.secondsToLastArrival());
+    printWindowRun(*viewer, flood, search, showChart, delays);
+    guiCost.print();
     nodeMemory.print();
     return 0;
 }

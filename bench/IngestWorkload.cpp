@@ -31,6 +31,8 @@ qint64 IngestWorkload::defaultCount(char scenario)
         return siblingCount + 500000;
     case 's':
         return 2 * searchTopicCount;
+    case 'd':
+        return 10000000;
     default:
         return 1000000;
     }
@@ -40,6 +42,7 @@ qint64 IngestWorkload::topicCount() const
 {
     switch (m_scenario) {
     case 'a':
+    case 'd':
         return std::min(mixedTopicCount, m_messageCount);
     case 'b':
         return 1;
@@ -54,7 +57,10 @@ QString IngestWorkload::description() const
 {
     switch (m_scenario) {
     case 'a':
-        return QStringLiteral("(a) %1 messages over 10,000 topics of depth 4-6, mixed payloads").arg(m_messageCount);
+    case 'd':
+        return QStringLiteral("(%1) %2 messages over 10,000 topics of depth 4-6, mixed payloads")
+            .arg(QLatin1Char(m_scenario))
+            .arg(m_messageCount);
     case 'b':
         return QStringLiteral("(b) %1 messages on one topic").arg(m_messageCount);
     case 's':
@@ -70,7 +76,8 @@ QString IngestWorkload::description() const
 QByteArray IngestWorkload::topic(qint64 index) const
 {
     switch (m_scenario) {
-    case 'a': {
+    case 'a':
+    case 'd': {
         const qint64 topic = (index * spreadPrime) % mixedTopicCount;
         QByteArray name = "home/floor" + QByteArray::number(topic % 10) + "/room" + QByteArray::number(topic / 10 % 100)
             + "/device" + QByteArray::number(topic);
@@ -109,7 +116,7 @@ QByteArray IngestWorkload::payload(qint64 index) const
             return R"({"temperature":21.5,"humidity":40,"unit":"celsius"})";
         return QByteArray::number(index % 1000);
     }
-    if (m_scenario != 'a')
+    if (m_scenario != 'a' && m_scenario != 'd')
         return QByteArray::number(20 + double(index % 1000) / 10);
     switch (index % 3) {
     case 0:

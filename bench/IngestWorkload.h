@@ -4,13 +4,14 @@
 #include <QString>
 
 // The message streams of the ingest benchmark, generated on the fly and the same for every run:
-// (a) 10,000 topics of depth 4 to 6 with mixed payloads, (b) one topic, (c) 100,000 sibling
-// topics created first, then messages spread over them, (s) 100,000 topics below 1,000 devices
-// (a tenth with JSON payloads, a hundred devices recognised), then messages spread over them.
+// (a) 10,000 topics of depth 4 to 6 with mixed payloads, and (d) the same at ten times the count,
+// (b) one topic, (c) 100,000 sibling topics created first, then messages spread over them,
+// (s) 100,000 topics below 1,000 devices (a tenth with JSON payloads, a hundred devices
+// recognised), then messages spread over them.
 class IngestWorkload
 {
 public:
-    // 'a', 'b', 'c' or 's'; the message count may be scaled down for a quick run.
+    // 'a', 'b', 'c', 'd' or 's'; the message count may be scaled down for a quick run.
     IngestWorkload(char scenario, qint64 messageCount);
 
     char scenario() const { return m_scenario; }
