@@ -12,8 +12,8 @@
 // heap bytes per stored message beyond its payload and the GUI thread's cost per message over the
 // run and in its first and last 10%. Scenario d is a with ten million messages. Scenario g runs
 // the headless client and then the viewer window (offscreen) on the same flood, for the window's
-// ingest rate and the GUI thread's lateness, and the window once more with the selected topic's
-// chart shown; scenario s does the same on 100,000 topics, and then runs the window once more
+// ingest rate and the GUI thread's lateness, the window once more with the selected topic's
+// chart shown, and once more with a 4 MB history budget; d adds the tree filled without a broker; scenario s does the same on 100,000 topics, and then runs the window once more
 // with a search and Filter on. With --hog, one busy loop per core runs beside each scenario's runs.
 
 #include "BenchPort.h"
@@ -30,6 +30,7 @@
 #include "IngestWorkload.h"
 #include "VDLClient.h"
 #include "VDLTopic.h"
+#include "VDLTopicPath.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -53,6 +54,8 @@ constexpr int settleMilliseconds = 500;
 constexpr char referenceMark = 'x';
 constexpr int referenceReadMilliseconds = 10;
 const char *const cpuPerMessageKey = "CPU_US_PER_MESSAGE";
+// Less than g's histories hold, so the budget trims while the window fills.
+constexpr quint64 viewerHistoryBudgetBytes = 4 * 1024 * 1024;
 
 void printRun(const char *who, const IngestFlood &flood, double cpu, long peakKilobytes)
 {
@@ -163,6 +166,35 @@ int runVindle(int port, const IngestWorkload &workload)
     return 0;
 }
 
+// The tree alone, filed on this thread straight from the workload without a broker: what ten
+// million stored messages cost where no broker on this machine keeps up with the publisher.
+int runStore(const IngestWorkload &workload)
+{
+    const qint64 payloads = payloadBytes(workload);
+    VDLTopic root;
+    const std::size_t heapBefore = ingestHeapBytes();
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    for (qint64 index = 0; index < workload.messageCount(); ++index) {
+        const QString topic = QString::fromUtf8(workload.topic(index));
+        VDLTopicLevels levels(topic);
+        VDLTopic *node = &root;
+        for (QStringView level; levels.next(level);)
+            node = node->subtopicNamed(level);
+        node->addMessage(index, workload.payload(index), 0, false, 0);
+    }
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const double count = double(workload.messageCount());
+    const double cpu = ingestCpuSeconds(after) - ingestCpuSeconds(before);
+    std::printf("  %-22s cpu %7.2f s  %9.0f msgs/s  peak RSS %7.1f MB\n", "Vindle tree, no broker", cpu, count / cpu,
+                double(ingestPeakResidentKilobytes()) / 1024);
+    std::printf("  stored %llu messages, heap per stored message beyond its payload: %.0f bytes\n",
+                static_cast<unsigned long long>(root.totalMessages()),
+                (double(ingestHeapBytes()) - double(heapBefore) - double(payloads)) / count);
+    return 0;
+}
+
 // Runs this program again in one mode, a fresh process per measured run to keep the figures apart,
 // and answers the CPU per message it reported.
 std::optional<double> runChild(const QStringList &arguments)
@@ -187,7 +219,10 @@ QStringList modesOf(char scenario)
 {
     switch (scenario) {
     case 'g':
-        return {QStringLiteral("--vindle"), QStringLiteral("--viewer"), QStringLiteral("--viewer-chart")};
+        return {QStringLiteral("--vindle"), QStringLiteral("--viewer"), QStringLiteral("--viewer-chart"),
+                QStringLiteral("--viewer-budget")};
+    case 'd':
+        return {QStringLiteral("--reference"), QStringLiteral("--vindle"), QStringLiteral("--store")};
     case 's':
         return {QStringLiteral("--vindle"), QStringLiteral("--viewer"), QStringLiteral("--viewer-search")};
     default:
@@ -254,12 +289,19 @@ int runMode(const QStringList &arguments)
         return runReference(port, workload);
     if (mode == QLatin1String("--vindle"))
         return runVindle(port, workload);
+    if (mode == QLatin1String("--store"))
+        return runStore(workload);
     if (!mode.startsWith(QLatin1String("--viewer"))) {
         std::fprintf(stderr, "bench_ingest: unknown mode %s\n", qPrintable(mode));
         return 2;
     }
-    const QString search = mode == QLatin1String("--viewer-search") ? QStringLiteral("probe") : QString();
-    return runIngestViewer(port, workload, search, mode == QLatin1String("--viewer-chart"));
+    IngestViewerOptions options;
+    if (mode == QLatin1String("--viewer-search"))
+        options.search = QStringLiteral("probe");
+    options.showChart = mode == QLatin1String("--viewer-chart");
+    if (mode == QLatin1String("--viewer-budget"))
+        options.historyBudgetBytes = viewerHistoryBudgetBytes;
+    return runIngestViewer(port, workload, options);
 }
 
 } // namespace

@@ -65,34 +65,54 @@ void expandFirstLevel(VDLViewerViewController &viewer)
 
 // Once the first messages are in: the tree opened, one topic selected, and the chart or the
 // search with Filter on when asked for.
-void prepare(VDLViewerViewController &viewer, const QByteArray &selectedTopic, const QString &search, bool showChart)
+void prepare(VDLViewerViewController &viewer, const QByteArray &selectedTopic, const IngestViewerOptions &options)
 {
     expandFirstLevel(viewer);
     viewer.handleUrl(QUrl(QStringLiteral("mqtt://h/") + QString::fromUtf8(selectedTopic)));
-    if (showChart)
+    if (options.showChart)
         viewer.valuePane()->chooseView(VDLValueViewController::ChartView);
-    if (!search.isEmpty()) {
-        viewer.topicsPane()->search()->setSearchString(search);
+    if (!options.search.isEmpty()) {
+        viewer.topicsPane()->search()->setSearchString(options.search);
         viewer.topicsPane()->search()->setDoFilter(true);
     }
 }
 
-void printWindowRun(VDLViewerViewController &viewer, const IngestFlood &flood, const QString &search, bool showChart,
+quint64 droppedMessages(const VDLTopic &topic)
+{
+    quint64 dropped = topic.history().droppedCount();
+    for (const VDLTopic *child : topic.subTopics())
+        dropped += droppedMessages(*child);
+    return dropped;
+}
+
+QString runName(const IngestViewerOptions &options)
+{
+    if (!options.search.isEmpty())
+        return QStringLiteral("... searching \"%1\", Filter on").arg(options.search);
+    if (options.showChart)
+        return QStringLiteral("... with the topic's chart shown");
+    if (options.historyBudgetBytes > 0)
+        return QStringLiteral("... with a %1 MB history budget").arg(options.historyBudgetBytes >> 20);
+    return QStringLiteral("Vindle viewer window");
+}
+
+void printWindowRun(VDLViewerViewController &viewer, const IngestFlood &flood, const IngestViewerOptions &options,
                     const std::vector<double> &delays)
 {
-    const QString who = !search.isEmpty() ? QStringLiteral("... searching \"%1\", Filter on").arg(search)
-        : showChart                       ? QStringLiteral("... with the topic's chart shown")
-                                          : QStringLiteral("Vindle viewer window");
+    const QString who = runName(options);
     const double elapsed = flood.secondsToLastArrival();
     std::printf("  %-30s wall %7.2f s  %9.0f msgs/s  peak RSS %7.1f MB  selected %s\n", qPrintable(who), elapsed,
                 double(flood.arrivedCount()) / elapsed, double(ingestPeakResidentKilobytes()) / 1024,
                 viewer.selectedTopic() ? "yes" : "no");
     flood.printArrivals();
-    if (showChart)
+    if (options.historyBudgetBytes > 0)
+        std::printf("  messages dropped for the budget: %llu\n",
+                    static_cast<unsigned long long>(droppedMessages(*viewer.client()->rootTopic())));
+    if (options.showChart)
         std::printf("  chart shown: %s, %d points drawn\n",
                     viewer.valuePane()->currentView() == VDLValueViewController::ChartView ? "yes" : "no",
                     viewer.valuePane()->chartView()->drawnPointCount());
-    if (!search.isEmpty()) {
+    if (!options.search.isEmpty()) {
         viewer.topicsPane()->search()->findNext();
         std::printf("  search info at the end: %s\n", qPrintable(viewer.topicsPane()->search()->searchInfo()));
     }
@@ -104,12 +124,13 @@ void printWindowRun(VDLViewerViewController &viewer, const IngestFlood &flood, c
 
 } // namespace
 
-int runIngestViewer(int port, const IngestWorkload &workload, const QString &search, bool showChart)
+int runIngestViewer(int port, const IngestWorkload &workload, const IngestViewerOptions &options)
 {
     VDLURLOpener::open(QUrl(QStringLiteral("mqtt://127.0.0.1:%1/").arg(port)));
     if (VOKWindowController::openControllers().isEmpty())
         return 1;
     auto *const viewer = qobject_cast<VDLViewerViewController *>(VOKWindowController::openControllers().first()->viewController());
+    viewer->client()->setHistoryBudget(options.historyBudgetBytes);
     VDLTopic *const root = ingestWaitForRoot(*viewer->client());
     if (!root) {
         std::fprintf(stderr, "viewer: no connection\n");
@@ -138,7 +159,7 @@ int runIngestViewer(int port, const IngestWorkload &workload, const QString &sea
         const qint64 filed = qint64(root->totalMessages());
         if (!prepared && filed >= 1000) {
             prepared = true;
-            prepare(*viewer, selectedTopic, search, showChart);
+            prepare(*viewer, selectedTopic, options);
         }
         flood.arrived(filed);
         guiCost.filed(filed);
@@ -150,7 +171,7 @@ int runIngestViewer(int port, const IngestWorkload &workload, const QString &sea
     ticker.stop();
     guiCost.finish(flood.arrivedCount());
     const std::vector<double> delays = delaysUntil(ticks, flood.secondsToLastArrival());
-    printWindowRun(*viewer, flood, search, showChart, delays);
+    printWindowRun(*viewer, flood, options, delays);
     guiCost.print();
     nodeMemory.print();
     return 0;
