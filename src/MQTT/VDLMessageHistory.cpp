@@ -9,7 +9,7 @@ namespace {
 constexpr quint64 allocationOverhead = 32;
 // Arena chunks double from the first size up to the last, so a topic with a few messages costs
 // little and a long history few allocations.
-constexpr quint32 firstChunkSize = 256;
+constexpr quint32 firstChunkSize = 64;
 constexpr quint32 lastChunkSize = 64 * 1024;
 constexpr qsizetype inlineSize = sizeof(quint64);
 
@@ -146,16 +146,16 @@ void VDLMessageHistory::releaseUnreferenced()
         }
     }
     // The chunk still being filled stays for the next small payload.
-    while (m_firstChunk < keptChunk && m_chunks.size() > 1) {
-        m_payloadBytes -= m_chunks.front().capacity + allocationOverhead;
-        m_chunks.pop_front();
-        ++m_firstChunk;
-    }
-    while (m_firstLarge < keptLarge && !m_large.empty()) {
-        m_payloadBytes -= quint64(m_large.front().size()) + allocationOverhead;
-        m_large.pop_front();
-        ++m_firstLarge;
-    }
+    const size_t chunksReleased = size_t(std::min(keptChunk - m_firstChunk, quint64(m_chunks.size()) - 1));
+    for (size_t index = 0; index < chunksReleased; ++index)
+        m_payloadBytes -= m_chunks[index].capacity + allocationOverhead;
+    m_chunks.erase(m_chunks.begin(), m_chunks.begin() + std::ptrdiff_t(chunksReleased));
+    m_firstChunk += chunksReleased;
+    const size_t largeReleased = size_t(std::min(keptLarge - m_firstLarge, quint64(m_large.size())));
+    for (size_t index = 0; index < largeReleased; ++index)
+        m_payloadBytes -= quint64(m_large[index].size()) + allocationOverhead;
+    m_large.erase(m_large.begin(), m_large.begin() + std::ptrdiff_t(largeReleased));
+    m_firstLarge += largeReleased;
 }
 
 void VDLMessageHistory::compactRecords()

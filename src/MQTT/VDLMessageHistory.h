@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -101,10 +100,12 @@ private:
     std::vector<Record> m_records;
     // Records before this one were dropped and wait for the next compaction.
     size_t m_firstRecord = 0;
-    std::deque<Chunk> m_chunks;
+    // Vectors, not deques: an empty deque allocates over half a kilobyte, and most topics hold
+    // few messages. Released from the front only when a drop frees whole chunks.
+    std::vector<Chunk> m_chunks;
     // The number of m_chunks.front(); chunks before it were released.
     quint64 m_firstChunk = 0;
-    std::deque<QByteArray> m_large;
+    std::vector<QByteArray> m_large;
     quint64 m_firstLarge = 0;
     quint64 m_droppedCount = 0;
     // Arena chunks and large payloads, each with its allocation's overhead.
