@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <optional>
 #include <system_error>
 
@@ -23,7 +24,7 @@ namespace {
 
 constexpr int reconnectDelaySeconds = 2;
 constexpr int reconnectDelayMaximumSeconds = 30;
-constexpr int keepaliveSeconds = 60;
+constexpr int keepaliveMinimumSeconds = 5;
 
 QString errorText(int errorNumber)
 {
@@ -83,7 +84,7 @@ bool logFailure(int result, const char *operation)
 // the host name: this may wait on the network. The request's result, or nothing when the
 // credentials were refused (logged); the handle then stays unconnected.
 std::optional<int> requestOnLibrary(mosquitto *mosq, const std::pair<QString, QString> &credentials,
-                                    const QByteArray &hostText, int port, bool tls)
+                                    const QByteArray &hostText, int port, int keepaliveSeconds, bool tls)
 {
     const auto &[username, password] = credentials;
     if (!username.isEmpty()) {
@@ -191,6 +192,11 @@ QString VOKMosquittoClient::clientKeyPath() const
     return tlsSettings().clientKeyPath;
 }
 
+void VOKMosquittoClient::setKeepaliveSeconds(int seconds)
+{
+    m_keepaliveSeconds = std::clamp(seconds, keepaliveMinimumSeconds, int(UINT16_MAX));
+}
+
 mosquitto *VOKMosquittoClient::mosq() const
 {
     const std::lock_guard<std::mutex> locker(m_propertiesMutex);
@@ -284,14 +290,15 @@ void VOKMosquittoClient::requestConnection(const QByteArray &hostText)
         m_tlsContext = context;
     }
     const int port = this->port();
+    const int keepalive = m_keepaliveSeconds;
     const quint64 generation = m_connectGeneration;
     const QPointer<VOKMosquittoClient> self(this);
-    m_handle->runInBackground([self, generation, store, inMemory, tls, context, hostText, port](mosquitto *mosq) {
+    m_handle->runInBackground([self, generation, store, inMemory, tls, context, hostText, port, keepalive](mosquitto *mosq) {
         const auto stored = store.loadCredentials();
         const VOKTLSContext::Outcome prepared = context ? prepareTLS(*context, mosq, tls, store, hostText)
                                                         : VOKTLSContext::Outcome();
         const std::optional<int> result = prepared.problem == VOKTLSContext::Problem::None
-            ? requestOnLibrary(mosq, stored.value_or(inMemory), hostText, port, context != nullptr)
+            ? requestOnLibrary(mosq, stored.value_or(inMemory), hostText, port, keepalive, context != nullptr)
             : std::nullopt;
         vokOnMain([self, generation, stored, prepared, result] {
             if (!self || self->m_connectGeneration != generation)

@@ -62,6 +62,7 @@ public:
     static constexpr int defaultTLSPort = 8883;
     // The code of publishTopic's error when there is no connection.
     static constexpr int notConnectedCode = -4242;
+    static constexpr int defaultKeepaliveSeconds = 60;
 
     explicit VOKMosquittoClient(const QString &host, int port = defaultPort, QObject *parent = nullptr);
     ~VOKMosquittoClient() override;
@@ -78,6 +79,10 @@ public:
     QString clientKeyPath() const;
     bool isConnected() const { return m_isConnected; }
     bool triedTLSFallback() const { return m_triedTLSFallback; }
+    // The MQTT keep-alive interval asked of the broker. Takes effect at the next connect; the
+    // library takes 5 to 65535 seconds, and other values are brought into that range.
+    int keepaliveSeconds() const { return m_keepaliveSeconds; }
+    void setKeepaliveSeconds(int seconds);
     // The current library handle, or null while the client is not started.
     mosquitto *mosq() const;
     QList<std::shared_ptr<VOKMosquittoTopic>> topics() const;
@@ -244,6 +249,7 @@ private:
     QList<std::shared_ptr<VOKMosquittoTopic>> m_topics;
     QList<VOKMosquittoPublication> m_publishQueue;
 
+    std::atomic<int> m_keepaliveSeconds{defaultKeepaliveSeconds};
     std::atomic<bool> m_isConnected{false};
     std::atomic<bool> m_triedTLSFallback{false};
     std::atomic<bool> m_connectedSinceConnect{false};
