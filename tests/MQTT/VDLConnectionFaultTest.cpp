@@ -123,6 +123,17 @@ protected:
 
 } // namespace
 
+// Stands for a broker behind a NAT box that forgot the connection: nothing arrives, nothing fails.
+TEST_F(FaultyLink, StalledLinkIsNoticedWithinOneAndAHalfKeepalivesAndRecovered)
+{
+    connectViewer(keepaliveSeconds);
+    proxy->stall();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return viewer->connectionError() == lostText; }, keepaliveSeconds * 1500))
+        << "the dead link was not noticed within 1.5 keep-alive intervals";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer->connectionError() == lostText; }, waitMilliseconds));
+    expectRecoveryAfterLoss();
+}
+
 TEST_F(FaultyLink, LinkCutInsideALargeRetainedMessageFilesOnlyTheWholeMessage)
 {
     connectViewer();

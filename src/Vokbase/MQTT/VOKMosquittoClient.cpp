@@ -6,6 +6,7 @@
 #include "VOKMosquittoTopic.h"
 #include "VOKObjectDescription.h"
 #include "VOKServerStore.h"
+#include "VOKSilenceWatchdog.h"
 
 #include <QFile>
 #include <QPointer>
@@ -129,6 +130,12 @@ VOKMosquittoClient::VOKMosquittoClient(const QString &host, int port, QObject *p
     : QObject(parent)
     , m_host(host)
     , m_port(port)
+    , m_watchdog(new VOKSilenceWatchdog(
+          [this] {
+              mosquitto *const handle = mosq();
+              return handle ? mosquitto_socket(handle) : -1;
+          },
+          this))
 {
 }
 
@@ -333,6 +340,7 @@ void VOKMosquittoClient::tlsContextFailed(const VOKTLSContext::Outcome &outcome)
 void VOKMosquittoClient::disconnectFromBroker()
 {
     ++m_connectGeneration;
+    m_watchdog->stop();
     setTLSDescription(QString());
     std::unique_ptr<VOKMosquittoHandle> handle;
     {
@@ -716,6 +724,18 @@ void VOKMosquittoClient::clientDidConnect()
     }
     for (const VOKMosquittoPublication &publication : std::as_const(queued))
         publishTopic(publication.topic, publication.data, publication.retain);
+    watchForSilence(true);
+}
+
+// In the order the library reports connections and losses.
+void VOKMosquittoClient::watchForSilence(bool watch)
+{
+    vokOnMain(this, [this, watch] {
+        if (watch && isConnected())
+            m_watchdog->start(keepaliveSeconds());
+        else
+            m_watchdog->stop();
+    });
 }
 
 void VOKMosquittoClient::clientConnectionFailed(int reasonCode)
@@ -738,12 +758,14 @@ void VOKMosquittoClient::clientDidDisconnect()
 {
     m_isConnected = false;
     setTLSDescription(QString());
+    watchForSilence(false);
 }
 
 void VOKMosquittoClient::clientDisconnectedUnexpectedly(int reasonCode)
 {
     m_isConnected = false;
     setTLSDescription(QString());
+    watchForSilence(false);
     logReasonCode("clientDisconnectedUnexpectedly:", reasonCode);
     // A connection that worked once is plain by design: the library's own reconnection carries
     // on. Only a first connection that the broker drops may be a TLS port, worth one TLS retry.

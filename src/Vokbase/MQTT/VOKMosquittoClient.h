@@ -21,6 +21,7 @@ struct mosquitto;
 class VOKMosquittoHandle;
 class VOKMosquittoTopic;
 class VOKServerStore;
+class VOKSilenceWatchdog;
 
 // A publication waiting for a connection. A null payload stands for "no payload".
 struct VOKMosquittoPublication
@@ -36,7 +37,8 @@ struct VOKMosquittoPublication
 // then reconnects by itself every 2 seconds (then 4, 6, ... at most 30) after a refusal or a lost
 // connection, until disconnectFromBroker(). The callbacks become the protected hooks below.
 // Registered topic filters are subscribed again on every connect, and publications made while not
-// connected are queued and sent on the next connect.
+// connected are queued and sent on the next connect. A broker that falls silent (a link that died without a word) is given up
+// within 1.32 keep-alive intervals (VOKSilenceWatchdog) and reconnected like a lost connection.
 //
 // Threads: the client lives on the main thread, which calls every public operation. The hooks run
 // on the library's network thread (a log hook may also run on the thread of a library call made
@@ -225,6 +227,7 @@ private:
     void connectRequestFailed(int result);
     void tlsContextFailed(const VOKTLSContext::Outcome &outcome);
     void setTLSDescription(const QString &description);
+    void watchForSilence(bool watch);
     QString tlsVerificationFailure() const;
     bool tlsClientCertificateRequested() const;
     void logHookProblem(const char *hook, const QString &text) const;
@@ -243,6 +246,8 @@ private:
     // Counts the handles given up, so that the answer to an earlier handle's connect request is
     // recognised and ignored. GUI thread.
     quint64 m_connectGeneration = 0;
+    // Gives up a connection whose broker has gone silent. GUI thread.
+    VOKSilenceWatchdog *m_watchdog;
 
     // Guards the filters and the publish queue.
     mutable std::recursive_mutex m_lock;
