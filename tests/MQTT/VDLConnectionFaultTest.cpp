@@ -170,3 +170,32 @@ TEST_F(FaultyLink, SlowLinkStillFillsTheTreeWhileTheWindowIsServed)
     EXPECT_EQ(viewer->topicAt(QStringLiteral("fault/t3"), false)->messages().size(), 50);
     EXPECT_GT(ticks, 0);
 }
+
+// The library reports the connection on its own thread while the window goes on publishing:
+// what the window publishes then must wait behind what it published before.
+TEST_F(FaultyLink, PublicationsDuringTheConnectWaitBehindTheQueuedOnes)
+{
+    VOKMosquittoClient sender(QStringLiteral("127.0.0.1"), broker.port());
+    // Many filters to subscribe keep the connect hook busy long enough to be met by publications.
+    for (int index = 0; index < 10000; ++index)
+        sender.registerTopic(std::make_shared<VOKMosquittoTopic>(QStringLiteral("busy/%1").arg(index),
+                                                                 [](const VOKMosquittoTopicMatch &) {}));
+    int published = 0;
+    int publishedConnected = 0;
+    QTimer publisher;
+    QObject::connect(&publisher, &QTimer::timeout, [&] {
+        publishedConnected += sender.isConnected() ? 1 : 0;
+        sender.publishTopic(QStringLiteral("fault/offline"), QByteArray::number(++published), false);
+        if (publishedConnected == 20)
+            publisher.stop();
+    });
+    publisher.start(0);
+    sender.connectToBroker();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !publisher.isActive() && observed.payloads().size() == published; },
+                                waitMilliseconds))
+        << observed.payloads().size() << " of " << published << " arrived";
+    QByteArrayList expected;
+    for (int number = 1; number <= published; ++number)
+        expected.append(QByteArray::number(number));
+    EXPECT_EQ(QByteArrayList(observed.payloads()).join(' '), expected.join(' '));
+}

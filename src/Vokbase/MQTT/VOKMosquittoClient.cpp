@@ -609,9 +609,11 @@ void VOKMosquittoClient::publishTopic(const QString &topic, const QByteArray &da
     mosquitto *mosq = nullptr;
     {
         // Deciding under the lock that the connect hook takes to empty the queue means a
-        // publication is either sent now or queued before that hook takes the queue.
+        // publication is either sent now or queued before that hook takes the queue. While the
+        // hook has not sent every queued one, a new one waits behind them, however connected.
         const std::lock_guard<std::recursive_mutex> locker(m_lock);
-        mosq = isConnected() ? this->mosq() : nullptr;
+        const bool queueing = !isConnected() || m_sendingPublishQueue || !m_publishQueue.isEmpty();
+        mosq = queueing ? nullptr : this->mosq();
         if (!mosq) {
             m_publishQueue = m_publishQueue + QList<VOKMosquittoPublication>{{topic, data, retain}};
             return;
@@ -717,13 +719,7 @@ void VOKMosquittoClient::clientDidConnect()
     m_connectedSinceConnect = true;
     for (const std::shared_ptr<VOKMosquittoTopic> &topic : topics())
         subscribe(*topic);
-    QList<VOKMosquittoPublication> queued;
-    {
-        const std::lock_guard<std::recursive_mutex> locker(m_lock);
-        queued.swap(m_publishQueue);
-    }
-    for (const VOKMosquittoPublication &publication : std::as_const(queued))
-        publishTopic(publication.topic, publication.data, publication.retain);
+    sendPublishQueue();
     watchForSilence(true);
 }
 
@@ -736,6 +732,30 @@ void VOKMosquittoClient::watchForSilence(bool watch)
         else
             m_watchdog->stop();
     });
+}
+
+void VOKMosquittoClient::sendPublishQueue()
+{
+    // Publications made meanwhile join the queue (see publishTopic), so this goes on until it
+    // finds the queue empty, or the connection gone: then what is left waits for the next one.
+    QList<VOKMosquittoPublication> queued;
+    for (;;) {
+        mosquitto *mosq = nullptr;
+        {
+            const std::lock_guard<std::recursive_mutex> locker(m_lock);
+            m_publishQueue = queued + m_publishQueue;
+            queued.clear();
+            mosq = isConnected() ? this->mosq() : nullptr;
+            m_sendingPublishQueue = mosq && !m_publishQueue.isEmpty();
+            if (!m_sendingPublishQueue)
+                return;
+            queued.swap(m_publishQueue);
+        }
+        while (!queued.isEmpty() && isConnected()) {
+            const VOKMosquittoPublication publication = queued.takeFirst();
+            checkResult(publish(mosq, publication.topic, publication.data, 0, publication.retain), "mosquitto_publish");
+        }
+    }
 }
 
 void VOKMosquittoClient::clientConnectionFailed(int reasonCode)

@@ -37,7 +37,8 @@ struct VOKMosquittoPublication
 // then reconnects by itself every 2 seconds (then 4, 6, ... at most 30) after a refusal or a lost
 // connection, until disconnectFromBroker(). The callbacks become the protected hooks below.
 // Registered topic filters are subscribed again on every connect, and publications made while not
-// connected are queued and sent on the next connect. A broker that falls silent (a link that died without a word) is given up
+// connected are queued and sent on the next connect, in order: one made while the queue is being
+// sent waits behind it. A broker that falls silent (a link that died without a word) is given up
 // within 1.32 keep-alive intervals (VOKSilenceWatchdog) and reconnected like a lost connection.
 //
 // Threads: the client lives on the main thread, which calls every public operation. The hooks run
@@ -227,6 +228,7 @@ private:
     void connectRequestFailed(int result);
     void tlsContextFailed(const VOKTLSContext::Outcome &outcome);
     void setTLSDescription(const QString &description);
+    void sendPublishQueue();
     void watchForSilence(bool watch);
     QString tlsVerificationFailure() const;
     bool tlsClientCertificateRequested() const;
@@ -253,6 +255,8 @@ private:
     mutable std::recursive_mutex m_lock;
     QList<std::shared_ptr<VOKMosquittoTopic>> m_topics;
     QList<VOKMosquittoPublication> m_publishQueue;
+    // The connect hook is sending what was queued.
+    bool m_sendingPublishQueue = false;
 
     std::atomic<int> m_keepaliveSeconds{defaultKeepaliveSeconds};
     std::atomic<bool> m_isConnected{false};
