@@ -58,7 +58,6 @@ void FaultProxy::setDelay(int milliseconds)
 void FaultProxy::accept()
 {
     while (QTcpSocket *const accepted = m_server.nextPendingConnection()) {
-        ++m_accepted;
         accepted->setParent(nullptr);
         auto connection = std::make_unique<Connection>();
         connection->client.reset(accepted);
@@ -121,7 +120,6 @@ qint64 FaultProxy::writeDown(Direction &direction, const QByteArray &bytes)
 {
     const qint64 allowed = m_cutBudget < 0 ? bytes.size() : std::min<qint64>(m_cutBudget, bytes.size());
     direction.to->write(bytes.constData(), allowed);
-    m_brokerToClientBytes += allowed;
     if (m_cutBudget >= 0) {
         m_cutBudget -= allowed;
         if (m_cutBudget == 0) {

@@ -44,11 +44,6 @@ public:
     void cutAfter(qint64 brokerToClientBytes);
     void setDelay(int milliseconds);
 
-    // Connections accepted so far, for a test that waits for a client to come back.
-    int acceptedConnections() const { return m_accepted; }
-    // Bytes forwarded from the broker to clients so far.
-    qint64 brokerToClientBytes() const { return m_brokerToClientBytes; }
-
 private:
     struct Chunk
     {
@@ -90,6 +85,4 @@ private:
     int m_delay = 0;
     // Bytes of the broker-to-client stream still to forward before the cut; negative: no cut.
     qint64 m_cutBudget = -1;
-    int m_accepted = 0;
-    qint64 m_brokerToClientBytes = 0;
 };
