@@ -24,10 +24,6 @@ VOKSilenceWatchdog::VOKSilenceWatchdog(std::function<int()> socket, QObject *par
 
 void VOKSilenceWatchdog::start(int keepaliveSeconds)
 {
-    if (keepaliveSeconds <= 0) {
-        stop();
-        return;
-    }
     m_silenceLimitMilliseconds = qint64(keepaliveSeconds) * silenceLimitPermille;
     m_timer.start(keepaliveSeconds * 1000 / checksPerInterval);
 }

@@ -26,7 +26,6 @@ public:
     // Watches the socket until stop(), or until it is shut down.
     void start(int keepaliveSeconds);
     void stop();
-    bool isWatching() const { return m_timer.isActive(); }
 
 private:
     void check();
