@@ -6,6 +6,7 @@
 #include "VOKMosquittoTopic.h"
 #include "VOKObjectDescription.h"
 #include "VOKServerStore.h"
+#include "VOKSilenceWatchdog.h"
 
 #include <QFile>
 #include <QPointer>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <optional>
 #include <system_error>
 
@@ -23,7 +25,7 @@ namespace {
 
 constexpr int reconnectDelaySeconds = 2;
 constexpr int reconnectDelayMaximumSeconds = 30;
-constexpr int keepaliveSeconds = 60;
+constexpr int keepaliveMinimumSeconds = 5;
 
 QString errorText(int errorNumber)
 {
@@ -83,7 +85,7 @@ bool logFailure(int result, const char *operation)
 // the host name: this may wait on the network. The request's result, or nothing when the
 // credentials were refused (logged); the handle then stays unconnected.
 std::optional<int> requestOnLibrary(mosquitto *mosq, const std::pair<QString, QString> &credentials,
-                                    const QByteArray &hostText, int port, bool tls)
+                                    const QByteArray &hostText, int port, int keepaliveSeconds, bool tls)
 {
     const auto &[username, password] = credentials;
     if (!username.isEmpty()) {
@@ -128,6 +130,12 @@ VOKMosquittoClient::VOKMosquittoClient(const QString &host, int port, QObject *p
     : QObject(parent)
     , m_host(host)
     , m_port(port)
+    , m_watchdog(new VOKSilenceWatchdog(
+          [this] {
+              mosquitto *const handle = mosq();
+              return handle ? mosquitto_socket(handle) : -1;
+          },
+          this))
 {
 }
 
@@ -189,6 +197,11 @@ QString VOKMosquittoClient::clientCertificatePath() const
 QString VOKMosquittoClient::clientKeyPath() const
 {
     return tlsSettings().clientKeyPath;
+}
+
+void VOKMosquittoClient::setKeepaliveSeconds(int seconds)
+{
+    m_keepaliveSeconds = std::clamp(seconds, keepaliveMinimumSeconds, int(UINT16_MAX));
 }
 
 mosquitto *VOKMosquittoClient::mosq() const
@@ -284,14 +297,15 @@ void VOKMosquittoClient::requestConnection(const QByteArray &hostText)
         m_tlsContext = context;
     }
     const int port = this->port();
+    const int keepalive = m_keepaliveSeconds;
     const quint64 generation = m_connectGeneration;
     const QPointer<VOKMosquittoClient> self(this);
-    m_handle->runInBackground([self, generation, store, inMemory, tls, context, hostText, port](mosquitto *mosq) {
+    m_handle->runInBackground([self, generation, store, inMemory, tls, context, hostText, port, keepalive](mosquitto *mosq) {
         const auto stored = store.loadCredentials();
         const VOKTLSContext::Outcome prepared = context ? prepareTLS(*context, mosq, tls, store, hostText)
                                                         : VOKTLSContext::Outcome();
         const std::optional<int> result = prepared.problem == VOKTLSContext::Problem::None
-            ? requestOnLibrary(mosq, stored.value_or(inMemory), hostText, port, context != nullptr)
+            ? requestOnLibrary(mosq, stored.value_or(inMemory), hostText, port, keepalive, context != nullptr)
             : std::nullopt;
         vokOnMain([self, generation, stored, prepared, result] {
             if (!self || self->m_connectGeneration != generation)
@@ -326,6 +340,7 @@ void VOKMosquittoClient::tlsContextFailed(const VOKTLSContext::Outcome &outcome)
 void VOKMosquittoClient::disconnectFromBroker()
 {
     ++m_connectGeneration;
+    m_watchdog->stop();
     setTLSDescription(QString());
     std::unique_ptr<VOKMosquittoHandle> handle;
     {
@@ -594,9 +609,11 @@ void VOKMosquittoClient::publishTopic(const QString &topic, const QByteArray &da
     mosquitto *mosq = nullptr;
     {
         // Deciding under the lock that the connect hook takes to empty the queue means a
-        // publication is either sent now or queued before that hook takes the queue.
+        // publication is either sent now or queued before that hook takes the queue. While the
+        // hook has not sent every queued one, a new one waits behind them, however connected.
         const std::lock_guard<std::recursive_mutex> locker(m_lock);
-        mosq = isConnected() ? this->mosq() : nullptr;
+        const bool queueing = !isConnected() || m_sendingPublishQueue || !m_publishQueue.isEmpty();
+        mosq = queueing ? nullptr : this->mosq();
         if (!mosq) {
             m_publishQueue = m_publishQueue + QList<VOKMosquittoPublication>{{topic, data, retain}};
             return;
@@ -702,13 +719,43 @@ void VOKMosquittoClient::clientDidConnect()
     m_connectedSinceConnect = true;
     for (const std::shared_ptr<VOKMosquittoTopic> &topic : topics())
         subscribe(*topic);
+    sendPublishQueue();
+    watchForSilence(true);
+}
+
+// In the order the library reports connections and losses.
+void VOKMosquittoClient::watchForSilence(bool watch)
+{
+    vokOnMain(this, [this, watch] {
+        if (watch && isConnected())
+            m_watchdog->start(keepaliveSeconds());
+        else
+            m_watchdog->stop();
+    });
+}
+
+void VOKMosquittoClient::sendPublishQueue()
+{
+    // Publications made meanwhile join the queue (see publishTopic), so this goes on until it
+    // finds the queue empty, or the connection gone: then what is left waits for the next one.
     QList<VOKMosquittoPublication> queued;
-    {
-        const std::lock_guard<std::recursive_mutex> locker(m_lock);
-        queued.swap(m_publishQueue);
+    for (;;) {
+        mosquitto *mosq = nullptr;
+        {
+            const std::lock_guard<std::recursive_mutex> locker(m_lock);
+            m_publishQueue = queued + m_publishQueue;
+            queued.clear();
+            mosq = isConnected() ? this->mosq() : nullptr;
+            m_sendingPublishQueue = mosq && !m_publishQueue.isEmpty();
+            if (!m_sendingPublishQueue)
+                return;
+            queued.swap(m_publishQueue);
+        }
+        while (!queued.isEmpty() && isConnected()) {
+            const VOKMosquittoPublication publication = queued.takeFirst();
+            checkResult(publish(mosq, publication.topic, publication.data, 0, publication.retain), "mosquitto_publish");
+        }
     }
-    for (const VOKMosquittoPublication &publication : std::as_const(queued))
-        publishTopic(publication.topic, publication.data, publication.retain);
 }
 
 void VOKMosquittoClient::clientConnectionFailed(int reasonCode)
@@ -731,12 +778,14 @@ void VOKMosquittoClient::clientDidDisconnect()
 {
     m_isConnected = false;
     setTLSDescription(QString());
+    watchForSilence(false);
 }
 
 void VOKMosquittoClient::clientDisconnectedUnexpectedly(int reasonCode)
 {
     m_isConnected = false;
     setTLSDescription(QString());
+    watchForSilence(false);
     logReasonCode("clientDisconnectedUnexpectedly:", reasonCode);
     // A connection that worked once is plain by design: the library's own reconnection carries
     // on. Only a first connection that the broker drops may be a TLS port, worth one TLS retry.

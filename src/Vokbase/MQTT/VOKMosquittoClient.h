@@ -21,6 +21,7 @@ struct mosquitto;
 class VOKMosquittoHandle;
 class VOKMosquittoTopic;
 class VOKServerStore;
+class VOKSilenceWatchdog;
 
 // A publication waiting for a connection. A null payload stands for "no payload".
 struct VOKMosquittoPublication
@@ -36,7 +37,9 @@ struct VOKMosquittoPublication
 // then reconnects by itself every 2 seconds (then 4, 6, ... at most 30) after a refusal or a lost
 // connection, until disconnectFromBroker(). The callbacks become the protected hooks below.
 // Registered topic filters are subscribed again on every connect, and publications made while not
-// connected are queued and sent on the next connect.
+// connected are queued and sent on the next connect, in order: one made while the queue is being
+// sent waits behind it. A broker that falls silent (a link that died without a word) is given up
+// within 1.32 keep-alive intervals (VOKSilenceWatchdog) and reconnected like a lost connection.
 //
 // Threads: the client lives on the main thread, which calls every public operation. The hooks run
 // on the library's network thread (a log hook may also run on the thread of a library call made
@@ -62,6 +65,7 @@ public:
     static constexpr int defaultTLSPort = 8883;
     // The code of publishTopic's error when there is no connection.
     static constexpr int notConnectedCode = -4242;
+    static constexpr int defaultKeepaliveSeconds = 60;
 
     explicit VOKMosquittoClient(const QString &host, int port = defaultPort, QObject *parent = nullptr);
     ~VOKMosquittoClient() override;
@@ -78,6 +82,10 @@ public:
     QString clientKeyPath() const;
     bool isConnected() const { return m_isConnected; }
     bool triedTLSFallback() const { return m_triedTLSFallback; }
+    // The MQTT keep-alive interval asked of the broker. Takes effect at the next connect; the
+    // library takes 5 to 65535 seconds, and other values are brought into that range.
+    int keepaliveSeconds() const { return m_keepaliveSeconds; }
+    void setKeepaliveSeconds(int seconds);
     // The current library handle, or null while the client is not started.
     mosquitto *mosq() const;
     QList<std::shared_ptr<VOKMosquittoTopic>> topics() const;
@@ -220,6 +228,8 @@ private:
     void connectRequestFailed(int result);
     void tlsContextFailed(const VOKTLSContext::Outcome &outcome);
     void setTLSDescription(const QString &description);
+    void sendPublishQueue();
+    void watchForSilence(bool watch);
     QString tlsVerificationFailure() const;
     bool tlsClientCertificateRequested() const;
     void logHookProblem(const char *hook, const QString &text) const;
@@ -238,12 +248,17 @@ private:
     // Counts the handles given up, so that the answer to an earlier handle's connect request is
     // recognised and ignored. GUI thread.
     quint64 m_connectGeneration = 0;
+    // Gives up a connection whose broker has gone silent. GUI thread.
+    VOKSilenceWatchdog *m_watchdog;
 
     // Guards the filters and the publish queue.
     mutable std::recursive_mutex m_lock;
     QList<std::shared_ptr<VOKMosquittoTopic>> m_topics;
     QList<VOKMosquittoPublication> m_publishQueue;
+    // The connect hook is sending what was queued.
+    bool m_sendingPublishQueue = false;
 
+    std::atomic<int> m_keepaliveSeconds{defaultKeepaliveSeconds};
     std::atomic<bool> m_isConnected{false};
     std::atomic<bool> m_triedTLSFallback{false};
     std::atomic<bool> m_connectedSinceConnect{false};
