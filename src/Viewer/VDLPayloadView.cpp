@@ -162,7 +162,7 @@ void VDLPayloadView::showMessage(const VDLMessagePtr &message)
         // Bounded by the limit, so the content is made here, where a failure is logged once.
         const std::optional<VOKMarkup> content = message->attributedContent();
         if (!content) {
-            m_text->setPlainText(message->rawContent());
+            m_text->showPlainText(message->rawContent());
             return;
         }
         if (message->data().size() <= styledAtOnce) {

@@ -20,10 +20,42 @@ void VDLTextView::setProxy(QObject *proxy)
 
 void VDLTextView::showDocument(std::unique_ptr<QTextDocument> document)
 {
-    // A document the view is parent of is deleted when the next one replaces it.
+    prepareWrapping(document->toPlainText());
+    // Qt deletes a replaced document only when its text control is the parent (the first one),
+    // so one this view was given goes here: every message shown used to stay in memory until the
+    // window closed.
+    const QPointer<QTextDocument> previous = this->document();
     document->setParent(this);
     setDocument(document.release());
     updateHighlights();
+    if (previous && previous->parent() == this)
+        delete previous;
+}
+
+void VDLTextView::showPlainText(const QString &text)
+{
+    prepareWrapping(text);
+    setPlainText(text);
+}
+
+void VDLTextView::prepareWrapping(const QString &text)
+{
+    // Text that may break only between words takes time quadratic in its longest word to lay
+    // out: 256 K characters without a space kept the window from drawing for minutes. Such text
+    // breaks anywhere instead.
+    constexpr qsizetype longestWord = 1000;
+    qsizetype word = 0;
+    bool hasLongWord = false;
+    for (qsizetype index = 0; index < text.size() && !hasLongWord; ++index) {
+        word = text.at(index).isSpace() ? 0 : word + 1;
+        hasLongWord = word > longestWord;
+    }
+    const QTextOption::WrapMode mode = hasLongWord ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (mode == wordWrapMode())
+        return;
+    // Emptied first, the shown text is not laid out again in the new mode.
+    clear();
+    setWordWrapMode(mode);
 }
 
 void VDLTextView::updateObservers()

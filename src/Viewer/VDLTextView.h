@@ -31,12 +31,16 @@ public:
     bool isValuePreview() const { return m_isValuePreview; }
 
     // Shows the document, which the view then owns, in place of the current one, and marks it.
+    // Text with a word too long to lay out in good time wraps anywhere, other text between words.
     void showDocument(std::unique_ptr<QTextDocument> document);
+    // Shows plain text in place of the current content, wrapped like a document.
+    void showPlainText(const QString &text);
 
     // The stretches marked now, in the order of the text.
     QList<VDLHighlight::Range> highlightRanges() const;
 
 private:
+    void prepareWrapping(const QString &text);
     void updateObservers();
     void updateHighlights();
 

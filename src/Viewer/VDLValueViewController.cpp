@@ -212,9 +212,10 @@ void VDLValueViewController::setTopic(VDLTopic *topic)
                                   &VDLTopic::totalRetainedTopicsChanged})
             m_topicConnections.append(connect(topic, signal, this, &VDLValueViewController::scheduleRefresh));
     }
-    // A reset: no row stays selected, so the pane follows the new topic's newest message.
+    // A reset: no row stays selected, so the pane follows the new topic's newest message, and
+    // shows none when the topic has none rather than keep the last topic's.
     m_historyModel->setTopic(topic);
-    m_shownMessage.reset();
+    showMessage(VDLMessagePtr());
     m_chart->setTopic(topic);
     refresh();
 }

@@ -5,6 +5,7 @@
 #include "VOKJSONStreamPrinter.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTextBlock>
@@ -85,6 +86,21 @@ TEST(VDLPayloadView, ALargePayloadShowsItsStartStyledAndTheWholeAsPlainTextOnReq
     view.showMessage(makeMessage("t", R"({"b":1,"a":"x"})"));
     EXPECT_EQ(view.text(), QStringLiteral("{\n    \"a\": \"x\",\n    \"b\": 1\n}"));
     EXPECT_TRUE(view.wholePayloadButton()->isHidden());
+}
+
+TEST(VDLPayloadView, TextWithoutSpacesWrapsAnywhereAndAReplacedDocumentIsFreed)
+{
+    VDLPayloadView view;
+    QSignalSpy shown(&view, &VDLPayloadView::contentShown);
+    // Wrapped only between words, 256 K characters without a space took minutes to lay out.
+    view.showMessage(makeMessage("t", QByteArray(1024 * 1024, '[')));
+    ASSERT_TRUE(shown.wait(workerTimeout));
+    EXPECT_EQ(view.textView()->wordWrapMode(), QTextOption::WrapAnywhere);
+    const QPointer<QTextDocument> replaced = view.textView()->document();
+    view.showMessage(makeMessage("t", "a short text"));
+    EXPECT_EQ(view.text(), QStringLiteral("a short text"));
+    EXPECT_EQ(view.textView()->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    EXPECT_TRUE(replaced.isNull()) << "every message shown stayed in memory until the window closed";
 }
 
 TEST(VDLPayloadView, RawDataShowsAsAHexDumpOfTheSharedBytes)

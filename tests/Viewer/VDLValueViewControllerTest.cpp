@@ -136,6 +136,11 @@ TEST(VDLValueViewController, AHistoryRowShowsItsMessageUntilLatestOrEscape)
     EXPECT_TRUE(pane.isFollowingLatest());
     EXPECT_EQ(pane.valueText(), QStringLiteral("other"));
     EXPECT_FALSE(pane.latestButton()->isEnabled());
+    // One without messages of its own shows none, not the last topic's.
+    pane.setTopic(&history.root);
+    EXPECT_FALSE(pane.shownMessage());
+    EXPECT_EQ(pane.valueText(), QString());
+    EXPECT_EQ(pane.messageInfoText(), QString());
 }
 
 TEST(VDLValueViewController, ValueCellsShowAQuietPreviewAfterTheSummaryAndNeverInterpretIt)
