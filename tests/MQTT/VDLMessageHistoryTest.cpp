@@ -4,7 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VINDLE_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#ifdef VINDLE_ADDRESS_SANITIZER
+#include <sanitizer/allocator_interface.h>
+#else
 #include <malloc.h>
+#endif
 
 namespace {
 
@@ -59,11 +69,16 @@ private:
     std::vector<Sent> m_sent;
 };
 
-// Large blocks are mapped on their own, outside the arena's figure.
+// Under AddressSanitizer its own allocator keeps the books; glibc's large blocks are mapped on
+// their own, outside the arenas' figure.
 size_t heapInUse()
 {
+#ifdef VINDLE_ADDRESS_SANITIZER
+    return __sanitizer_get_current_allocated_bytes();
+#else
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
+#endif
 }
 
 } // namespace
