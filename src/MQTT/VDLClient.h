@@ -14,7 +14,6 @@
 #include <QString>
 #include <QUrl>
 
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
