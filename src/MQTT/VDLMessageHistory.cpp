@@ -125,26 +125,21 @@ qint64 VDLMessageHistory::dropOldest(qsizetype count)
     return qint64(memoryBytes()) - qint64(before);
 }
 
+quint64 VDLMessageHistory::oldestKeptPlace(quint8 kind, quint64 none) const
+{
+    for (size_t index = m_firstRecord; index < m_records.size(); ++index) {
+        if ((m_records[index].flags & PlaceMask) == kind)
+            return m_records[index].place;
+    }
+    return none;
+}
+
 void VDLMessageHistory::releaseUnreferenced()
 {
     // Places only grow along the history (a shared payload repeats the place before it), so
     // everything placed before the oldest kept record's payload is unreferenced.
-    quint64 keptChunk = m_firstChunk + m_chunks.size();
-    quint64 keptLarge = m_firstLarge + m_large.size();
-    for (size_t index = m_firstRecord; index < m_records.size(); ++index) {
-        const Record &kept = m_records[index];
-        if ((kept.flags & PlaceMask) == ArenaPayload) {
-            keptChunk = std::min(keptChunk, kept.place >> 32);
-            break;
-        }
-    }
-    for (size_t index = m_firstRecord; index < m_records.size(); ++index) {
-        const Record &kept = m_records[index];
-        if ((kept.flags & PlaceMask) == LargePayload) {
-            keptLarge = std::min(keptLarge, kept.place);
-            break;
-        }
-    }
+    const quint64 keptChunk = oldestKeptPlace(ArenaPayload, (m_firstChunk + m_chunks.size()) << 32) >> 32;
+    const quint64 keptLarge = oldestKeptPlace(LargePayload, m_firstLarge + m_large.size());
     // The chunk still being filled stays for the next small payload.
     const size_t chunksReleased = size_t(std::min(keptChunk - m_firstChunk, quint64(m_chunks.size()) - 1));
     for (size_t index = 0; index < chunksReleased; ++index)

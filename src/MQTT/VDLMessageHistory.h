@@ -93,6 +93,8 @@ private:
     bool equalsLatestPayload(const char *bytes, qsizetype length) const;
     quint64 placeInArena(const char *bytes, quint32 length);
     quint64 placeLarge(const QByteArray &payload);
+    // The place of the oldest kept payload of that kind, or `none`.
+    quint64 oldestKeptPlace(quint8 kind, quint64 none) const;
     void releaseUnreferenced();
     void compactRecords();
     quint64 recordBytes() const { return quint64(m_records.capacity()) * sizeof(Record); }
